@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The main job: build, start the stand-in service on loopback, translate a sentence with quillmar-cli.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)"
+echo "run: the command-line client and the service are not built yet." >&2

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the demo need on Debian 12 (as root, or with sudo).
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+    cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
+    libcpp-httplib-dev libasio-dev libcli11-dev nlohmann-json3-dev
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+    wine wine64 wine32:i386 fonts-wine xvfb xdotool imagemagick
+    apertium apertium-eng-spa apertium-fr-es apertium-spa-ita apertium-es-pt cg3
+    curl procps
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "platform/WindowHandle.h"
+
+namespace quillmar {
+
+// Program-wide values, one object passed by reference instead of globals.
+struct ProgramState {
+    std::string ExePath;          // full path of the program file
+    std::string SkinsPath;        // the skins folder, ending in a backslash
+    std::string CurrentSkinName;  // title of the skin in use, "" for the built-in look
+    WindowHandle TargetHwnd = 0;  // the followed window
+    WindowHandle EditHwnd = 0;    // the edit control captured last
+};
+
+}  // namespace quillmar

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Connection.h"
+#include "platform/Dialogs.h"
+#include "platform/Timers.h"
+#include "platform/WindowHandle.h"
+#include "translate/StatusSink.h"
+
+namespace quillmar {
+
+// A request that has not ended gives up after this long, as if the connection had failed.
+inline constexpr std::chrono::milliseconds kRequestTimeout{30'000};
+// Larger answers end the request as an error instead of growing the buffer without bound.
+inline constexpr std::size_t kMaxAnswerBytes = std::size_t{1} << 20;
+
+// One translation on the wire: what it sends, where its answer goes, what it has gathered.
+struct TranslationRequest {
+    std::string remoteHost;
+    std::uint16_t remotePort = 80;
+    std::string requestText;  // the complete HTTP request
+    WindowHandle target = 0;  // the edit control the answer is written to
+};
+
+// The never-shown translation form: holds the connection WS_HTTP and the client's state, and runs one
+// translation at a time through the connection's events.
+class frmSocket final : private ConnectionListener {
+public:
+    frmSocket(Connection& connection, TimerFactory& timers, Dialogs& dialogs, StatusSink& status,
+              TranslationOutput& output);
+    ~frmSocket() override;
+    frmSocket(const frmSocket&) = delete;
+    frmSocket& operator=(const frmSocket&) = delete;
+
+    void Form_Load();
+
+    // Starts the request unless one is in flight; a request that cannot start leaves the one in flight
+    // untouched and is dropped silently.
+    bool StartRequest(TranslationRequest request);
+    bool RequestInFlight() const;
+    void SetRequestTimeout(std::chrono::milliseconds timeout);
+
+    // Event handlers of WS_HTTP.
+    void WS_HTTP_Connect();
+    void WS_HTTP_DataArrival(std::size_t bytesTotal);
+    void WS_HTTP_Close();
+    void WS_HTTP_Error(const ConnectionError& error);
+
+    Connection& WS_HTTP() { return m_connection; }
+
+    // Form state.
+    std::string txtResponse;  // answer bytes gathered for the request in flight (or the last one)
+    std::string Text2;        // the last translation that passed the check
+    bool optProxy = false;    // "Use Proxy"
+    bool optNoProxy = true;   // "No Proxy"
+    std::string txtProxy;     // proxy host[:port]
+    std::string txtPort = "80";
+    std::string Label1 = "Processing";  // the form's own status line
+
+private:
+    void OnConnect() override { WS_HTTP_Connect(); }
+    void OnDataArrival(std::size_t bytesWaiting) override { WS_HTTP_DataArrival(bytesWaiting); }
+    void OnClose() override { WS_HTTP_Close(); }
+    void OnError(const ConnectionError& error) override { WS_HTTP_Error(error); }
+
+    Connection& m_connection;
+    TimerFactory& m_timers;
+    Dialogs& m_dialogs;
+    StatusSink& m_status;
+    TranslationOutput& m_output;
+    std::optional<TranslationRequest> m_inFlight;
+    std::unique_ptr<Timer> m_deadline;
+    std::chrono::milliseconds m_timeout = kRequestTimeout;
+};
+
+}  // namespace quillmar
