@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "platform/WindowHandle.h"
+
+namespace quillmar {
+
+enum class WindowRelation { FirstChild, NextSibling };  // GW_CHILD, GW_HWNDNEXT
+
+// Other programs' windows. Every message to another program's window is bounded in time: a window that
+// does not answer within about a second is treated as failed (none / false), never waited for.
+class ForeignWindows {
+public:
+    virtual ~ForeignWindows() = default;
+    virtual WindowHandle ForegroundWindow() = 0;
+    virtual std::optional<Rect> WindowRect(WindowHandle window) = 0;  // screen pixels
+    virtual bool IsWindowVisible(WindowHandle window) = 0;            // false for 0 or a destroyed window
+    virtual std::string ClassName(WindowHandle window) = 0;           // at most 255 characters, UTF-8
+    virtual WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) = 0;  // 0 at the end
+
+    // The three text messages (wide, so no code page loses characters). Lengths count UTF-16 units, as
+    // the messages do. None / false: the window did not answer in time.
+    virtual std::optional<std::size_t> SendGetTextLength(WindowHandle window) = 0;
+    // Text of at most bufferUnits - 1 UTF-16 units, converted to UTF-8.
+    virtual std::optional<std::string> SendGetText(WindowHandle window, std::size_t bufferUnits) = 0;
+    virtual bool SendSetText(WindowHandle window, const std::string& text) = 0;
+
+    // SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE).
+    virtual void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) = 0;
+};
+
+}  // namespace quillmar
