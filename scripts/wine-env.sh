@@ -1,7 +1,7 @@
 # Sourced: a headless Wine session for this checkout (Xvfb, a prefix under build/, a kept-alive server).
 # Call wine_session_start once; wine_session_stop ends it (set as an EXIT trap by the caller).
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$root_dir/build/wineprefix"
+export WINEPREFIX="${QUILLMAR_WINEPREFIX:-$root_dir/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
@@ -10,7 +10,7 @@ export DISPLAY=$QUILLMAR_DISPLAY
 
 wine_session_start() {
     if ! xdpyinfo >/dev/null 2>&1 && ! [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
-        Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
         QUILLMAR_XVFB_PID=$!
         for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
     fi
@@ -20,9 +20,9 @@ wine_session_start() {
         # A virtual desktop: without a window manager, destroying a visible window blocks for seconds.
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        wineserver -k 2>/dev/null || true  # restart so the virtual desktop applies
     fi
-    wineserver -k 2>/dev/null || true
-    wineserver -p || true
+    wineserver -p 2>/dev/null || true  # keep one server alive; fails harmlessly if one runs already
 }
 
 wine_session_stop() {
