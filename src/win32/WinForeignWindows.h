@@ -16,7 +16,8 @@ inline WindowHandle ToWindowHandle(HWND window) { return reinterpret_cast<Window
 // (SMTO_BLOCK), so a handler that reads a foreign window is never re-entered.
 //
 // A handle that names no window reads as text length 0 / empty text (as the plain message would),
-// and a write to it gives false: nothing was delivered.
+// and a write to it gives false: nothing was delivered. Lengths are capped at 16M - 1 units so a
+// window that reports an absurd length cannot make the caller allocate gigabytes.
 class WinForeignWindows final : public ForeignWindows {
 public:
     static constexpr unsigned kDefaultTimeoutMs = 1000;
