@@ -1,0 +1,52 @@
+#include "follow/FollowMod.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quillmar {
+
+namespace {
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+// A sibling chain that is re-ordered while it is walked can loop; no real window has this many children.
+constexpr std::size_t kMaxChildren = 1 << 16;
+}  // namespace
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    auto it = std::search(text.begin(), text.end(), part.begin(), part.end(),
+                          [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+    return it != text.end() || part.empty();
+}
+
+std::string FollowMod::ReadWindowText(WindowHandle window) {
+    if (window == 0) return {};
+    const std::optional<std::size_t> length = m_windows.SendGetTextLength(window);
+    if (!length || *length == 0) return {};
+    return m_windows.SendGetText(window, *length + 1).value_or(std::string{});
+}
+
+std::string FollowMod::CaptureEditText(WindowHandle window) {
+    if (ContainsNoCase(m_windows.ClassName(window), "edit")) {
+        std::string text = ReadWindowText(window);
+        m_state.EditHwnd = window;
+        return text;
+    }
+    // The list is complete before any child is visited, as the walk's order depends on it.
+    std::vector<WindowHandle> children;
+    for (WindowHandle child = m_windows.RelatedWindow(window, WindowRelation::FirstChild); child != 0;
+         child = m_windows.RelatedWindow(child, WindowRelation::NextSibling)) {
+        children.push_back(child);
+        if (children.size() >= kMaxChildren) break;
+    }
+    for (WindowHandle child : children) {
+        std::string text = CaptureEditText(child);
+        if (!text.empty()) return text;
+    }
+    return {};
+}
+
+bool FollowMod::WriteWindowText(WindowHandle window, const std::string& text) {
+    if (window == 0) return false;
+    return m_windows.SendSetText(window, text);
+}
+
+}  // namespace quillmar

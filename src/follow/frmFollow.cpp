@@ -1,0 +1,195 @@
+#include "follow/frmFollow.h"
+
+#include <chrono>
+
+#include "follow/Twips.h"
+#include "follow/frmStatus.h"
+#include "translate/LanguagePairs.h"
+#include "translate/OptionsMenu.h"
+#include "translate/QueryText.h"
+#include "translate/StatusSink.h"
+
+namespace quillmar {
+
+namespace {
+
+struct BuiltinButton {
+    const char* source;
+    int width;  // pixels; used when the picture cannot be loaded, so the toolbar keeps its layout
+    int height;
+};
+constexpr BuiltinButton kTranslatePicture{"builtin:translate", 71, 15};
+constexpr BuiltinButton kSelectPicture{"builtin:select", 153, 15};
+constexpr BuiltinButton kMenuPicture{"builtin:menu", 17, 15};
+
+Picture LoadButtonPicture(PictureLoader& loader, const BuiltinButton& builtin) {
+    Picture picture = loader.LoadPicture(builtin.source);
+    if (picture.width <= 0) picture = Picture{builtin.source, builtin.width, builtin.height};
+    return picture;
+}
+
+bool IsTargetTitle(std::string_view title) {
+    return (ContainsNoCase(title, "Send") && ContainsNoCase(title, "Message")) ||
+           (ContainsNoCase(title, "Incoming") && ContainsNoCase(title, "Message"));
+}
+
+}  // namespace
+
+frmFollow::frmFollow(FollowForms& forms, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
+                     PictureLoader& pictures, PopupMenus& menus, FormViews& views)
+    : m_forms(forms),
+      m_state(state),
+      m_windows(windows),
+      m_pictures(pictures),
+      m_menus(menus),
+      m_module(windows, state),
+      m_label1(kDefaultPairCaption) {
+    m_picture1.picture = LoadButtonPicture(m_pictures, kTranslatePicture);
+    m_picture2.picture = LoadButtonPicture(m_pictures, kSelectPicture);
+    m_picture3.picture = LoadButtonPicture(m_pictures, kMenuPicture);
+    m_view = views.CreateFollowView(*this);
+    m_timer1 = timers.CreateTimer(std::chrono::milliseconds(100), true, [this] { Timer1_Timer(); });
+}
+
+void frmFollow::Form_Load() {
+    m_visible = false;
+    m_height = kHeight;
+    m_picture1.width = PixelsToTwips(m_picture1.picture.width);
+    m_picture2.width = PixelsToTwips(m_picture2.picture.width);
+    m_picture3.width = PixelsToTwips(m_picture3.picture.width);
+    m_picture1.left = 0;
+    m_picture2.left = m_picture1.width;
+    m_picture3.left = m_picture1.width + m_picture2.width;
+    m_width = m_picture1.width + m_picture2.width + m_picture3.width;
+    if (m_view) {
+        m_view->UpdateBounds();
+        m_view->Repaint();
+    }
+}
+
+void frmFollow::Timer1_Timer() {
+    const WindowHandle fg = m_windows.ForegroundWindow();
+    if (fg != 0 && fg == Hwnd()) {
+        if (!m_windows.IsWindowVisible(m_state.TargetHwnd)) SetVisible(false);
+        return;
+    }
+    const std::string title = m_module.ReadWindowText(fg);
+    m_state.TargetHwnd = 0;
+    if (fg == 0 || !IsTargetTitle(title)) {
+        SetVisible(false);
+        return;
+    }
+    m_state.TargetHwnd = fg;
+
+    if (!m_visible) SetVisible(true);
+    // A window that vanished between the two questions has no rectangle; the toolbar stays put.
+    const std::optional<Rect> rect = m_windows.WindowRect(fg);
+    if (rect) {
+        const double width = static_cast<double>(m_width) / kTwipsPerPixel;
+        const double height = static_cast<double>(m_height) / kTwipsPerPixel;
+        const int x = RoundHalfEven(rect->right - width - 60);
+        const int y = rect->top + 5;
+        m_left = PixelsToTwips(x);
+        m_top = PixelsToTwips(y);
+        m_visible = true;
+        if (m_view) m_view->PlaceTopmost(x, y, RoundHalfEven(width), RoundHalfEven(height));
+    }
+
+    frmStatus& status = m_forms.StatusForm();
+    if (status.Visible()) {
+        status.SetVisible(false);
+        const int left = StatusLeft(status);
+        if (status.Left() != left) status.SetLeft(left);
+        if (status.Top() != StatusTop()) status.SetTop(StatusTop());
+        status.SetVisible(true);
+    }
+}
+
+void frmFollow::Picture1_Click() {
+    const std::string captured = m_module.CaptureEditText(m_state.TargetHwnd);
+    // The capture names the control it read; the answer of this request goes there and nowhere else.
+    const WindowHandle target = captured.empty() ? 0 : m_state.EditHwnd;
+    const std::optional<std::string> query = PrepareQueryText(captured);
+
+    if (!query) {
+        frmStatus& status = m_forms.StatusForm();
+        const int left = StatusLeft(status);
+        if (status.Left() != left) status.SetLeft(left);
+        if (status.Top() != StatusTop()) status.SetTop(StatusTop());
+        status.SetVisible(true);
+        status.SetLabel1(status::kNoMessage);
+        return;
+    }
+
+    frmStatus& status = m_forms.StatusForm();
+    status.PlaceTopmost(TwipsToPixels(status.Left()), TwipsToPixels(status.Top()),
+                        TwipsToPixels(status.Width()), TwipsToPixels(status.Height()));
+    status.SetLeft(StatusLeft(status));
+    status.SetTop(StatusTop());
+    status.SetVisible(true);
+
+    const std::optional<std::string> code = LookupPairCode(m_label1);
+    if (code) m_forms.RequestTranslation(*query, *code, target);
+}
+
+void frmFollow::Picture3_Click() {
+    OptionsMenu& menu = m_forms.OptionsMenuOfSocket();
+    const std::optional<std::size_t> chosen = m_menus.TrackPopupMenu(Hwnd(), menu.Views());
+    if (chosen) menu.Choose(*chosen);
+}
+
+std::string frmFollow::ReplaceFirstInstance(const std::string& SourceString, const std::string& SearchString,
+                                            const std::string& ReplaceString) const {
+    if (SourceString.empty()) return SourceString;
+    const std::size_t p = SourceString.find(SearchString);
+    if (p == std::string::npos) return SourceString;
+    return SourceString.substr(0, p) + ReplaceString + SourceString.substr(p + SearchString.size());
+}
+
+std::string frmFollow::FindReplace(const std::string& SourceString, const std::string& SearchString,
+                                   const std::string& ReplaceString) const {
+    // One left-to-right pass: the replacement text is never searched again, so the call always ends,
+    // and an empty search text has nothing to replace.
+    if (SearchString.empty()) return SourceString;
+    std::string result;
+    result.reserve(SourceString.size());
+    std::size_t from = 0;
+    for (std::size_t p = SourceString.find(SearchString); p != std::string::npos;
+         p = SourceString.find(SearchString, from)) {
+        result.append(SourceString, from, p - from);
+        result += ReplaceString;
+        from = p + SearchString.size();
+    }
+    result.append(SourceString, from);
+    return result;
+}
+
+void frmFollow::SetVisible(bool visible) {
+    if (m_visible == visible) return;
+    m_visible = visible;
+    if (m_view) m_view->UpdateBounds();
+}
+
+void frmFollow::SetButtonPicture(int button, Picture picture) {
+    Button* target = button == 1 ? &m_picture1 : button == 2 ? &m_picture2 : button == 3 ? &m_picture3 : nullptr;
+    if (target == nullptr) return;
+    target->picture = std::move(picture);
+    if (m_view) m_view->Repaint();
+}
+
+void frmFollow::SetLabel1(const std::string& caption) {
+    m_label1 = caption;
+    if (m_view) m_view->Repaint();
+}
+
+void frmFollow::SetLabelForeColors(Colour label1, Colour label2) {
+    m_label1Colour = label1;
+    m_label2Colour = label2;
+    if (m_view) m_view->Repaint();
+}
+
+int frmFollow::StatusLeft(const frmStatus& status) const {
+    return m_left + m_width - m_picture3.width - status.Width();
+}
+
+}  // namespace quillmar

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/ProgramState.h"
+#include "follow/FollowForms.h"
+#include "follow/FollowMod.h"
+#include "follow/Views.h"
+#include "platform/ForeignWindows.h"
+#include "platform/Menus.h"
+#include "platform/Picture.h"
+#include "platform/Timers.h"
+
+namespace quillmar {
+
+// The follow toolbar: three picture buttons laid over the title bar of the chat window in front.
+class frmFollow {
+public:
+    static constexpr int kHeight = 225;  // twips: 15 pixels
+    static constexpr Colour kBackColour = 0x000000FF;
+
+    // A button: its picture and its place on the toolbar (twips).
+    struct Button {
+        Picture picture;
+        int left = 0;
+        int width = 0;
+    };
+
+    frmFollow(FollowForms& forms, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
+              PictureLoader& pictures, PopupMenus& menus, FormViews& views);
+    frmFollow(const frmFollow&) = delete;
+    frmFollow& operator=(const frmFollow&) = delete;
+
+    void Form_Load();
+    void Timer1_Timer();
+    void Picture1_Click();
+    void Label2_Click() { Picture1_Click(); }
+    void Picture3_Click();
+
+    // Public operations of the form.
+    std::string ReplaceFirstInstance(const std::string& SourceString, const std::string& SearchString,
+                                     const std::string& ReplaceString) const;
+    std::string FindReplace(const std::string& SourceString, const std::string& SearchString,
+                            const std::string& ReplaceString) const;
+
+    WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible);
+    int Left() const { return m_left; }
+    int Top() const { return m_top; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+    const Button& Picture1() const { return m_picture1; }  // translate
+    const Button& Picture2() const { return m_picture2; }  // pair selector
+    const Button& Picture3() const { return m_picture3; }  // options menu
+    void SetButtonPicture(int button, Picture picture);     // 1, 2 or 3; the layout stays as it is
+
+    const std::string& Label1() const { return m_label1; }  // the language pair
+    void SetLabel1(const std::string& caption);
+    const std::string& Label2() const { return m_label2; }  // "TRANSLATE"
+    Colour Label1ForeColor() const { return m_label1Colour; }
+    Colour Label2ForeColor() const { return m_label2Colour; }
+    void SetLabelForeColors(Colour label1, Colour label2);
+
+    FollowMod& Module() { return m_module; }
+
+private:
+    // Under the toolbar, its right edge at the menu button's left edge (twips).
+    int StatusLeft(const frmStatus& status) const;
+    int StatusTop() const { return m_top + m_height; }
+
+    FollowForms& m_forms;
+    ProgramState& m_state;
+    ForeignWindows& m_windows;
+    PictureLoader& m_pictures;
+    PopupMenus& m_menus;
+    FollowMod m_module;
+    std::unique_ptr<FormView> m_view;
+    std::unique_ptr<Timer> m_timer1;
+
+    Button m_picture1;
+    Button m_picture2;
+    Button m_picture3;
+    std::string m_label1;
+    std::string m_label2 = "TRANSLATE";
+    Colour m_label1Colour = 0x00000000;
+    Colour m_label2Colour = 0x00000000;
+    bool m_visible = false;
+    int m_left = 0;
+    int m_top = 0;
+    int m_width = 0;
+    int m_height = kHeight;
+};
+
+}  // namespace quillmar

@@ -1,0 +1,75 @@
+#include "follow/frmStatus.h"
+
+#include <chrono>
+
+#include "follow/FollowMod.h"
+#include "follow/Twips.h"
+
+namespace quillmar {
+
+using std::chrono::milliseconds;
+
+frmStatus::frmStatus(FollowForms& forms, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
+                     FormViews& views)
+    : m_forms(forms), m_state(state), m_pictures(pictures) {
+    m_picture = m_pictures.LoadPicture("builtin:status");
+    m_view = views.CreateStatusView(*this);
+    m_timer1 = timers.CreateTimer(milliseconds(100), true, [this] { Timer1_Timer(); });
+    m_timer2 = timers.CreateTimer(milliseconds(700), false, [this] { Timer2_Timer(); });
+}
+
+void frmStatus::Form_Load() {
+    if (!m_state.CurrentSkinName.empty()) m_forms.ApplySkin(m_state.CurrentSkinName);
+}
+
+void frmStatus::Timer1_Timer() {
+    // Enabling a running timer leaves its count alone, so a repeated tick never postpones the close.
+    for (const char* word : {"successfull", "no message", "error"}) {
+        if (ContainsNoCase(m_label1, word)) m_timer2->SetEnabled(true);
+    }
+}
+
+void frmStatus::Timer2_Timer() {
+    // Destroys this form: nothing may touch a member after this call.
+    m_forms.UnloadStatusForm();
+}
+
+void frmStatus::SetVisible(bool visible) {
+    if (m_visible == visible) return;
+    m_visible = visible;
+    if (m_view) m_view->UpdateBounds();
+}
+
+void frmStatus::SetLeft(int twips) {
+    m_left = twips;
+    if (m_view) m_view->UpdateBounds();
+}
+
+void frmStatus::SetTop(int twips) {
+    m_top = twips;
+    if (m_view) m_view->UpdateBounds();
+}
+
+void frmStatus::PlaceTopmost(int x, int y, int width, int height) {
+    m_left = PixelsToTwips(x);
+    m_top = PixelsToTwips(y);
+    m_visible = true;
+    if (m_view) m_view->PlaceTopmost(x, y, width, height);
+}
+
+void frmStatus::SetLabel1(const std::string& caption) {
+    m_label1 = caption;
+    if (m_view) m_view->Repaint();
+}
+
+void frmStatus::SetLabel1ForeColor(Colour colour) {
+    m_label1Colour = colour;
+    if (m_view) m_view->Repaint();
+}
+
+void frmStatus::SetBackgroundPicture(Picture picture) {
+    m_picture = std::move(picture);
+    if (m_view) m_view->Repaint();
+}
+
+}  // namespace quillmar

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/ProgramState.h"
+#include "follow/FollowForms.h"
+#include "follow/Views.h"
+#include "platform/Picture.h"
+#include "platform/Timers.h"
+
+namespace quillmar {
+
+// The status window: one line of progress text under the toolbar; closes itself 700 ms after a text
+// that reports an outcome.
+class frmStatus {
+public:
+    static constexpr int kWidth = 1845;  // twips: 123 x 25 pixels
+    static constexpr int kHeight = 375;
+    static constexpr int kLabelLeft = 120;
+    static constexpr int kLabelTop = 75;
+    static constexpr Colour kBackColour = 0x00C0C0C0;
+
+    frmStatus(FollowForms& forms, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
+              FormViews& views);
+    frmStatus(const frmStatus&) = delete;
+    frmStatus& operator=(const frmStatus&) = delete;
+
+    void Form_Load();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible);
+    int Left() const { return m_left; }
+    int Top() const { return m_top; }
+    void SetLeft(int twips);
+    void SetTop(int twips);
+    int Width() const { return kWidth; }
+    int Height() const { return kHeight; }
+    // SetWindowPos on the window: topmost, shown, not activated (pixels); the form follows.
+    void PlaceTopmost(int x, int y, int width, int height);
+
+    const std::string& Label1() const { return m_label1; }
+    void SetLabel1(const std::string& caption);
+    Colour Label1ForeColor() const { return m_label1Colour; }
+    void SetLabel1ForeColor(Colour colour);
+    const Picture& BackgroundPicture() const { return m_picture; }
+    void SetBackgroundPicture(Picture picture);
+
+    bool Timer2Enabled() const { return m_timer2 && m_timer2->Enabled(); }
+
+private:
+    FollowForms& m_forms;
+    ProgramState& m_state;
+    PictureLoader& m_pictures;
+    std::unique_ptr<FormView> m_view;
+    std::unique_ptr<Timer> m_timer1;
+    std::unique_ptr<Timer> m_timer2;
+    std::string m_label1 = "Connecting";
+    Colour m_label1Colour = 0x00000000;
+    Picture m_picture;
+    bool m_visible = false;
+    int m_left = 0;
+    int m_top = 0;
+};
+
+}  // namespace quillmar

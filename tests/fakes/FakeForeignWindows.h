@@ -1,0 +1,121 @@
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ForeignWindows.h"
+
+namespace quillmar::fakes {
+
+// A window tree of other programs: classes, texts, rectangles, visibility, hung windows.
+// Texts are UTF-8; lengths are reported in UTF-16 units as the real messages do.
+class FakeForeignWindows : public ForeignWindows {
+public:
+    struct Window {
+        std::string className;
+        std::string text;
+        Rect rect;
+        bool visible = true;
+        bool hung = false;  // never answers a message
+        WindowHandle parent = 0;
+        std::vector<WindowHandle> children;  // Z order
+    };
+    enum class Message { GetTextLength, GetText, SetText };
+    struct Sent {
+        WindowHandle window;
+        Message message;
+        std::size_t bufferUnits = 0;
+    };
+    struct Placement {
+        WindowHandle window;
+        int x, y, width, height;
+    };
+
+    WindowHandle Add(WindowHandle handle, std::string className, std::string text = {}, WindowHandle parent = 0) {
+        Window& w = windows[handle];
+        w.className = std::move(className);
+        w.text = std::move(text);
+        w.parent = parent;
+        if (parent != 0) windows[parent].children.push_back(handle);
+        return handle;
+    }
+    void Destroy(WindowHandle handle) {
+        auto it = windows.find(handle);
+        if (it == windows.end()) return;
+        for (WindowHandle child : std::vector<WindowHandle>(it->second.children)) Destroy(child);
+        if (it->second.parent != 0) std::erase(windows[it->second.parent].children, handle);
+        windows.erase(handle);
+    }
+    Window* Find(WindowHandle handle) {
+        auto it = windows.find(handle);
+        return it == windows.end() ? nullptr : &it->second;
+    }
+
+    WindowHandle ForegroundWindow() override { return foreground; }
+    std::optional<Rect> WindowRect(WindowHandle window) override {
+        if (Window* w = Find(window)) return w->rect;
+        return std::nullopt;
+    }
+    bool IsWindowVisible(WindowHandle window) override {
+        Window* w = Find(window);
+        return w != nullptr && w->visible;
+    }
+    std::string ClassName(WindowHandle window) override {
+        Window* w = Find(window);
+        return w == nullptr ? std::string{} : w->className.substr(0, 255);
+    }
+    WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) override {
+        ++relationQueries;
+        Window* w = Find(window);
+        if (w == nullptr) return 0;
+        if (relation == WindowRelation::FirstChild) return w->children.empty() ? 0 : w->children.front();
+        if (w->parent == 0) return 0;
+        const auto& siblings = windows[w->parent].children;
+        auto it = std::find(siblings.begin(), siblings.end(), window);
+        return it == siblings.end() || it + 1 == siblings.end() ? 0 : *(it + 1);
+    }
+
+    std::optional<std::size_t> SendGetTextLength(WindowHandle window) override {
+        sent.push_back({window, Message::GetTextLength});
+        Window* w = Find(window);
+        if (w == nullptr) return 0;
+        if (w->hung) return std::nullopt;
+        return Utf16Units(w->text);
+    }
+    std::optional<std::string> SendGetText(WindowHandle window, std::size_t bufferUnits) override {
+        sent.push_back({window, Message::GetText, bufferUnits});
+        Window* w = Find(window);
+        if (w == nullptr) return std::string{};
+        if (w->hung) return std::nullopt;
+        return w->text;  // texts in these tests fit the buffer the length query asked for
+    }
+    bool SendSetText(WindowHandle window, const std::string& text) override {
+        sent.push_back({window, Message::SetText});
+        Window* w = Find(window);
+        if (w == nullptr || w->hung) return false;
+        w->text = text;
+        return true;
+    }
+    void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) override {
+        placements.push_back({window, x, y, width, height});
+    }
+
+    static std::size_t Utf16Units(const std::string& text) {
+        std::size_t units = 0;
+        for (unsigned char c : text) {
+            if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;
+        }
+        return units;
+    }
+
+    std::map<WindowHandle, Window> windows;
+    WindowHandle foreground = 0;
+    std::vector<Sent> sent;
+    std::vector<Placement> placements;
+    std::size_t relationQueries = 0;
+};
+
+}  // namespace quillmar::fakes

@@ -1,0 +1,133 @@
+#include "follow/FollowMod.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeForeignWindows.h"
+
+namespace quillmar {
+namespace {
+
+using Message = fakes::FakeForeignWindows::Message;
+
+class FollowModTest : public ::testing::Test {
+protected:
+    ProgramState state;
+    fakes::FakeForeignWindows windows;
+    FollowMod mod{windows, state};
+};
+
+TEST_F(FollowModTest, AWindowOfEditClassGivesItsOwnTextEvenEmptyAndItsChildrenAreNotVisited) {
+    windows.Add(10, "Edit", "");
+    windows.Add(11, "Edit", "inner", 10);
+    state.EditHwnd = 99;
+    EXPECT_EQ(mod.CaptureEditText(10), "");
+    EXPECT_EQ(state.EditHwnd, 10u);
+    EXPECT_EQ(windows.relationQueries, 0u);
+}
+
+TEST_F(FollowModTest, ClassNamesMatchBySubstringWithoutRegardToCase) {
+    for (const char* className : {"Edit", "RichEdit20A", "RICHEDIT", "CreditView"}) {
+        fakes::FakeForeignWindows w;
+        ProgramState s;
+        FollowMod m(w, s);
+        w.Add(1, "Frame");
+        w.Add(2, className, "hello", 1);
+        EXPECT_EQ(m.CaptureEditText(1), "hello") << className;
+        EXPECT_EQ(s.EditHwnd, 2u) << className;
+    }
+    windows.Add(1, "Frame");
+    windows.Add(2, "Static", "label", 1);
+    EXPECT_EQ(mod.CaptureEditText(1), "");
+    EXPECT_EQ(state.EditHwnd, 0u);
+}
+
+TEST_F(FollowModTest, TheFirstEditWithTextWinsAndEditHwndNamesIt) {
+    windows.Add(1, "Frame");
+    windows.Add(2, "Edit", "", 1);
+    windows.Add(3, "Edit", "hi", 1);
+    windows.Add(4, "Edit", "later", 1);
+    EXPECT_EQ(mod.CaptureEditText(1), "hi");
+    EXPECT_EQ(state.EditHwnd, 3u);
+}
+
+TEST_F(FollowModTest, AllEditsEmptyGivesEmptyTextAndTheLastEditReachedOrNoChangeWithoutEdits) {
+    windows.Add(1, "Frame");
+    windows.Add(2, "Edit", "", 1);
+    windows.Add(3, "Panel", "", 1);
+    windows.Add(4, "RichEdit20W", "", 3);
+    EXPECT_EQ(mod.CaptureEditText(1), "");
+    EXPECT_EQ(state.EditHwnd, 4u);
+
+    windows.Add(20, "Frame", "title");
+    windows.Add(21, "Button", "OK", 20);
+    EXPECT_EQ(mod.CaptureEditText(20), "");
+    EXPECT_EQ(state.EditHwnd, 4u);  // kept from the earlier window
+    EXPECT_EQ(mod.CaptureEditText(0), "");
+    EXPECT_EQ(state.EditHwnd, 4u);
+}
+
+TEST_F(FollowModTest, TheWalkIsDepthFirstInZOrderAndNeverEntersAnEdit) {
+    windows.Add(1, "Frame");
+    windows.Add(2, "Panel", "", 1);
+    windows.Add(3, "Panel", "", 2);
+    windows.Add(4, "Edit", "deep", 3);  // two levels under a non-edit child
+    windows.Add(5, "Edit", "sibling", 1);
+    EXPECT_EQ(mod.CaptureEditText(1), "deep");
+    EXPECT_EQ(state.EditHwnd, 4u);
+
+    windows.Add(30, "Frame");
+    windows.Add(31, "Edit", "", 30);
+    windows.Add(32, "Edit", "child of an edit", 31);
+    EXPECT_EQ(mod.CaptureEditText(30), "");
+    EXPECT_EQ(state.EditHwnd, 31u);
+}
+
+TEST_F(FollowModTest, ReadingSendsOnlyTheLengthQueryForNoTextAndNothingForHandleZero) {
+    windows.Add(1, "Edit", "");
+    EXPECT_EQ(mod.ReadWindowText(1), "");
+    ASSERT_EQ(windows.sent.size(), 1u);
+    EXPECT_EQ(windows.sent[0].message, Message::GetTextLength);
+
+    windows.sent.clear();
+    EXPECT_EQ(mod.ReadWindowText(0), "");
+    EXPECT_TRUE(windows.sent.empty());
+}
+
+TEST_F(FollowModTest, ReadingKeepsBlanksAndLineBreaksAndSizesTheBufferInUtf16Units) {
+    windows.Add(1, "Edit", " a\r\nb ");
+    EXPECT_EQ(mod.ReadWindowText(1), " a\r\nb ");
+    ASSERT_EQ(windows.sent.size(), 2u);
+    EXPECT_EQ(windows.sent[1].message, Message::GetText);
+    EXPECT_EQ(windows.sent[1].bufferUnits, 7u);
+
+    // Cyrillic is one unit a letter, an emoji two: the text comes through whole.
+    windows.sent.clear();
+    windows.Add(2, "Edit", "Привет 😀");
+    EXPECT_EQ(mod.ReadWindowText(2), "Привет 😀");
+    EXPECT_EQ(windows.sent[1].bufferUnits, 10u);
+}
+
+TEST_F(FollowModTest, AHungWindowReadsAsEmptyAndAWriteToItReportsFailure) {
+    windows.Add(1, "Frame");
+    windows.Add(2, "Edit", "typed", 1);
+    windows.windows[2].hung = true;
+    EXPECT_EQ(mod.CaptureEditText(1), "");
+    EXPECT_FALSE(mod.WriteWindowText(2, "translation"));
+    EXPECT_EQ(windows.windows[2].text, "typed");
+
+    windows.windows[2].hung = false;
+    EXPECT_TRUE(mod.WriteWindowText(2, "Привет"));
+    EXPECT_EQ(windows.windows[2].text, "Привет");
+    EXPECT_FALSE(mod.WriteWindowText(0, "x"));
+    EXPECT_FALSE(mod.WriteWindowText(77, "x"));  // gone
+}
+
+TEST(ContainsNoCase, IgnoresCaseOfAsciiLetters) {
+    EXPECT_TRUE(ContainsNoCase("john - SEND message", "send"));
+    EXPECT_TRUE(ContainsNoCase("anything", ""));
+    EXPECT_FALSE(ContainsNoCase("Sent Items", "send"));
+    EXPECT_FALSE(ContainsNoCase("", "edit"));
+}
+
+}  // namespace
+}  // namespace quillmar

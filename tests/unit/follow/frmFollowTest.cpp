@@ -1,0 +1,289 @@
+#include "follow/frmFollow.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "FollowFixture.h"
+#include "follow/Twips.h"
+
+namespace quillmar {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr WindowHandle kChat = 100;
+constexpr WindowHandle kOther = 200;
+
+class frmFollowTest : public ::testing::Test, public testing::FollowFixture {
+protected:
+    void Step() { timers.Advance(milliseconds(100)); }
+};
+
+TEST_F(frmFollowTest, LoadLaysTheButtonsOutFromThePictureWidthsAndStaysHidden) {
+    frmFollow& f = Follow();
+    EXPECT_FALSE(f.Visible());
+    EXPECT_EQ(f.Height(), 225);
+    EXPECT_EQ(f.Width(), 3615);
+    EXPECT_EQ(f.Picture1().left, 0);
+    EXPECT_EQ(f.Picture2().left, 1065);
+    EXPECT_EQ(f.Picture3().left, 1065 + 2295);
+    EXPECT_EQ(f.Picture3().width, 255);
+    EXPECT_EQ(f.Label1(), "ENGLISH TO FRENCH");
+    EXPECT_EQ(f.Label2(), "TRANSLATE");
+}
+
+TEST_F(frmFollowTest, AButtonPictureThatCannotBeLoadedKeepsTheBuiltInSize) {
+    pictures.sizes.erase("builtin:select");
+    EXPECT_EQ(Follow().Width(), 3615);
+}
+
+TEST_F(frmFollowTest, WidthsFollowOtherPictureSizes) {
+    pictures.sizes["builtin:translate"] = {80, 15};
+    EXPECT_EQ(Follow().Width(), (80 + 153 + 17) * 15);
+    EXPECT_EQ(Follow().Picture2().left, 1200);
+}
+
+TEST_F(frmFollowTest, ATargetInFrontGetsTheToolbarAt399By55With241By15) {
+    AddChat(kChat, "john - Send Message", {100, 50, 700, 400}, "");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    EXPECT_TRUE(Follow().Visible());
+    EXPECT_EQ(state.TargetHwnd, kChat);
+    ASSERT_EQ(views.follow->placements.size(), 1u);
+    const auto& p = views.follow->placements[0];
+    EXPECT_EQ(p.x, 399);
+    EXPECT_EQ(p.y, 55);
+    EXPECT_EQ(p.width, 241);
+    EXPECT_EQ(p.height, 15);
+    EXPECT_EQ(Follow().Left(), 399 * 15);
+    EXPECT_EQ(Follow().Top(), 55 * 15);
+    // Placed again on every step, so a moved window takes the toolbar along.
+    windows.windows[kChat].rect = {0, 10, 500, 300};
+    Step();
+    ASSERT_EQ(views.follow->placements.size(), 2u);
+    EXPECT_EQ(views.follow->placements[1].x, 199);
+    EXPECT_EQ(views.follow->placements[1].y, 15);
+}
+
+TEST_F(frmFollowTest, OnlyTitlesWithSendOrIncomingAndMessageAreTargetsWhateverTheirCase) {
+    struct Case {
+        const char* title;
+        bool target;
+    };
+    const Case cases[] = {{"Send Message", true},     {"Incoming Message", true}, {"john - incoming message", true},
+                          {"SEND MESSAGE", true},     {"Message", false},         {"Send", false},
+                          {"Sent Items", false},      {"", false},                {"Incoming", false}};
+    Follow();
+    for (const Case& c : cases) {
+        windows.Add(kChat, "#32770", c.title);
+        windows.windows[kChat].rect = {100, 50, 700, 400};
+        windows.foreground = kChat;
+        Step();
+        EXPECT_EQ(Follow().Visible(), c.target) << c.title;
+        EXPECT_EQ(state.TargetHwnd, c.target ? kChat : 0u) << c.title;
+    }
+}
+
+TEST_F(frmFollowTest, AnotherWindowInFrontHidesTheToolbarAndClearsTheTarget) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "");
+    windows.Add(kOther, "Notepad", "notes.txt - Notepad");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    ASSERT_TRUE(Follow().Visible());
+    windows.foreground = kOther;
+    Step();
+    EXPECT_FALSE(Follow().Visible());
+    EXPECT_EQ(state.TargetHwnd, 0u);
+    windows.foreground = 0;  // nothing in front
+    Step();
+    EXPECT_FALSE(Follow().Visible());
+}
+
+TEST_F(frmFollowTest, WithTheToolbarInFrontTheTargetIsKeptUntilItIsNoLongerVisible) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    windows.foreground = Follow().Hwnd();
+    const std::size_t placed = views.follow->placements.size();
+    Step();
+    EXPECT_TRUE(Follow().Visible());
+    EXPECT_EQ(state.TargetHwnd, kChat);
+    EXPECT_EQ(views.follow->placements.size(), placed);  // stays where it was
+    windows.windows[kChat].visible = false;
+    Step();
+    EXPECT_FALSE(Follow().Visible());
+    EXPECT_EQ(state.TargetHwnd, kChat);
+}
+
+TEST_F(frmFollowTest, AVisibleStatusWindowFollowsTheToolbarAndAHiddenOneStaysPut) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    EXPECT_TRUE(IsStatusLoaded());  // asking whether it is visible creates it
+    EXPECT_FALSE(StatusForm().Visible());
+    EXPECT_EQ(StatusForm().Left(), 0);
+
+    StatusForm().SetVisible(true);
+    windows.windows[kChat].rect = {200, 80, 900, 400};
+    Step();
+    // Toolbar at 599,85: the status window's right edge meets the menu button, its top the toolbar's foot.
+    EXPECT_EQ(StatusForm().Left(), 599 * 15 + 3615 - 255 - 1845);
+    EXPECT_EQ(StatusForm().Top(), 85 * 15 + 225);
+    EXPECT_TRUE(StatusForm().Visible());
+}
+
+TEST_F(frmFollowTest, TranslateSendsTheCapturedTextWithThePairCodeAndShowsTheStatusUnderTheToolbar) {
+    const WindowHandle edit = AddChat(kChat, "Send Message", {100, 50, 700, 400}, "good morning");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    Follow().Picture1_Click();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].text, "good+morning");
+    EXPECT_EQ(requests[0].code, "en_fr");
+    EXPECT_EQ(requests[0].target, edit);
+    EXPECT_EQ(state.EditHwnd, edit);
+
+    frmStatus& s = StatusForm();
+    EXPECT_TRUE(s.Visible());
+    EXPECT_EQ(s.Left(), 399 * 15 + 3615 - 255 - 1845);
+    EXPECT_EQ(s.Top(), 55 * 15 + 225);
+    EXPECT_EQ(s.Label1(), "Connecting");  // the translation branch writes no caption
+    ASSERT_EQ(views.status->placements.size(), 1u);
+    EXPECT_EQ(views.status->placements[0].width, 123);
+    EXPECT_EQ(views.status->placements[0].height, 25);
+}
+
+TEST_F(frmFollowTest, LineBreaksAndOtherCharactersReachTheRequestPrepared) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "line1\r\nline2");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    Follow().Picture1_Click();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].text, "line1%0D%0Aline2");
+}
+
+TEST_F(frmFollowTest, NothingToTranslateShowsNoMessageUnderTheToolbarAndSendsNothing) {
+    Follow();
+    Follow().Picture1_Click();  // no followed window
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(StatusForm().Label1(), "No message !");
+    EXPECT_TRUE(StatusForm().Visible());
+    EXPECT_EQ(StatusForm().Top(), 225);
+    EXPECT_TRUE(views.status->placements.empty());  // this branch does not make it topmost
+
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "");
+    windows.foreground = kChat;
+    Step();
+    for (const char* text : {"", "a", " "}) {
+        UnloadStatusForm();
+        windows.windows[kChat + 1].text = text;
+        Follow().Picture1_Click();
+        EXPECT_TRUE(requests.empty()) << '"' << text << '"';
+        EXPECT_EQ(StatusForm().Label1(), "No message !") << '"' << text << '"';
+    }
+    windows.windows[kChat + 1].text = "  ";  // two blanks are a message
+    Follow().Picture1_Click();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].text, "++");
+}
+
+TEST_F(frmFollowTest, AClickOnTheCaptionDoesWhatAClickOnThePictureDoes) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "hello there");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    Follow().Label2_Click();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].text, "hello+there");
+}
+
+TEST_F(frmFollowTest, AnUnknownPairCaptionShowsTheStatusWindowAndSendsNothing) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "hello there");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    Follow().SetLabel1("KLINGON TO ENGLISH");
+    Follow().Picture1_Click();
+    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(StatusForm().Visible());
+}
+
+TEST_F(frmFollowTest, EachRequestCarriesTheControlCapturedForItNotTheLatestCapture) {
+    const WindowHandle firstEdit = AddChat(kChat, "Send Message", {100, 50, 700, 400}, "first text");
+    const WindowHandle secondEdit = AddChat(kOther, "mary - Send Message", {0, 0, 600, 300}, "second text");
+    Follow();
+    windows.foreground = kChat;
+    Step();
+    Follow().Picture1_Click();
+    windows.foreground = kOther;  // the user moves on while the first answer is under way
+    Step();
+    Follow().Picture1_Click();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].target, firstEdit);
+    EXPECT_EQ(requests[1].target, secondEdit);
+    EXPECT_EQ(state.EditHwnd, secondEdit);
+}
+
+TEST_F(frmFollowTest, TheMenuButtonPopsUpTheOptionsMenuAndAPairItemSetsThePairLabel) {
+    Follow();
+    menus.choice = 9 + 1;  // "Russian to English": ten pairs before it, plus one separator
+    Follow().Picture3_Click();
+    EXPECT_EQ(socketReferences, 1);
+    ASSERT_EQ(menus.owners.size(), 1u);
+    EXPECT_EQ(menus.owners[0], Follow().Hwnd());
+    ASSERT_EQ(menus.shown.size(), 15u);
+    EXPECT_EQ(menus.shown[menus.choice.value()].caption, "Russian to English");
+    EXPECT_EQ(Follow().Label1(), "RUSSIAN TO ENGLISH");
+
+    menus.choice.reset();  // dismissed
+    Follow().Picture3_Click();
+    EXPECT_EQ(Follow().Label1(), "RUSSIAN TO ENGLISH");
+
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "privet mir");
+    windows.foreground = kChat;
+    Step();
+    Follow().Picture1_Click();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].code, "ru_en");
+}
+
+TEST(FindReplace, ReplaceFirstInstanceReplacesOnlyTheFirstExactMatch) {
+    testing::FollowFixture fx;
+    frmFollow& f = fx.Follow();
+    EXPECT_EQ(f.ReplaceFirstInstance("abcabc", "bc", "X"), "aXabc");
+    EXPECT_EQ(f.ReplaceFirstInstance("ABC", "b", "x"), "ABC");
+    EXPECT_EQ(f.ReplaceFirstInstance("", "a", "b"), "");
+    EXPECT_EQ(f.ReplaceFirstInstance("x", "", "y"), "yx");
+}
+
+TEST(FindReplace, ReplacesEveryOccurrenceInOnePassAndAlwaysEnds) {
+    testing::FollowFixture fx;
+    frmFollow& f = fx.Follow();
+    EXPECT_EQ(f.FindReplace("a b  c", " ", "+"), "a+b++c");
+    EXPECT_EQ(f.FindReplace("x", "", ""), "x");
+    EXPECT_EQ(f.FindReplace("x", "", "y"), "x");        // would loop for ever if repeated
+    EXPECT_EQ(f.FindReplace("aXa", "a", "aa"), "aaXaa");  // the replacement holds the search text
+    EXPECT_EQ(f.FindReplace("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(f.FindReplace("l1\r\nl2\r\n", "\r", "%0D"), "l1%0D\nl2%0D\n");
+    EXPECT_EQ(f.FindReplace("", " ", "+"), "");
+}
+
+TEST(Twips, ToPixelsRoundsHalvesToEven) {
+    EXPECT_EQ(RoundHalfEven(398.5), 398);
+    EXPECT_EQ(RoundHalfEven(399.5), 400);
+    EXPECT_EQ(RoundHalfEven(-0.5), 0);
+    EXPECT_EQ(RoundHalfEven(-1.5), -2);
+    EXPECT_EQ(RoundHalfEven(2.51), 3);
+    EXPECT_EQ(TwipsToPixels(3615), 241);
+    EXPECT_EQ(TwipsToPixels(-22), -1);
+}
+
+}  // namespace
+}  // namespace quillmar

@@ -1,0 +1,110 @@
+#include "follow/frmStatus.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "FollowFixture.h"
+
+namespace quillmar {
+namespace {
+
+using std::chrono::milliseconds;
+
+class frmStatusTest : public ::testing::Test, public testing::FollowFixture {
+protected:
+    // Sets the text, then reports when (ms after that) the window was gone, or -1 if it lived 2 s.
+    int ClosesAfter(const std::string& text) {
+        StatusForm().SetLabel1(text);
+        for (int elapsed = 10; elapsed <= 2000; elapsed += 10) {
+            timers.Advance(milliseconds(10));
+            if (!IsStatusLoaded()) return elapsed;
+        }
+        return -1;
+    }
+};
+
+TEST_F(frmStatusTest, ANewWindowIsHiddenSaysConnectingAndHasItsBuiltInSize) {
+    frmStatus& s = StatusForm();
+    EXPECT_FALSE(s.Visible());
+    EXPECT_EQ(s.Label1(), "Connecting");
+    EXPECT_EQ(s.Width(), 1845);
+    EXPECT_EQ(s.Height(), 375);
+    EXPECT_EQ(s.BackgroundPicture().source, "builtin:status");
+    EXPECT_FALSE(s.Timer2Enabled());
+    EXPECT_TRUE(appliedSkins.empty());  // no skin chosen
+}
+
+TEST_F(frmStatusTest, ClosingWordsCloseTheWindow700To800MsLaterInAnyCase) {
+    for (const char* text : {"No message !", "Operation Successfull !", "Unknown error!", "OPERATION SUCCESSFULL"}) {
+        const int after = ClosesAfter(text);
+        EXPECT_GE(after, 700) << text;
+        EXPECT_LE(after, 800) << text;
+        EXPECT_FALSE(views.statusAlive) << text;  // the window went with the form
+    }
+}
+
+TEST_F(frmStatusTest, ProgressTextsAndTheConnectionErrorTextNeverCloseIt) {
+    for (const char* text : {"Connecting", "Connected", "Retrieving Data", "Processing", "Erros Occured ..."}) {
+        EXPECT_EQ(ClosesAfter(text), -1) << text;
+    }
+    // A later closing word still closes it.
+    const int after = ClosesAfter("Operation Successfull !");
+    EXPECT_GE(after, 700);
+    EXPECT_LE(after, 800);
+}
+
+TEST_F(frmStatusTest, TheWatchTickDoesNotPostponeTheClose) {
+    StatusForm().SetLabel1("Unknown error!");
+    timers.Advance(milliseconds(100));  // the watch step starts the close timer
+    ASSERT_TRUE(StatusForm().Timer2Enabled());
+    timers.Advance(milliseconds(690));  // six more watch ticks enable it again
+    ASSERT_TRUE(IsStatusLoaded());
+    timers.Advance(milliseconds(20));
+    EXPECT_FALSE(IsStatusLoaded());
+}
+
+TEST_F(frmStatusTest, TheNextReferenceCreatesAFreshWindowThatAppliesTheSkinAgain) {
+    state.CurrentSkinName = "Blue";
+    StatusForm().SetLabel1("No message !");
+    StatusForm().SetVisible(true);
+    EXPECT_EQ(appliedSkins.size(), 1u);
+    timers.Advance(milliseconds(800));
+    ASSERT_FALSE(IsStatusLoaded());
+    frmStatus& fresh = StatusForm();
+    EXPECT_EQ(fresh.Label1(), "Connecting");
+    EXPECT_FALSE(fresh.Visible());
+    EXPECT_FALSE(fresh.Timer2Enabled());
+    EXPECT_EQ(views.statusCreated, 2);
+    EXPECT_EQ(appliedSkins, (std::vector<std::string>{"Blue", "Blue"}));
+    timers.Advance(milliseconds(2000));
+    EXPECT_TRUE(IsStatusLoaded());  // "Connecting" keeps it
+}
+
+TEST_F(frmStatusTest, ATranslationStartedWhileTheCloseTimerRunsLeavesItsTextsToANewHiddenWindow) {
+    const WindowHandle edit = AddChat(100, "Send Message", {100, 50, 700, 400}, "first");
+    windows.foreground = 100;
+    Follow();
+    timers.Advance(milliseconds(100));
+    StatusForm().SetLabel1("Operation Successfull !");
+    timers.Advance(milliseconds(300));  // close timer running for about 200 ms
+    ASSERT_TRUE(StatusForm().Timer2Enabled());
+
+    windows.windows[edit].text = "second one";
+    Follow().Picture1_Click();
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(StatusForm().Visible());
+    timers.Advance(milliseconds(500));  // the old close is not stopped
+    EXPECT_FALSE(IsStatusLoaded());
+
+    // The next status text creates a new window, which stays hidden ... until the tracking step,
+    // which only re-places a visible one.
+    StatusForm().SetLabel1("Connected");
+    EXPECT_FALSE(StatusForm().Visible());
+    StatusForm().SetLabel1("Operation Successfull !");
+    timers.Advance(milliseconds(800));
+    EXPECT_FALSE(IsStatusLoaded());
+}
+
+}  // namespace
+}  // namespace quillmar
