@@ -8,6 +8,9 @@
 
 namespace quillmar {
 
+// The agent string of the request's User-Agent line.
+inline constexpr const char* kUserAgent = "Quillmar/1.0";
+
 // The service's host[:port], fixed when the program is built.
 const char* ServiceHost();
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,16 @@ namespace quillmar {
 inline constexpr std::chrono::milliseconds kRequestTimeout{30'000};
 // Larger answers end the request as an error instead of growing the buffer without bound.
 inline constexpr std::size_t kMaxAnswerBytes = std::size_t{1} << 20;
+// What txtProxy holds at creation.
+inline constexpr const char* kPlaceholderProxyHost = "proxy";
+
+// The descriptions shown when the client itself ends a request as an error.
+namespace failure {
+inline constexpr const char* kTimedOut = "The translation service did not answer in time.";
+inline constexpr const char* kAnswerTooLarge = "The translation service's answer is larger than 1 MiB.";
+inline constexpr const char* kSendFailed = "The request could not be sent to the translation service.";
+inline constexpr const char* kConnectionFailed = "The connection to the translation service failed.";
+}  // namespace failure
 
 // One translation on the wire: what it sends, where its answer goes, what it has gathered.
 struct TranslationRequest {
@@ -43,6 +54,9 @@ public:
     // untouched and is dropped silently.
     bool StartRequest(TranslationRequest request);
     bool RequestInFlight() const;
+    // The request in flight, or null.
+    const TranslationRequest* CurrentRequest() const { return m_inFlight ? &*m_inFlight : nullptr; }
+    // Applies from the next request on; zero or less means no time limit.
     void SetRequestTimeout(std::chrono::milliseconds timeout);
 
     // Event handlers of WS_HTTP.
@@ -58,7 +72,7 @@ public:
     std::string Text2;        // the last translation that passed the check
     bool optProxy = false;    // "Use Proxy"
     bool optNoProxy = true;   // "No Proxy"
-    std::string txtProxy;     // proxy host[:port]
+    std::string txtProxy = kPlaceholderProxyHost;  // proxy host[:port]
     std::string txtPort = "80";
     std::string Label1 = "Processing";  // the form's own status line
 
@@ -67,6 +81,11 @@ private:
     void OnDataArrival(std::size_t bytesWaiting) override { WS_HTTP_DataArrival(bytesWaiting); }
     void OnClose() override { WS_HTTP_Close(); }
     void OnError(const ConnectionError& error) override { WS_HTTP_Error(error); }
+
+    // Ends the request in flight: timer stopped, connection closed; the request is handed back.
+    TranslationRequest EndRequest();
+    // Ends the request in flight as an error with that description.
+    void Fail(std::string description);
 
     Connection& m_connection;
     TimerFactory& m_timers;

@@ -25,7 +25,7 @@ public:
         return accepted;
     }
     bool SendData(std::string_view bytes) override {
-        if (m_state != ConnectionState::Open) return false;
+        if (m_state != ConnectionState::Open || failSends) return false;
         sent += bytes;
         return true;
     }
@@ -45,6 +45,8 @@ public:
         m_waiting += bytes;
         m_listener->OnDataArrival(m_waiting.size());
     }
+    // Bytes that arrive without an event of their own (e.g. together with the close).
+    void QueueData(std::string_view bytes) { m_waiting += bytes; }
     void DeliverClose() { m_listener->OnClose(); }
     void DeliverError(int number, std::string description) {
         m_listener->OnError(ConnectionError{number, std::move(description)});
@@ -53,6 +55,7 @@ public:
     std::vector<ConnectCall> connects;
     std::string sent;
     int closes = 0;
+    bool failSends = false;
 
 private:
     ConnectionListener* m_listener = nullptr;

@@ -1,0 +1,161 @@
+#include "translate/SockModule.h"
+
+#include <gtest/gtest.h>
+
+#include "ClientFixture.h"
+#include "translate/HostPort.h"
+#include "translate/QueryText.h"
+
+namespace quillmar {
+namespace {
+
+const std::string kTemplateMiddle =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
+    "application/vnd.ms-excel, application/msword, application/x-comet, */*\r\n"
+    "Accept-Language: en\r\n"
+    "Accept-Encoding: gzip , deflate\r\n"
+    "Cache-Control: no-cache\r\n"
+    "Proxy-Connection: Keep-Alive\r\n"
+    "User-Agent:Quillmar/1.0\r\n";
+
+std::string Request(const std::string& target, const std::string& host) {
+    return "GET " + target + " HTTP/1.0\r\n" + kTemplateMiddle + "Host: " + host + "\r\n\r\n";
+}
+
+using SockModuleTest = ClientFixture;
+
+TEST_F(SockModuleTest, DirectRequestGoesToTheServiceOnPort80WithThePathOnTheRequestLine) {
+    sock.RequestTranslation("good+morning", "en_fr");
+    EXPECT_EQ(sock.RequestUrl, "http://babel.example/raging/translate.dyn?lp=en_fr&urltext=good+morning");
+    EXPECT_EQ(sock.RequestText,
+              Request("/raging/translate.dyn?lp=en_fr&urltext=good+morning", "babel.example"));
+    EXPECT_FALSE(sock.UseProxy);
+    ASSERT_EQ(connection.connects.size(), 1U);
+    EXPECT_EQ(connection.connects[0].host, "babel.example");
+    EXPECT_EQ(connection.connects[0].port, 80);
+    EXPECT_EQ(form.Label1, "Connecting To server ...\r\n");
+
+    connection.DeliverConnect();
+    EXPECT_EQ(connection.sent, sock.RequestText);  // sent as one piece, exactly these bytes
+}
+
+TEST_F(SockModuleTest, ProxyRequestGoesToTheProxyWithTheAbsoluteUrlAndTheServiceAsHost) {
+    form.optProxy = true;
+    form.optNoProxy = false;
+    sock.RequestTranslation("good+morning", "de_en");
+    EXPECT_TRUE(sock.UseProxy);
+    EXPECT_EQ(sock.RequestText,
+              Request("http://babel.example/raging/translate.dyn?lp=de_en&urltext=good+morning", "babel.example"));
+    ASSERT_EQ(connection.connects.size(), 1U);
+    EXPECT_EQ(connection.connects[0].host, kPlaceholderProxyHost);
+    EXPECT_EQ(connection.connects[0].port, 80);
+}
+
+TEST_F(SockModuleTest, AnExplicitPortIsKeptOnTheHostLineAndUsedForTheConnection) {
+    SockModule withPort(form, dialogs, "127.0.0.1:8080");
+    withPort.RequestTranslation("ab", "en_fr");
+    EXPECT_EQ(withPort.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=ab", "127.0.0.1:8080"));
+    ASSERT_EQ(connection.connects.size(), 1U);
+    EXPECT_EQ(connection.connects[0].host, "127.0.0.1");
+    EXPECT_EQ(connection.connects[0].port, 8080);
+    connection.DeliverError(10061, "refused");
+
+    form.optProxy = true;
+    form.txtProxy = "proxy.lan:3128";
+    withPort.RequestTranslation("ab", "en_fr");
+    EXPECT_EQ(withPort.RequestText,
+              Request("http://127.0.0.1:8080/raging/translate.dyn?lp=en_fr&urltext=ab", "127.0.0.1:8080"));
+    ASSERT_EQ(connection.connects.size(), 2U);
+    EXPECT_EQ(connection.connects[1].host, "proxy.lan");
+    EXPECT_EQ(connection.connects[1].port, 3128);
+}
+
+TEST_F(SockModuleTest, AnUnusableHostIsLeftToTheConnectionToReport) {
+    form.optProxy = true;
+    form.txtProxy = "proxy:abc";
+    sock.RequestTranslation("ab", "en_fr");
+    ASSERT_EQ(connection.connects.size(), 1U);
+    EXPECT_EQ(connection.connects[0].host, "proxy:abc");
+    EXPECT_EQ(connection.connects[0].port, 80);
+}
+
+TEST_F(SockModuleTest, ProxyModeOnceChosenStaysForTheRun) {
+    form.optProxy = true;
+    sock.RequestTranslation("ab", "en_fr");
+    connection.DeliverError(1, "down");
+    form.optProxy = false;
+    form.optNoProxy = true;
+    sock.RequestTranslation("ab", "en_fr");
+    EXPECT_TRUE(sock.UseProxy);
+    ASSERT_EQ(connection.connects.size(), 2U);
+    EXPECT_EQ(connection.connects[1].host, kPlaceholderProxyHost);
+}
+
+TEST_F(SockModuleTest, TheTextIsInsertedVerbatim) {
+    sock.RequestTranslation("a&b=c%d#e?f", "en_fr");
+    EXPECT_EQ(sock.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=a&b=c%d#e?f", kService));
+}
+
+TEST_F(SockModuleTest, PlaceholdersAreReplacedInOnePassLeftToRight) {
+    // The host placeholder is replaced wherever it stands, the text included; the target placeholder
+    // put in with the path is not searched again.
+    sock.RequestTranslation("x@$@@$@_$-$_$-", "en_fr");
+    EXPECT_EQ(sock.RequestText,
+              Request("/raging/translate.dyn?lp=en_fr&urltext=xbabel.example_$-$_$-", kService));
+
+    // A host holding the host placeholder would make a replace-until-gone loop run forever.
+    connection.DeliverError(1, "down");
+    SockModule odd(form, dialogs, "h@$@@$@x");
+    odd.RequestTranslation("ab", "en_fr");
+    EXPECT_EQ(odd.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=ab", "h@$@@$@x"));
+}
+
+TEST_F(SockModuleTest, PreparedTextNoLongerMatchesThePlaceholders) {
+    const auto query = PrepareQueryText("@$@@$@ & _$-$_$-");
+    ASSERT_TRUE(query.has_value());
+    sock.RequestTranslation(*query, "en_fr");
+    EXPECT_EQ(sock.RequestText,
+              Request("/raging/translate.dyn?lp=en_fr&urltext=%40%24%40%40%24%40+%26+_%24-%24_%24-", kService));
+}
+
+TEST_F(SockModuleTest, AServiceHostWithASlashSplitsAtTheFirstSlash) {
+    SockModule withBase(form, dialogs, "svc/base");
+    withBase.RequestTranslation("ab", "en_fr");
+    EXPECT_EQ(withBase.RequestText, Request("/base/raging/translate.dyn?lp=en_fr&urltext=ab", "svc"));
+    ASSERT_EQ(connection.connects.size(), 1U);
+    EXPECT_EQ(connection.connects[0].host, "svc");
+}
+
+TEST_F(SockModuleTest, AnEmptyHostShowsTheMessageAndConnectsNothing) {
+    for (const char* service : {"", "/path"}) {
+        form.txtResponse = "old answer";
+        form.Label1 = "Processing";
+        SockModule broken(form, dialogs, service);
+        broken.RequestTranslation("ab", "en_fr");
+        ASSERT_EQ(dialogs.shown.size(), 1U) << service;
+        EXPECT_EQ(dialogs.shown[0].text, "Unable To detect target page!");
+        EXPECT_EQ(dialogs.shown[0].title, "QUILLMAR");
+        EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::OkCancel);
+        EXPECT_TRUE(connection.connects.empty());
+        EXPECT_EQ(broken.RequestText, "");
+        EXPECT_EQ(form.txtResponse, "");  // emptied before the split
+        EXPECT_EQ(form.Label1, "Processing");
+        EXPECT_FALSE(form.RequestInFlight());
+        dialogs.shown.clear();
+    }
+}
+
+TEST_F(SockModuleTest, TheBuiltInServiceHostIsTheDefault) {
+    SockModule builtIn(form, dialogs);
+    builtIn.RequestTranslation("ab", "en_fr");
+    const auto expected = ParseHostPort(ServiceHost());
+    ASSERT_TRUE(expected.has_value());
+    ASSERT_EQ(connection.connects.size(), 1U);
+    EXPECT_EQ(connection.connects[0].host, expected->host);
+    EXPECT_EQ(connection.connects[0].port, expected->port);
+    EXPECT_NE(builtIn.RequestText.find(std::string("\r\nHost: ") + ServiceHost() + "\r\n\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillmar
