@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Connection.h"
+
+namespace quillmar::win32 {
+
+// A TCP client on Winsock 2: WSAAsyncSelect notifications arrive at a message-only window, so every
+// event is dispatched by the UI thread's message loop. Names are resolved with getaddrinfo (blocking,
+// inside Connect) and each address is tried in turn; failures carry the WSA error code and the system's
+// own description. Create, use and destroy it on the UI thread.
+class WinConnection final : public Connection {
+public:
+    WinConnection();
+    ~WinConnection() override;
+    WinConnection(const WinConnection&) = delete;
+    WinConnection& operator=(const WinConnection&) = delete;
+
+    void SetListener(ConnectionListener* listener) override;
+    bool Connect(const std::string& host, std::uint16_t port) override;
+    bool SendData(std::string_view bytes) override;
+    std::string GetData() override;
+    void Close() override;
+    ConnectionState State() const override;
+
+    struct Impl;
+
+private:
+    // Shared so that it outlives a listener that destroys the connection inside an event.
+    std::shared_ptr<Impl> m_impl;
+};
+
+// The system's description of a Windows or Winsock error code, UTF-8, without the trailing line break.
+std::string SystemErrorText(int code);
+
+}  // namespace quillmar::win32

@@ -1,0 +1,58 @@
+#include "win32/WinDialogs.h"
+
+#include <windows.h>
+#undef MessageBox  // the port's member, not the Win32 macro
+
+#include "win32/WinText.h"
+
+namespace quillmar::win32 {
+
+namespace {
+
+UINT IconFlag(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Critical: return MB_ICONHAND;
+        case MessageIcon::Question: return MB_ICONQUESTION;
+        case MessageIcon::Exclamation: return MB_ICONEXCLAMATION;
+        case MessageIcon::Information: return MB_ICONASTERISK;
+        case MessageIcon::None: break;
+    }
+    return 0;
+}
+
+UINT ButtonsFlag(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::OkCancel: return MB_OKCANCEL;
+        case MessageButtons::YesNo: return MB_YESNO;
+        case MessageButtons::YesNoCancel: return MB_YESNOCANCEL;
+        case MessageButtons::Ok: break;
+    }
+    return MB_OK;
+}
+
+MessageResult ToResult(int answer, MessageButtons buttons) {
+    switch (answer) {
+        case IDOK: return MessageResult::Ok;
+        case IDYES: return MessageResult::Yes;
+        case IDNO: return MessageResult::No;
+        case IDCANCEL: return MessageResult::Cancel;
+        default: break;
+    }
+    // The box could not be shown: answer as closing it would.
+    return buttons == MessageButtons::Ok ? MessageResult::Ok
+           : buttons == MessageButtons::YesNo ? MessageResult::No
+                                              : MessageResult::Cancel;
+}
+
+}  // namespace
+
+MessageResult WinDialogs::MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
+                                     MessageButtons buttons) {
+    const std::wstring wideText = Utf8ToWide(text);
+    const std::wstring wideTitle = Utf8ToWide(title.empty() ? kAppTitle : title);
+    const int answer = MessageBoxW(nullptr, wideText.c_str(), wideTitle.c_str(),
+                                   IconFlag(icon) | ButtonsFlag(buttons) | MB_TASKMODAL | MB_SETFOREGROUND);
+    return ToResult(answer, buttons);
+}
+
+}  // namespace quillmar::win32
