@@ -23,11 +23,15 @@ std::optional<LRESULT> SendBounded(HWND window, UINT message, WPARAM wParam, LPA
     return static_cast<LRESULT>(result);
 }
 
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsHighSurrogate(wchar_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
 
 }  // namespace
 
-WindowHandle WinForeignWindows::ForegroundWindow() { return ToWindowHandle(GetForegroundWindow()); }
+WindowHandle WinForeignWindows::ForegroundWindow() {
+    return ToWindowHandle(GetForegroundWindow());
+}
 
 std::optional<Rect> WinForeignWindows::WindowRect(WindowHandle window) {
     RECT rect{};
@@ -77,6 +81,10 @@ std::optional<std::string> WinForeignWindows::SendGetText(WindowHandle window, s
 
 bool WinForeignWindows::SendSetText(WindowHandle window, const std::string& text) {
     if (window == 0 || !IsWindow(ToHwnd(window))) return false;
+    // Ask first whether the window answers at all. A text message that times out may still be
+    // delivered when the program wakes up (Windows keeps it queued), which would replace the user's
+    // text after the caller has already reported the write as failed; a timed-out WM_NULL is harmless.
+    if (!SendBounded(ToHwnd(window), WM_NULL, 0, 0, m_timeoutMs)) return false;
     const std::wstring wide = Utf8ToWide(text);
     const auto accepted =
         SendBounded(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), m_timeoutMs);

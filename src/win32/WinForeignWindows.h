@@ -6,8 +6,12 @@
 
 namespace quillmar::win32 {
 
-inline HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
-inline WindowHandle ToWindowHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+inline HWND ToHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+inline WindowHandle ToWindowHandle(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
 
 // Other programs' windows through user32. The three text messages go out wide (SendMessageTimeoutW),
 // so Russian text or emoji survive, and each waits at most `timeoutMs`; a window that does not answer
@@ -35,6 +39,8 @@ public:
     // short buffer is dropped rather than turned into a replacement character.
     std::optional<std::string> SendGetText(WindowHandle window, std::size_t bufferUnits) override;
     // True only when the window answered and accepted the text (WM_SETTEXT gave a positive result).
+    // The text is sent only after the window has answered a WM_NULL in time, so a write to a hung
+    // program is not left queued to land later.
     bool SendSetText(WindowHandle window, const std::string& text) override;
 
     void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) override;
