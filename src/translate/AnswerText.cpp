@@ -157,13 +157,15 @@ std::string DecodeAnswerBytes(std::string_view bytes) {
     if (utf8::IsValid(bytes)) return std::string(bytes);
     std::string text;
     text.reserve(bytes.size() + bytes.size() / 4);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-        } else {
-            utf8::AppendCodePoint(text, FromWindows1252(byte));
-        }
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        // Runs of ASCII are copied as they are.
+        std::size_t run = i;
+        while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
+        text.append(bytes, i, run - i);
+        if (run == bytes.size()) break;
+        utf8::AppendCodePoint(text, FromWindows1252(static_cast<unsigned char>(bytes[run])));
+        i = run + 1;
     }
     return text;
 }
