@@ -32,20 +32,21 @@ button menu.gif 17 15 '#fbfcfd' '#d6dde6' \
     -stroke none -fill '#2b3a4c' -draw "polygon 5,6 11,6 8,9"
 button status.gif 123 25 '#fefefc' '#e2e6ec'
 
-# Program icon: two overlapping speech bubbles (one language answered by another), 16 and 32 pixels,
-# 256 colours.
-bubbles() {
-    local size=$1 s
-    s=$(awk "BEGIN { print $size / 32 }")
-    convert -size "${size}x${size}" xc:none -draw "scale $s,$s
-        fill '#e8913a' stroke '#9c5614' stroke-width 1.2
-        roundrectangle 12.5,2.5 30.5,16.5 4,4  polygon 24,16 28,21 20,16
-        fill '#2f6db5' stroke '#173d6b'
-        roundrectangle 1.5,9.5 23.5,25.5 4,4  polygon 6,25 5,30.5 12,25
-        stroke '#ffffff' stroke-width 2 line 6,15 19,15  line 6,20 15,20" \
-        -colors 255 "PNG32:$out/.icon-$size.png"
-}
-bubbles 16
-bubbles 32
-convert "$out/.icon-16.png" "$out/.icon-32.png" -strip "ICO:$out/quillmar.ico"
+# Program icon: two overlapping speech bubbles (one language answered by another), 16 and 32 pixels in
+# 256 colours. Drawn without smoothing: a 256-colour icon has only fully clear or fully solid pixels.
+# The light top-to-bottom shading gives the bubbles some depth.
+orange='#e8913a' orangeEdge='#9c5614' blue='#2f6db5' blueEdge='#173d6b'
+convert -size 32x32 xc:none +antialias -stroke "$orangeEdge" -fill "$orange" \
+    -draw "roundrectangle 12,2 30,16 4,4" -draw "polygon 20,16 27,22 25,16" -stroke none -draw "line 21,16 25,16" \
+    -stroke "$blueEdge" -fill "$blue" -draw "roundrectangle 1,9 23,25 4,4" -draw "polygon 5,25 5,30 11,25" \
+    -stroke none -draw "line 6,25 9,25" -fill white -draw "rectangle 6,14 18,15" -draw "rectangle 6,19 14,20" \
+    \( -size 32x32 gradient:'#ffffff'-'#cfcfcf' \) -channel RGB -compose Multiply -composite +channel \
+    "PNG32:$out/.icon-32.png"
+convert -size 16x16 xc:none +antialias -stroke "$orangeEdge" -fill "$orange" \
+    -draw "roundrectangle 6,1 15,8 2,2" -draw "polygon 10,8 13,11 12,8" \
+    -stroke "$blueEdge" -fill "$blue" -draw "roundrectangle 0,4 11,12 2,2" -draw "polygon 2,12 2,15 5,12" \
+    -stroke none -fill white -draw "rectangle 3,7 8,7" -draw "rectangle 3,9 6,9" \
+    \( -size 16x16 gradient:'#ffffff'-'#cfcfcf' \) -channel RGB -compose Multiply -composite +channel \
+    "PNG32:$out/.icon-16.png"
+convert "$out/.icon-16.png" "$out/.icon-32.png" -type PaletteAlpha -strip "ICO:$out/quillmar.ico"
 rm -f "$out/.icon-16.png" "$out/.icon-32.png"

@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -161,6 +162,47 @@ TEST(WinPictures, EveryBuiltinPictureLoadsFromTheResourcesAtItsExactSize) {
     ExpectSize(pictures.LoadPicture(kBuiltinSelect), "builtin:select", 153, 15);
     ExpectSize(pictures.LoadPicture(kBuiltinMenu), "builtin:menu", 17, 15);
     ExpectSize(pictures.LoadPicture(kBuiltinStatus), "builtin:status", 123, 25);
+}
+
+// The icon group in the resources: a 16- and a 32-pixel image in 256 colours, each loadable.
+TEST(WinPictures, ProgramIconCarries16And32PixelImagesIn256Colours) {
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colourCount, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+#pragma pack(pop)
+    HRSRC group =
+        FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_QUILLMAR), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+    ASSERT_NE(group, nullptr);
+    const auto* header = static_cast<const WORD*>(LockResource(LoadResource(nullptr, group)));
+    ASSERT_EQ(header[2], 2);  // reserved, type, count
+    const auto* entries = reinterpret_cast<const GroupEntry*>(header + 3);
+    std::vector<int> widths;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(entries[i].width, entries[i].height);
+        EXPECT_EQ(entries[i].bitCount, 8);
+        widths.push_back(entries[i].width);
+    }
+    std::sort(widths.begin(), widths.end());
+    EXPECT_EQ(widths, (std::vector<int>{16, 32}));
+
+    for (const int size : {16, 32}) {
+        HICON icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON, size, size, 0));
+        ASSERT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP colour{};
+        GetObjectW(info.hbmColor, sizeof colour, &colour);
+        EXPECT_EQ(colour.bmWidth, size);
+        EXPECT_EQ(colour.bmHeight, size);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
 }
 
 TEST(WinPictures, UnknownBuiltinOrEmptySourceHasNoPicture) {
