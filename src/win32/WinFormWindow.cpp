@@ -1,0 +1,118 @@
+#include "win32/WinFormWindow.h"
+
+#include <windowsx.h>
+
+namespace quillmar::win32 {
+
+namespace {
+
+constexpr const wchar_t* kClassName = L"QuillmarFormWindow";
+
+ATOM RegisterFormClass(WNDPROC proc) {
+    static ATOM atom = 0;
+    if (atom != 0) return atom;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kClassName;
+    atom = RegisterClassExW(&wc);
+    return atom;
+}
+
+}  // namespace
+
+HFONT LabelFont() {
+    static HFONT font = CreateFontW(-10, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                    DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+    return font;
+}
+
+WinFormWindow::WinFormWindow(const wchar_t* title) {
+    RegisterFormClass(&WinFormWindow::WindowProc);
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, title, WS_POPUP, 0, 0, 1,
+                    1, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+}
+
+WinFormWindow::~WinFormWindow() {
+    if (m_hwnd != nullptr) {
+        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+}
+
+void WinFormWindow::PlaceTopmost(int x, int y, int width, int height) {
+    SetWindowPos(m_hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+void WinFormWindow::Repaint() { InvalidateRect(m_hwnd, nullptr, FALSE); }
+
+void WinFormWindow::ApplyBounds(bool visible, int x, int y, int width, int height) {
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    const bool shown = IsWindowVisible(m_hwnd) != FALSE;
+    if (visible && !shown) flags |= SWP_SHOWWINDOW;
+    if (!visible && shown) flags |= SWP_HIDEWINDOW;
+    SetWindowPos(m_hwnd, nullptr, x, y, width, height, flags);
+}
+
+LRESULT CALLBACK WinFormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<WinFormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<WinFormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT WinFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_LBUTTONDOWN:
+            m_pressed = true;
+            return 0;
+        case WM_LBUTTONUP:
+            // A click is a press and a release on the window, as a button counts it.
+            if (m_pressed) {
+                m_pressed = false;
+                Click(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));  // may destroy this window
+            }
+            return 0;
+        case WM_NCDESTROY: {
+            HWND hwnd = m_hwnd;
+            m_hwnd = nullptr;
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(m_hwnd, message, wParam, lParam);
+}
+
+void WinFormWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hwnd, &ps);
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    // Drawn off screen first, so the labels never flicker over the pictures.
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    Paint(memory, client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(m_hwnd, &ps);
+}
+
+}  // namespace quillmar::win32

@@ -1,0 +1,37 @@
+#include "win32/WinPopupMenus.h"
+
+#include <windows.h>
+
+#include "win32/WinText.h"
+
+namespace quillmar::win32 {
+
+std::optional<std::size_t> WinPopupMenus::TrackPopupMenu(WindowHandle owner,
+                                                         const std::vector<MenuItemView>& items) {
+    HWND ownerHwnd = reinterpret_cast<HWND>(owner);
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return std::nullopt;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        // Command ids start at 1: TrackPopupMenu returns 0 for "nothing chosen".
+        if (items[i].caption == "-") {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(menu, MF_STRING | (items[i].enabled ? 0U : MF_GRAYED), i + 1,
+                        Utf8ToWide(items[i].caption).c_str());
+        }
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HWND previous = GetForegroundWindow();
+    SetForegroundWindow(ownerHwnd);
+    const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN,
+                                                            cursor.x, cursor.y, 0, ownerHwnd, nullptr));
+    // Lets the menu's own loop end cleanly before anything else runs (a documented quirk).
+    PostMessageW(ownerHwnd, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    if (previous != nullptr && previous != ownerHwnd && IsWindow(previous)) SetForegroundWindow(previous);
+    if (command == 0 || command > items.size()) return std::nullopt;
+    return static_cast<std::size_t>(command - 1);
+}
+
+}  // namespace quillmar::win32

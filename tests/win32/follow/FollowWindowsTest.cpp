@@ -1,0 +1,274 @@
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "TestChatWindow.h"
+#include "connection/WinLoopbackServer.h"
+#include "follow/FollowMod.h"
+#include "follow/frmFollow.h"
+#include "follow/frmStatus.h"
+#include "translate/AnswerText.h"
+#include "win32/WinEventLoop.h"
+#include "win32/WinForeignWindows.h"
+#include "win32/WinPictures.h"
+#include "win32/WinProgram.h"
+
+namespace quillmar {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::TestChatWindow;
+using testing::WinLoopbackServer;
+
+std::string AnswerPage(const std::string& translation) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+           "<html><form><textarea name=q\">" + translation + "  </textarea></form></html>";
+}
+
+// A service that answers every request with the same translation and keeps what it was asked.
+WinLoopbackServer::Session Answering(std::string translation) {
+    return [translation](WinLoopbackServer& server, SOCKET client) {
+        server.Record(server.ReadRequest(client));
+        WinLoopbackServer::SendAll(client, AnswerPage(translation));
+    };
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    return win32::RunMessageLoopUntil(done, limit);
+}
+void Pump(std::chrono::milliseconds time) { win32::RunMessageLoopUntil([] { return false; }, time); }
+
+RECT RectOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+class FollowWindowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { win32::EnsureGdiplus(); }
+
+    void StartProgram(std::uint16_t port) {
+        program = std::make_unique<win32::WinProgram>("127.0.0.1:" + std::to_string(port));
+        program->Start();
+    }
+    frmFollow& Follow() { return program->App().FollowForm(); }
+    HWND Toolbar() { return reinterpret_cast<HWND>(Follow().Hwnd()); }
+
+    // Brings the chat window up and waits for the toolbar on its title bar; the time it took, or -1.
+    long long ShowChat(TestChatWindow& chat) {
+        chat.BringToFront();
+        const auto start = Clock::now();
+        const bool shown = PumpUntil(
+            [&] { return IsWindowVisible(Toolbar()) && program->State().TargetHwnd == (WindowHandle)chat.Handle(); },
+            2000ms);
+        if (!shown) return -1;
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    }
+
+    // A click on the toolbar at x (client pixels) as the window receives it.
+    void PostClick(int x) {
+        PostMessageW(Toolbar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 7));
+        PostMessageW(Toolbar(), WM_LBUTTONUP, 0, MAKELPARAM(x, 7));
+    }
+
+    // A real mouse click at x (client pixels) of the toolbar, through the input queue.
+    void MouseClick(int x) {
+        const RECT r = RectOf(Toolbar());
+        SetCursorPos(r.left + x, r.top + 7);
+        Pump(50ms);
+        INPUT inputs[2]{};
+        inputs[0].type = inputs[1].type = INPUT_MOUSE;
+        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, inputs, sizeof(INPUT));
+    }
+
+    std::string StatusText() {
+        return program->App().IsStatusLoaded() ? program->App().StatusForm().Label1() : std::string{};
+    }
+
+    std::unique_ptr<win32::WinProgram> program;
+};
+
+TEST_F(FollowWindowsTest, TheToolbarSitsOnTheChatTitleBarAndHidesForOtherWindows) {
+    StartProgram(testing::UnusedLoopbackPort());
+    EXPECT_FALSE(IsWindowVisible(Toolbar()));
+    TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
+    const long long took = ShowChat(chat);
+    ASSERT_GE(took, 0) << "the toolbar never showed";
+    std::printf("toolbar shown %lld ms after the chat window came to the front\n", took);
+    EXPECT_LE(took, 300);
+
+    const RECT c = RectOf(chat.Handle());
+    const RECT t = RectOf(Toolbar());
+    EXPECT_EQ(t.left, c.right - 241 - 60);
+    EXPECT_EQ(t.top, c.top + 5);
+    EXPECT_EQ(t.right - t.left, 241);
+    EXPECT_EQ(t.bottom - t.top, 15);
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+    EXPECT_NE(GetWindowLongW(Toolbar(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    // Moving the chat window takes the toolbar along.
+    SetWindowPos(chat.Handle(), nullptr, 60, 300, 500, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(PumpUntil([&] { return RectOf(Toolbar()).left == 60 + 500 - 241 - 60; }, 1000ms));
+
+    TestChatWindow other(L"notes.txt - Notepad", L"", 40, 40, 300, 200);
+    other.BringToFront();
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Toolbar()); }, 300ms));
+    EXPECT_EQ(program->State().TargetHwnd, 0u);
+}
+
+TEST_F(FollowWindowsTest, TranslateReplacesTheTypedTextAndTheStatusWindowShowsUnderTheToolbar) {
+    WinLoopbackServer service(Answering("bonjour tout le monde"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+
+    PostClick(20);  // on "TRANSLATE"
+    ASSERT_TRUE(PumpUntil([&] { return program->App().IsStatusLoaded() && program->App().StatusForm().Visible(); },
+                          1000ms));
+    const HWND status = reinterpret_cast<HWND>(program->App().StatusForm().Hwnd());
+    const RECT t = RectOf(Toolbar());
+    const RECT s = RectOf(status);
+    EXPECT_EQ(s.right, t.right - 17);  // ends where the menu button begins
+    EXPECT_EQ(s.top, t.bottom);
+    EXPECT_EQ(s.right - s.left, 123);
+    EXPECT_EQ(s.bottom - s.top, 25);
+    EXPECT_TRUE(IsWindowVisible(status));
+
+    ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"bonjour tout le monde"; }, 5000ms));
+    const auto done = Clock::now();
+    EXPECT_EQ(StatusText(), "Operation Successfull !");
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_NE(service.Requests()[0].find("good+morning"), std::string::npos);
+    EXPECT_NE(service.Requests()[0].find("en_fr"), std::string::npos);
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+
+    ASSERT_TRUE(PumpUntil([&] { return !program->App().IsStatusLoaded(); }, 3000ms));
+    const auto closedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - done).count();
+    std::printf("status window closed %lld ms after \"Operation Successfull !\"\n", closedAfter);
+    EXPECT_GE(closedAfter, 650);
+    EXPECT_FALSE(IsWindow(status));
+}
+
+TEST_F(FollowWindowsTest, RussianTextGoesOutEncodedAndTheRussianAnswerComesBackWhole) {
+    WinLoopbackServer service(Answering("Здравствуй, мир 😀"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"Incoming Message", L"Привет мир", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    Follow().SetLabel1("RUSSIAN TO ENGLISH");
+    PostClick(20);
+    ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"Здравствуй, мир 😀"; }, 5000ms))
+        << "chat text: " << chat.TypedText().size() << " units, status: " << StatusText();
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_NE(service.Requests()[0].find("%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82+%D0%BC%D0%B8%D1%80"), std::string::npos);
+    EXPECT_NE(service.Requests()[0].find("ru_en"), std::string::npos);
+}
+
+TEST_F(FollowWindowsTest, AnEmptyEditShowsNoMessageAndSendsNothing) {
+    WinLoopbackServer service(Answering("never"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"john - Send Message", L"", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    PostClick(20);
+    ASSERT_TRUE(PumpUntil([&] { return StatusText() == "No message !"; }, 1000ms));
+    EXPECT_TRUE(program->App().StatusForm().Visible());
+    EXPECT_TRUE(PumpUntil([&] { return !program->App().IsStatusLoaded(); }, 2000ms));
+    Pump(200ms);
+    EXPECT_TRUE(service.Requests().empty());
+    EXPECT_EQ(chat.TypedText(), L"");
+}
+
+TEST_F(FollowWindowsTest, ARefusedConnectionLeavesTheChatTextUntouched) {
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    // The failure is also reported in a message box; it is answered from another thread.
+    bool boxShown = false;
+    std::thread dismiss([&boxShown] {
+        for (int i = 0; i < 100 && !boxShown; ++i) {
+            std::this_thread::sleep_for(50ms);
+            if (HWND box = FindWindowW(L"#32770", L"QUILLMAR")) {
+                boxShown = true;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+        }
+    });
+    PostClick(20);
+    const bool reported = PumpUntil([&] { return StatusText() == "Erros Occured ..."; }, 5000ms);
+    dismiss.join();
+    ASSERT_TRUE(reported) << StatusText();
+    EXPECT_TRUE(boxShown);
+    Pump(300ms);
+    EXPECT_EQ(chat.TypedText(), L"good morning");
+    EXPECT_TRUE(program->App().IsStatusLoaded());  // no closing word: it stays
+}
+
+TEST_F(FollowWindowsTest, AMouseClickOnTheToolbarLeavesTheChatWindowInFront) {
+    WinLoopbackServer service(Answering("salut"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"john - Send Message", L"hello there", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    MouseClick(30);
+    ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"salut"; }, 5000ms)) << StatusText();
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+    EXPECT_TRUE(IsWindowVisible(Toolbar()));
+}
+
+TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTheToolbar) {
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    // The menu's own loop runs inside the click; the keys come from another thread once it is open.
+    std::thread keys([] {
+        std::this_thread::sleep_for(700ms);
+        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_RETURN}}) {
+            INPUT input[2]{};
+            input[0].type = input[1].type = INPUT_KEYBOARD;
+            input[0].ki.wVk = input[1].ki.wVk = key;
+            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, input, sizeof(INPUT));
+            std::this_thread::sleep_for(150ms);
+        }
+    });
+    MouseClick(241 - 8);
+    const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 3000ms);
+    keys.join();
+    EXPECT_TRUE(chosen) << Follow().Label1();
+    Pump(300ms);
+    EXPECT_TRUE(IsWindowVisible(Toolbar()));
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+}
+
+TEST_F(FollowWindowsTest, CaptureFindsTheEditBehind2000ControlsOfAnotherWindow) {
+    TestChatWindow chat(L"big - Send Message", L"", 150, 120, 560, 220);
+    chat.SetTypedText(L"");
+    HWND panel = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, chat.Handle(), nullptr, nullptr, nullptr);
+    for (int i = 0; i < 2000; ++i) {
+        CreateWindowExW(0, L"Static", L"x", WS_CHILD, 0, 0, 5, 5, panel, nullptr, nullptr, nullptr);
+    }
+    HWND edit = CreateWindowExW(0, L"Edit", L"last one", WS_CHILD, 0, 0, 50, 20, panel, nullptr, nullptr, nullptr);
+    SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_NE(GetWindow(panel, GW_CHILD), edit);  // the walk meets the 2000 others first
+    ProgramState state;
+    win32::WinForeignWindows windows;
+    FollowMod mod(windows, state);
+    const auto start = Clock::now();
+    const std::string text = mod.CaptureEditText(reinterpret_cast<WindowHandle>(chat.Handle()));
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+    std::printf("CaptureEditText over 2000 child controls: %.1f ms\n", took / 1000.0);
+    EXPECT_EQ(text, "last one");
+    EXPECT_EQ(state.EditHwnd, reinterpret_cast<WindowHandle>(edit));
+}
+
+}  // namespace
+}  // namespace quillmar
