@@ -13,7 +13,7 @@ namespace quillmar::posix {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{64} * 1024;
 
 ConnectionError ToConnectionError(const std::error_code& ec) {
     return ConnectionError{ec.value(), ec.message()};
@@ -107,7 +107,7 @@ struct PosixConnection::Impl : std::enable_shared_from_this<PosixConnection::Imp
                     return;
                 }
                 if (ec) return self.Fail(ec);
-                self.StartRead(std::move(buffer));
+                self.StartRead(buffer);
             }));
     }
 

@@ -4,6 +4,7 @@
 #include <asio/io_context.hpp>
 #include <asio/steady_timer.hpp>
 #include <cstdint>
+#include <system_error>
 #include <utility>
 
 namespace quillmar::posix {
@@ -31,10 +32,13 @@ struct TimerState : std::enable_shared_from_this<TimerState> {
         Arm();
     }
 
-    void Stop() {
+    void Stop() noexcept {
         enabled = false;
-        ++generation;
-        timer.cancel();
+        ++generation;  // a wait that still completes is ignored, so a failed cancel does no harm
+        try {
+            timer.cancel();
+        } catch (const std::system_error&) {
+        }
     }
 
     void Arm() {

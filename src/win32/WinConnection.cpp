@@ -77,7 +77,7 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
         closesocket(socket);  // also ends WSAAsyncSelect for it
         socket = INVALID_SOCKET;
         MSG msg;
-        while (PeekMessageW(&msg, Hwnd(), socketMessage, socketMessage, PM_REMOVE)) {
+        while (PeekMessageW(&msg, Hwnd(), socketMessage, socketMessage, PM_REMOVE) != 0) {
         }
     }
 
@@ -85,7 +85,7 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
         ++generation;
         CloseSocket();
         MSG msg;
-        while (PeekMessageW(&msg, Hwnd(), kDeferredErrorMessage, kDeferredErrorMessage, PM_REMOVE)) {
+        while (PeekMessageW(&msg, Hwnd(), kDeferredErrorMessage, kDeferredErrorMessage, PM_REMOVE) != 0) {
         }
         state = ConnectionState::Closed;
         addresses.clear();

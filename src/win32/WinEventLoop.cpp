@@ -9,7 +9,7 @@ bool RunMessageLoopUntil(const std::function<bool()>& done, std::optional<std::c
     const auto end = limit ? Clock::now() + *limit : Clock::time_point::max();
     while (!done()) {
         MSG msg;
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0) {
             if (msg.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 break;

@@ -91,7 +91,7 @@ private:
 
 }  // namespace
 
-bool WinTimers::Impl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+bool WinTimers::Impl::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     if (message != WM_TIMER) return false;
     const auto found = m_running.find(static_cast<UINT_PTR>(wParam));
     if (found != m_running.end()) found->second->Tick();

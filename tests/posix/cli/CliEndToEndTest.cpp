@@ -33,7 +33,9 @@ enum class Stdout { Piped, Closed };
 
 // Runs quillmar-cli with these arguments and this standard input; kills it after 20 s.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "", Stdout stdoutMode = Stdout::Piped) {
-    int in[2], out[2], err[2];
+    int in[2];
+    int out[2];
+    int err[2];
     EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
     EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
     EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);

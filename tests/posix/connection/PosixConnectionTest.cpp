@@ -121,7 +121,7 @@ TEST(PosixConnection, DataWaitsUntilTakenAndArrivalCountsEverythingWaiting) {
         void OnConnect() override {}
         void OnDataArrival(std::size_t n) override { waiting->push_back(n); }
         void OnClose() override { closed = true; }
-        void OnError(const ConnectionError&) override { closed = true; }
+        void OnError(const ConnectionError& /*error*/) override { closed = true; }
     } listener;
     listener.waiting = &waiting;
     connection.SetListener(&listener);
@@ -277,9 +277,9 @@ TEST(PosixConnection, DestroyedWithWorkPendingDeliversNothingMore) {
     struct Listener : ConnectionListener {
         int events = 0;
         void OnConnect() override { ++events; }
-        void OnDataArrival(std::size_t) override { ++events; }
+        void OnDataArrival(std::size_t /*bytesWaiting*/) override { ++events; }
         void OnClose() override { ++events; }
-        void OnError(const ConnectionError&) override { ++events; }
+        void OnError(const ConnectionError& /*error*/) override { ++events; }
     } listener;
     {
         PosixConnection connection(loop);
