@@ -17,11 +17,12 @@ enum class Shape { TextAreaAtEnd, FormEndAtEnd, NoMarkers, CyrillicTextArea };
 // A page of ordinary markup of `size` bytes whose translation (if any) sits at its very end, so that
 // every search runs over the whole page.
 std::string MakePage(std::size_t size, Shape shape) {
-    const std::string line = shape == Shape::CyrillicTextArea
-                                 ? "<p class=\"t\">\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
-                                   "\xD0\xBC\xD0\xB8\xD1\x80! <a href=\"/x?id=1\">link</a></p>\n"
-                                 : "<p class=\"t\">Lorem ipsum dolor sit amet, caf\xC3\xA9 <a href=\"/x?id=1\">"
-                                   "link</a></p>\n";
+    const std::string line =
+        shape == Shape::CyrillicTextArea
+            ? "<p class=\"t\">\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
+              "\xD0\xBC\xD0\xB8\xD1\x80! <a href=\"/x?id=1\">link</a></p>\n"
+            : "<p class=\"t\">Lorem ipsum dolor sit amet, caf\xC3\xA9 <a href=\"/x?id=1\">"
+              "link</a></p>\n";
     std::string tail;
     switch (shape) {
         case Shape::TextAreaAtEnd:
@@ -53,10 +54,18 @@ void Extract(benchmark::State& state, Shape shape) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 
-void BM_ExtractTextArea(benchmark::State& state) { Extract(state, Shape::TextAreaAtEnd); }
-void BM_ExtractFormEnd(benchmark::State& state) { Extract(state, Shape::FormEndAtEnd); }
-void BM_ExtractNoMarkers(benchmark::State& state) { Extract(state, Shape::NoMarkers); }
-void BM_ExtractCyrillic(benchmark::State& state) { Extract(state, Shape::CyrillicTextArea); }
+void BM_ExtractTextArea(benchmark::State& state) {
+    Extract(state, Shape::TextAreaAtEnd);
+}
+void BM_ExtractFormEnd(benchmark::State& state) {
+    Extract(state, Shape::FormEndAtEnd);
+}
+void BM_ExtractNoMarkers(benchmark::State& state) {
+    Extract(state, Shape::NoMarkers);
+}
+void BM_ExtractCyrillic(benchmark::State& state) {
+    Extract(state, Shape::CyrillicTextArea);
+}
 
 // The whole answer path at the close: decode the bytes, extract, decode references.
 void BM_AnswerToTranslation(benchmark::State& state) {

@@ -27,7 +27,8 @@ std::vector<std::string> MakeChunks(std::size_t chunkSize) {
     answer.append(total - answer.size() - tail.size(), ' ');
     answer += tail;
     std::vector<std::string> chunks;
-    for (std::size_t at = 0; at < answer.size(); at += chunkSize) chunks.push_back(answer.substr(at, chunkSize));
+    for (std::size_t at = 0; at < answer.size(); at += chunkSize)
+        chunks.push_back(answer.substr(at, chunkSize));
     return chunks;
 }
 

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // A lower-case ASCII marker found without regard to ASCII case by Horspool's method: linear in the
 // text, and most bytes of a page are skipped rather than looked at.
@@ -33,7 +35,8 @@ public:
         const std::size_t m = m_text.size();
         const std::size_t n = s.size();
         const char* p = s.data();
-        for (std::size_t pos = from; pos + m <= n; pos += m_skip[static_cast<unsigned char>(p[pos + m - 1])]) {
+        for (std::size_t pos = from; pos + m <= n;
+             pos += m_skip[static_cast<unsigned char>(p[pos + m - 1])]) {
             std::size_t i = m;
             while (i > 0 && Equal(p[pos + i - 1], m_text[i - 1])) --i;
             if (i == 0) return pos;

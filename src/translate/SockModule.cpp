@@ -16,15 +16,17 @@ constexpr std::string_view kTargetPlaceholder = "_$-$_$-";
 constexpr std::string_view kHostPlaceholder = "@$@@$@";
 
 const std::string& RequestTemplate() {
-    static const std::string kTemplate = std::string(
-        "GET _$-$_$- HTTP/1.0\r\n"
-        "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
-        "application/vnd.ms-excel, application/msword, application/x-comet, */*\r\n"
-        "Accept-Language: en\r\n"
-        "Accept-Encoding: gzip , deflate\r\n"
-        "Cache-Control: no-cache\r\n"
-        "Proxy-Connection: Keep-Alive\r\n"
-        "User-Agent:") + kUserAgent + "\r\n" + "Host: @$@@$@\r\n";
+    static const std::string kTemplate =
+        std::string(
+            "GET _$-$_$- HTTP/1.0\r\n"
+            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
+            "application/vnd.ms-excel, application/msword, application/x-comet, */*\r\n"
+            "Accept-Language: en\r\n"
+            "Accept-Encoding: gzip , deflate\r\n"
+            "Cache-Control: no-cache\r\n"
+            "Proxy-Connection: Keep-Alive\r\n"
+            "User-Agent:") +
+        kUserAgent + "\r\n" + "Host: @$@@$@\r\n";
     return kTemplate;
 }
 
@@ -51,7 +53,9 @@ HostPort RemoteEndpoint(const std::string& text) {
 
 }  // namespace
 
-const char* ServiceHost() { return QUILLMAR_SERVICE_HOST; }
+const char* ServiceHost() {
+    return QUILLMAR_SERVICE_HOST;
+}
 
 SockModule::SockModule(frmSocket& form, Dialogs& dialogs, std::string serviceHost)
     : m_form(form), m_dialogs(dialogs), m_serviceHost(std::move(serviceHost)) {}

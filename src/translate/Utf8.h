@@ -9,7 +9,9 @@
 // byte string still splits into characters in one well-defined way.
 namespace quillmar::utf8 {
 
-constexpr bool IsContinuation(unsigned char c) { return (c & 0xC0U) == 0x80U; }
+constexpr bool IsContinuation(unsigned char c) {
+    return (c & 0xC0U) == 0x80U;
+}
 
 // Characters in text.
 std::size_t CountCharacters(std::string_view text);

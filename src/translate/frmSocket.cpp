@@ -49,9 +49,13 @@ bool frmSocket::StartRequest(TranslationRequest request) {
     return true;
 }
 
-bool frmSocket::RequestInFlight() const { return m_inFlight.has_value(); }
+bool frmSocket::RequestInFlight() const {
+    return m_inFlight.has_value();
+}
 
-void frmSocket::SetRequestTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+void frmSocket::SetRequestTimeout(std::chrono::milliseconds timeout) {
+    m_timeout = timeout;
+}
 
 void frmSocket::WS_HTTP_Connect() {
     if (!m_inFlight) return;

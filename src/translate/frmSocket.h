@@ -84,7 +84,8 @@ private:
 
     // Ends the request in flight: timer stopped, connection closed; the request is handed back.
     TranslationRequest EndRequest();
-    // Ends the request in flight as an error with that description.
+    // Ends the request in flight as an error with that description (a copy: an event's own text need not
+    // outlive the Close() that ends the request).
     void Fail(std::string description);
 
     Connection& m_connection;

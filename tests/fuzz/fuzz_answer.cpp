@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,7 +37,8 @@ std::u32string ToCodePoints(std::string_view utf8) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
         char32_t cp = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-        for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        for (std::size_t k = 1; k < length; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         out += cp;
         i += length;
     }
@@ -50,7 +51,9 @@ std::string ToUtf8(const std::u32string& text) {
     return out;
 }
 
-char32_t Fold(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+char32_t Fold(char32_t c) {
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+}
 
 // 1-based position of m in s at or after `from`, ignoring ASCII case; 0 when there is none.
 std::size_t Find(const std::u32string& s, std::u32string_view m, std::size_t from) {
@@ -156,7 +159,8 @@ void DriveClient(FuzzedDataProvider& input) {
             default: {
                 // A whole page in one piece, as the service would answer.
                 const std::string translation = input.ConsumeRandomLengthString(64);
-                connection.DeliverData("HTTP/1.0 200 OK\r\n\r\n<textarea name=q\">" + translation + "\r\n</textarea>");
+                connection.DeliverData("HTTP/1.0 200 OK\r\n\r\n<textarea name=q\">" + translation +
+                                       "\r\n</textarea>");
                 break;
             }
         }
@@ -166,7 +170,8 @@ void DriveClient(FuzzedDataProvider& input) {
             const auto expected = ExtractTranslation(DecodeAnswerBytes(form.txtResponse));
             Check(expected && !expected->empty(), "wrote a rejected or empty extraction");
             Check(output.writes.back().text == DecodeCharacterReferences(*expected), "wrote something else");
-            Check(status.Last() == (output.accept ? status::kSuccess : status::kErrorsOccurred), "wrong outcome");
+            Check(status.Last() == (output.accept ? status::kSuccess : status::kErrorsOccurred),
+                  "wrong outcome");
         }
         if (!form.RequestInFlight()) {
             for (std::size_t i = statusesBefore; i < status.statuses.size(); ++i) {

@@ -1,8 +1,8 @@
-#include "translate/AnswerText.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "translate/AnswerText.h"
 
 namespace quillmar {
 namespace {
@@ -20,7 +20,8 @@ TEST(ExtractTranslation, TextAreaGivesTheTextBetweenTwoCharactersAfterAndBeforeT
 
 TEST(ExtractTranslation, PositionsCountCodePointsNotBytes) {
     // Two-byte characters right after "name=q" and right before "</textarea>".
-    EXPECT_EQ(ExtractTranslation("<x name=q\xC3\xA9\xC3\xBC" "caf\xC3\xA9\xC3\xBC\xC3\xA9</textarea>"),
+    EXPECT_EQ(ExtractTranslation("<x name=q\xC3\xA9\xC3\xBC"
+                                 "caf\xC3\xA9\xC3\xBC\xC3\xA9</textarea>"),
               "caf\xC3\xA9");
     // With a = 2 the piece's length (the marker's position) stops it inside the marker; counting bytes
     // would reach past the marker and cut it off instead.
@@ -50,14 +51,15 @@ TEST(ExtractTranslation, FormEndIsUsedWhenTheTextAreaYieldsNothing) {
     EXPECT_EQ(ExtractTranslation(kHeaders + methodB), "hola amigo");
     // A text area that is present but empty falls through to the form end too.
     EXPECT_EQ(ExtractTranslation(kHeaders + "ab name=q\">..</textarea>" + methodB), "hola amigo");
-    EXPECT_EQ(ExtractTranslation(kHeaders + "<DIV CLASS=H2>zz<BR>\r\nhola amigo\r\n</FORM><P>"), "hola amigo");
+    EXPECT_EQ(ExtractTranslation(kHeaders + "<DIV CLASS=H2>zz<BR>\r\nhola amigo\r\n</FORM><P>"),
+              "hola amigo");
     // Two characters after "<br>", counted as characters.
     EXPECT_EQ(ExtractTranslation("x class=h2>zz<br>\xC2\xAB\xC2\xBBhola\r\n</form><p>"), "hola");
 }
 
 TEST(ExtractTranslation, FormEndWithoutABreakDropsFiveCharacters) {
     EXPECT_EQ(ExtractTranslation("xx class=hAB12345rest!!</form><p>"), "rest");
-    EXPECT_EQ(ExtractTranslation("xx class=hAB1234!!</form><p>"), "");  // nothing left after five
+    EXPECT_EQ(ExtractTranslation("xx class=hAB1234!!</form><p>"), "");    // nothing left after five
     EXPECT_EQ(ExtractTranslation("xx class=hAB12<br>!!</form><p>"), "");  // r + 6 beyond the end
 }
 
@@ -76,8 +78,9 @@ TEST(ExtractTranslation, AResultHoldingAnAngleBracketIsRejected) {
 }
 
 TEST(ExtractTranslation, TheWholeAnswerIsSearchedHeadersIncluded) {
-    const std::string page = "HTTP/1.0 200 OK\r\nX-Note: NAME=Q::from the header::</TEXTAREA>\r\n\r\n"
-                             "<textarea name=q\">from the page..</textarea>";
+    const std::string page =
+        "HTTP/1.0 200 OK\r\nX-Note: NAME=Q::from the header::</TEXTAREA>\r\n\r\n"
+        "<textarea name=q\">from the page..</textarea>";
     EXPECT_EQ(ExtractTranslation(page), "from the header");
 }
 
@@ -104,8 +107,8 @@ TEST(DecodeAnswerBytes, AnythingElseIsReadAsWindows1252) {
 }
 
 TEST(DecodeAnswerBytes, MalformedUtf8IsNotTakenForUtf8) {
-    for (const std::string bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
-                                  "ab\xE2\x82", "\xC3", "\xA9", "\xE2\x28\xA1"}) {
+    for (const std::string bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                  "\xF5\x80\x80\x80", "ab\xE2\x82", "\xC3", "\xA9", "\xE2\x28\xA1"}) {
         const std::string decoded = DecodeAnswerBytes(bad);
         EXPECT_NE(decoded, bad);
         // Each byte of the Windows-1252 reading is one character.
@@ -116,18 +119,21 @@ TEST(DecodeAnswerBytes, MalformedUtf8IsNotTakenForUtf8) {
 }
 
 TEST(DecodeCharacterReferences, NamedAndNumericReferencesAreDecodedOnce) {
-    EXPECT_EQ(DecodeCharacterReferences("a &amp; b &lt;c&gt; &quot;d&quot; &#39;e&#39;"), "a & b <c> \"d\" 'e'");
+    EXPECT_EQ(DecodeCharacterReferences("a &amp; b &lt;c&gt; &quot;d&quot; &#39;e&#39;"),
+              "a & b <c> \"d\" 'e'");
     EXPECT_EQ(DecodeCharacterReferences("x&nbsp;y"), "x\xC2\xA0y");
-    EXPECT_EQ(DecodeCharacterReferences("&#65;&#x42;&#X43;&#x20ac;&#8364;&#0000065;"), "ABC\xE2\x82\xAC\xE2\x82\xAC" "A");
+    EXPECT_EQ(DecodeCharacterReferences("&#65;&#x42;&#X43;&#x20ac;&#8364;&#0000065;"),
+              "ABC\xE2\x82\xAC\xE2\x82\xAC"
+              "A");
     EXPECT_EQ(DecodeCharacterReferences("&#x1F600;"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(DecodeCharacterReferences("&#150;"), "\xE2\x80\x93");  // as browsers read 128-159
     EXPECT_EQ(DecodeCharacterReferences("&amp;lt; &&amp;"), "&lt; &&");
 }
 
 TEST(DecodeCharacterReferences, AnythingElseIsKeptAsItStands) {
-    for (const char* kept : {"&copy;", "&apos;", "&AMP;", "&amp", "&#65", "&#;", "&#x;", "&#0;", "&#xD800;",
-                             "&#x110000;", "&#1114112;", "&#99999999999999999999;", "&#x-1;", "&", "a & b",
-                             "&nbsp", "&;", "&#xG;"}) {
+    for (const char* kept :
+         {"&copy;", "&apos;", "&AMP;", "&amp", "&#65", "&#;", "&#x;", "&#0;", "&#xD800;", "&#x110000;",
+          "&#1114112;", "&#99999999999999999999;", "&#x-1;", "&", "a & b", "&nbsp", "&;", "&#xG;"}) {
         EXPECT_EQ(DecodeCharacterReferences(kept), kept);
     }
     EXPECT_EQ(DecodeCharacterReferences("&#x10FFFF;"), "\xF4\x8F\xBF\xBF");

@@ -1,6 +1,6 @@
-#include "translate/HostPort.h"
-
 #include <gtest/gtest.h>
+
+#include "translate/HostPort.h"
 
 namespace quillmar {
 namespace {
@@ -21,7 +21,8 @@ TEST(ParseHostPort, HostAloneUsesPort80AndAPortIsTakenWhenGiven) {
 }
 
 TEST(ParseHostPort, EmptyHostsAndBadPortsAreRefused) {
-    for (const char* bad : {"", ":80", "h:", "h:0", "h:65536", "h:99999", "h:8o", "h:123456", "h: 80", "h:-1"}) {
+    for (const char* bad :
+         {"", ":80", "h:", "h:0", "h:65536", "h:99999", "h:8o", "h:123456", "h: 80", "h:-1"}) {
         EXPECT_EQ(ParseHostPort(bad), std::nullopt) << bad;
     }
 }

@@ -1,6 +1,6 @@
-#include "translate/QueryText.h"
-
 #include <gtest/gtest.h>
+
+#include "translate/QueryText.h"
 
 namespace quillmar {
 namespace {
@@ -8,8 +8,8 @@ namespace {
 TEST(PrepareQueryText, AtMostOneCharacterAfterTheBlankAndLineBreakRewritingIsNoMessage) {
     EXPECT_EQ(PrepareQueryText(""), std::nullopt);
     EXPECT_EQ(PrepareQueryText("a"), std::nullopt);
-    EXPECT_EQ(PrepareQueryText(" "), std::nullopt);             // "+" is one character
-    EXPECT_EQ(PrepareQueryText("\xC3\xA9"), std::nullopt);      // one code point, two bytes
+    EXPECT_EQ(PrepareQueryText(" "), std::nullopt);                 // "+" is one character
+    EXPECT_EQ(PrepareQueryText("\xC3\xA9"), std::nullopt);          // one code point, two bytes
     EXPECT_EQ(PrepareQueryText("\xF0\x9F\x98\x80"), std::nullopt);  // one code point, four bytes
 }
 

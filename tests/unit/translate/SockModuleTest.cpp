@@ -1,10 +1,9 @@
-#include "translate/SockModule.h"
-
 #include <gtest/gtest.h>
 
 #include "ClientFixture.h"
 #include "translate/HostPort.h"
 #include "translate/QueryText.h"
+#include "translate/SockModule.h"
 
 namespace quillmar {
 namespace {
@@ -44,8 +43,9 @@ TEST_F(SockModuleTest, ProxyRequestGoesToTheProxyWithTheAbsoluteUrlAndTheService
     form.optNoProxy = false;
     sock.RequestTranslation("good+morning", "de_en");
     EXPECT_TRUE(sock.UseProxy);
-    EXPECT_EQ(sock.RequestText,
-              Request("http://babel.example/raging/translate.dyn?lp=de_en&urltext=good+morning", "babel.example"));
+    EXPECT_EQ(
+        sock.RequestText,
+        Request("http://babel.example/raging/translate.dyn?lp=de_en&urltext=good+morning", "babel.example"));
     ASSERT_EQ(connection.connects.size(), 1U);
     EXPECT_EQ(connection.connects[0].host, kPlaceholderProxyHost);
     EXPECT_EQ(connection.connects[0].port, 80);
@@ -114,8 +114,9 @@ TEST_F(SockModuleTest, PreparedTextNoLongerMatchesThePlaceholders) {
     const auto query = PrepareQueryText("@$@@$@ & _$-$_$-");
     ASSERT_TRUE(query.has_value());
     sock.RequestTranslation(*query, "en_fr");
-    EXPECT_EQ(sock.RequestText,
-              Request("/raging/translate.dyn?lp=en_fr&urltext=%40%24%40%40%24%40+%26+_%24-%24_%24-", kService));
+    EXPECT_EQ(
+        sock.RequestText,
+        Request("/raging/translate.dyn?lp=en_fr&urltext=%40%24%40%40%24%40+%26+_%24-%24_%24-", kService));
 }
 
 TEST_F(SockModuleTest, AServiceHostWithASlashSplitsAtTheFirstSlash) {
@@ -154,7 +155,8 @@ TEST_F(SockModuleTest, TheBuiltInServiceHostIsTheDefault) {
     ASSERT_EQ(connection.connects.size(), 1U);
     EXPECT_EQ(connection.connects[0].host, expected->host);
     EXPECT_EQ(connection.connects[0].port, expected->port);
-    EXPECT_NE(builtIn.RequestText.find(std::string("\r\nHost: ") + ServiceHost() + "\r\n\r\n"), std::string::npos);
+    EXPECT_NE(builtIn.RequestText.find(std::string("\r\nHost: ") + ServiceHost() + "\r\n\r\n"),
+              std::string::npos);
 }
 
 }  // namespace

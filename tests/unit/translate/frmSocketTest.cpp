@@ -1,5 +1,3 @@
-#include "translate/frmSocket.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "ClientFixture.h"
+#include "translate/frmSocket.h"
 
 namespace quillmar {
 namespace {
@@ -53,7 +52,8 @@ TEST_F(frmSocketTest, AnEmptyExtractionIsRejectedAndTheTargetKeepsItsText) {
     for (const std::string& answer : {std::string("HTTP/1.0 500 Oops\r\n\r\n<h1>Error</h1>"), Page("")}) {
         status.statuses.clear();
         Exchange("ab", answer);
-        EXPECT_EQ(status.statuses, (Statuses{"Connected", "Retrieving Data", "Processing", "Unknown error!"}));
+        EXPECT_EQ(status.statuses,
+                  (Statuses{"Connected", "Retrieving Data", "Processing", "Unknown error!"}));
     }
     // The server closes at once.
     status.statuses.clear();
@@ -76,7 +76,9 @@ TEST_F(frmSocketTest, AResultWithMarkupIsRejected) {
 TEST_F(frmSocketTest, ReferencesAreDecodedAfterTheCheck) {
     Exchange("ab", Page("a &lt;b&gt; &amp; &quot;c&quot; &#39;d&#39; &#x20AC;&nbsp;5"));
     ASSERT_EQ(output.writes.size(), 1U);
-    EXPECT_EQ(output.writes[0].text, "a <b> & \"c\" 'd' \xE2\x82\xAC\xC2\xA0" "5");
+    EXPECT_EQ(output.writes[0].text,
+              "a <b> & \"c\" 'd' \xE2\x82\xAC\xC2\xA0"
+              "5");
     EXPECT_EQ(form.Text2, output.writes[0].text);
     EXPECT_EQ(status.Last(), "Operation Successfull !");
 }
@@ -94,9 +96,12 @@ TEST_F(frmSocketTest, TheAnswerIsDecodedOnceAtTheEnd) {
     EXPECT_EQ(output.writes[0].text, "caf\xC3\xA9");
 
     // A Windows-1252 answer comes out as UTF-8.
-    Exchange("ab", Page("caf\xE9 \x93" "cr\xE8me\x94 \x80"));
+    Exchange("ab", Page("caf\xE9 \x93"
+                        "cr\xE8me\x94 \x80"));
     ASSERT_EQ(output.writes.size(), 2U);
-    EXPECT_EQ(output.writes[1].text, "caf\xC3\xA9 \xE2\x80\x9C" "cr\xC3\xA8me\xE2\x80\x9D \xE2\x82\xAC");
+    EXPECT_EQ(output.writes[1].text,
+              "caf\xC3\xA9 \xE2\x80\x9C"
+              "cr\xC3\xA8me\xE2\x80\x9D \xE2\x82\xAC");
 }
 
 TEST_F(frmSocketTest, AFailedWriteBackIsNotReportedAsSuccess) {
