@@ -32,7 +32,7 @@ bool Write(DWORD which, std::string_view text) {
         while (!rest.empty()) {
             DWORD written = 0;
             const DWORD count = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
-            if (!WriteConsoleW(handle, rest.data(), count, &written, nullptr) || written == 0) return false;
+            if (WriteConsoleW(handle, rest.data(), count, &written, nullptr) == 0 || written == 0) return false;
             rest.remove_prefix(written);
         }
         return true;
@@ -40,7 +40,7 @@ bool Write(DWORD which, std::string_view text) {
     while (!text.empty()) {
         DWORD written = 0;
         const DWORD count = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1 << 20));
-        if (!WriteFile(handle, text.data(), count, &written, nullptr) || written == 0) return false;
+        if (WriteFile(handle, text.data(), count, &written, nullptr) == 0 || written == 0) return false;
         text.remove_prefix(written);
     }
     return true;
@@ -58,14 +58,19 @@ public:
             std::wstring wide;
             wchar_t buffer[4096];
             DWORD read = 0;
-            while (ReadConsoleW(handle, buffer, 4096, &read, nullptr) && read > 0) wide.append(buffer, read);
-            if (const auto eof = wide.find(L'\x1a'); eof != std::wstring::npos) wide.resize(eof);
+            while (ReadConsoleW(handle, buffer, 4096, &read, nullptr) != 0 && read > 0) {
+                wide.append(buffer, read);
+                if (const auto eof = wide.find(L'\x1a'); eof != std::wstring::npos) {
+                    wide.resize(eof);
+                    break;
+                }
+            }
             return WideToUtf8(wide);
         }
         std::string bytes;
         char buffer[65536];
         DWORD read = 0;
-        while (ReadFile(handle, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+        while (ReadFile(handle, buffer, sizeof buffer, &read, nullptr) != 0 && read > 0) bytes.append(buffer, read);
         return bytes;
     }
     bool WriteOut(std::string_view text) override { return Write(STD_OUTPUT_HANDLE, text); }

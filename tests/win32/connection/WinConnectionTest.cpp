@@ -93,6 +93,27 @@ TEST(WinConnection, ExchangesRequestAndChunkedAnswerThroughTheMessageLoop) {
     EXPECT_EQ(server.Requests()[0], kRequest);
 }
 
+TEST(WinConnection, ALargeSendGoesOutWholeAsTheSocketTakesIt) {
+    // Far more than the socket buffers take at once: the rest must follow on FD_WRITE, in order.
+    std::string request(3 * 1024 * 1024, 'x');
+    for (std::size_t i = 0; i < request.size(); i += 1000) request[i] = static_cast<char>('a' + (i / 1000) % 26);
+    request += "\r\n\r\n";
+    WinLoopbackServer server([](WinLoopbackServer& s, SOCKET c) {
+        s.Record(s.ReadRequest(c));
+        WinLoopbackServer::SendAll(c, "done");
+    });
+    WinConnection connection;
+    Recorder listener(connection);
+    listener.onConnect = [&] { EXPECT_TRUE(connection.SendData(request)); };
+    listener.onClose = [&] { connection.Close(); };
+    ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
+    ASSERT_TRUE(RunMessageLoopUntil([&] { return listener.Ended(); }, 20s));
+    EXPECT_EQ(listener.events.back(), "close");
+    EXPECT_EQ(listener.received, "done");
+    ASSERT_EQ(server.Requests().size(), 1U);
+    EXPECT_TRUE(server.Requests()[0] == request) << "sizes " << server.Requests()[0].size() << " and " << request.size();
+}
+
 TEST(WinConnection, RefusedConnectionIsAnErrorWithTheSystemsDescription) {
     WinConnection connection;
     Recorder listener(connection);

@@ -103,7 +103,6 @@ private:
             const SOCKET client = ::accept(m_listen, nullptr, nullptr);
             if (client == INVALID_SOCKET) continue;
             m_session(*this, client);
-            ::shutdown(client, SD_SEND);
             closesocket(client);
         }
     }
