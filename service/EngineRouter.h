@@ -1,0 +1,22 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "service/TranslationEngine.h"
+
+namespace quillmar::service {
+
+// Sends each pair to the chosen engine when it covers the pair, else to the fallback.
+class EngineRouter {
+public:
+    EngineRouter(std::unique_ptr<TranslationEngine> chosen, std::unique_ptr<TranslationEngine> fallback);
+
+    TranslationEngine& EngineFor(std::string_view pairCode);
+
+private:
+    std::unique_ptr<TranslationEngine> m_chosen;
+    std::unique_ptr<TranslationEngine> m_fallback;
+};
+
+}  // namespace quillmar::service

@@ -1,0 +1,148 @@
+#include "service/RequestHandler.h"
+
+#include "service/AnswerPage.h"
+#include "translate/AnswerText.h"
+#include "translate/LanguagePairs.h"
+
+namespace quillmar::service {
+
+namespace {
+
+constexpr std::string_view kTranslatePath = "/raging/translate.dyn";
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+// The origin-form part of an absolute-form target: "http://host/path?q" -> "/path?q".
+std::string_view OriginForm(std::string_view target) {
+    std::size_t skip = 0;
+    if (StartsWithNoCase(target, "http://")) skip = 7;
+    else if (StartsWithNoCase(target, "https://")) skip = 8;
+    else return target;
+    std::size_t slash = target.find_first_of("/?", skip);
+    if (slash == std::string_view::npos) return "/";
+    if (target[slash] == '?') return {};  // "http://host?x": no path at all
+    return target.substr(slash);
+}
+
+bool IsKnownPair(std::string_view code) {
+    for (const LanguagePair& pair : kLanguagePairs) {
+        if (code == pair.code) return true;
+    }
+    return false;
+}
+
+std::string DropControlCharacters(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7f) continue;
+        out += c;
+    }
+    return out;
+}
+
+ParsedRequest Refuse(int status, std::string message) {
+    ParsedRequest r;
+    r.status = status;
+    r.message = std::move(message);
+    return r;
+}
+
+}  // namespace
+
+std::optional<std::string> DecodeFormValue(std::string_view encoded) {
+    std::string out;
+    out.reserve(encoded.size());
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        char c = encoded[i];
+        if (c == '+') {
+            out += ' ';
+        } else if (c == '%') {
+            if (i + 2 >= encoded.size()) return std::nullopt;
+            int hi = HexValue(encoded[i + 1]);
+            int lo = HexValue(encoded[i + 2]);
+            if (hi < 0 || lo < 0) return std::nullopt;
+            out += static_cast<char>(hi * 16 + lo);
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+ParsedRequest ParseTranslateTarget(std::string_view target) {
+    std::string_view origin = OriginForm(target);
+    std::size_t question = origin.find('?');
+    std::string_view path = origin.substr(0, question);
+    if (path != kTranslatePath) return Refuse(404, "There is nothing at this address.");
+    std::string_view query = question == std::string_view::npos ? std::string_view{} : origin.substr(question + 1);
+    if (std::size_t hash = query.find('#'); hash != std::string_view::npos) query = query.substr(0, hash);
+
+    std::optional<std::string> lp;
+    std::optional<std::string> urltext;
+    while (!query.empty()) {
+        std::size_t amp = query.find('&');
+        std::string_view field = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view{} : query.substr(amp + 1);
+        std::size_t equals = field.find('=');
+        std::optional<std::string> name = DecodeFormValue(field.substr(0, equals));
+        std::optional<std::string> value =
+            DecodeFormValue(equals == std::string_view::npos ? std::string_view{} : field.substr(equals + 1));
+        if (!name || !value) return Refuse(400, "The query holds a malformed percent-encoding.");
+        // The first of repeated fields counts.
+        if (*name == "lp" && !lp) lp = std::move(*value);
+        else if (*name == "urltext" && !urltext) urltext = std::move(*value);
+    }
+
+    if (!lp) return Refuse(400, "The language pair (lp) is missing.");
+    if (!IsKnownPair(*lp)) return Refuse(400, "The language pair (lp) is not one this service knows.");
+    if (!urltext || urltext->empty()) return Refuse(400, "The text to translate (urltext) is missing or empty.");
+    if (urltext->size() > kMaxTextBytes) return Refuse(414, "The text to translate is longer than 8 KiB.");
+
+    ParsedRequest r;
+    r.pairCode = std::move(*lp);
+    r.text = DropControlCharacters(DecodeAnswerBytes(*urltext));
+    if (r.text.empty()) return Refuse(400, "The text to translate (urltext) is missing or empty.");
+    return r;
+}
+
+Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router) {
+    ParsedRequest request = ParseTranslateTarget(target);
+    Answer answer;
+    answer.pairCode = request.pairCode;
+    if (request.status != 200) {
+        answer.status = request.status;
+        answer.body = RenderErrorPage(request.status, request.message);
+        return answer;
+    }
+    TranslationEngine& engine = router.EngineFor(request.pairCode);
+    answer.engineNote = std::string(engine.Name());
+    EngineResult result = engine.Translate(request.pairCode, request.text);
+    if (!result.ok) {
+        answer.status = 502;
+        answer.engineNote += ": " + result.text;
+        answer.body = RenderErrorPage(502, "The translation engine failed; please try again.");
+        return answer;
+    }
+    answer.body = RenderTranslationPage(request.pairCode, result.text);
+    return answer;
+}
+
+}  // namespace quillmar::service

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "service/EngineRouter.h"
+
+namespace quillmar::service {
+
+inline constexpr std::size_t kMaxTextBytes = 8 * 1024;
+
+// Decodes one form-encoded value: "+" is a blank, "%XX" the byte XX, anything else itself.
+// None when a "%" is not followed by two hexadecimal digits.
+std::optional<std::string> DecodeFormValue(std::string_view encoded);
+
+// A translation request read from the request target, or the refusal to send instead.
+struct ParsedRequest {
+    int status = 200;     // 200 when pairCode and text are set
+    std::string message;  // why it was refused (the service's own words, never the client's text)
+    std::string pairCode;
+    std::string text;     // UTF-8, not empty
+};
+
+// Reads "/raging/translate.dyn?lp=CODE&urltext=TEXT", also in absolute form ("http://host/raging/...").
+// Refuses with 404 (another path), 400 (missing or unknown lp, missing or empty urltext, malformed
+// percent-encoding) or 414 (text over kMaxTextBytes once decoded). Text that is not valid UTF-8 is read as
+// Windows-1252; control characters other than tab, CR and LF are dropped.
+ParsedRequest ParseTranslateTarget(std::string_view target);
+
+// What the service sends back for one GET.
+struct Answer {
+    int status = 200;
+    std::string body;
+    std::string pairCode;    // for the log; empty when the request named none that is valid
+    std::string engineNote;  // engine name, and the failure reason on 502
+};
+
+Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router);
+
+}  // namespace quillmar::service

@@ -1,0 +1,121 @@
+// quillmar-service: answers the translation program's request offline (or through a LibreTranslate server).
+#include <signal.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "service/ApertiumEngine.h"
+#include "service/EngineRouter.h"
+#include "service/PhrasebookEngine.h"
+#include "service/TranslationServer.h"
+#include "service/UpstreamEngine.h"
+
+namespace {
+
+using namespace quillmar::service;
+
+constexpr int kExitUsage = 64;
+constexpr int kExitUnavailable = 69;
+
+// "HOST:PORT", "[v6]:PORT"; port 0-65535 (0 picks a free one).
+bool ParseListen(const std::string& text, std::string& host, int& port) {
+    std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 >= text.size()) return false;
+    host = text.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    std::string digits = text.substr(colon + 1);
+    if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    port = std::stoi(digits);
+    return !host.empty() && port <= 65535;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "quillmar-service: the stand-in for the web translation service that Quillmar asks.\n"
+        "Answers GET /raging/translate.dyn?lp=CODE&urltext=TEXT with a page the program reads the translation from.\n\n"
+        "Engines:\n"
+        "  apertium    rule-based machine translation with Debian's Apertium (offline): en_es, es_en directly;\n"
+        "              en_fr, en_it, en_pt, fr_en, it_en, pt_en through Spanish. Usable, not fluent.\n"
+        "  upstream    forwards to a LibreTranslate-compatible server (--upstream-url, --upstream-key).\n"
+        "  phrasebook  NOT a translator: a small built-in table of everyday chat words and phrases for each of\n"
+        "              the 13 pairs; words it does not know pass through unchanged. Deterministic, for tests.\n"
+        "Pairs the chosen engine does not cover (with apertium: en_de, de_en, ru_en, fr_de, de_fr) go to the\n"
+        "phrase book.",
+        "quillmar-service"};
+    std::string listen = "127.0.0.1:80";
+    std::string engineName;
+    std::string upstreamUrl;
+    std::string upstreamKey;
+    int threads = 16;
+    double readTimeout = 5.0;
+    app.add_option("--listen", listen, "Address to listen on, HOST:PORT (loopback only unless you name another)")
+        ->capture_default_str();
+    app.add_option("--engine", engineName, "apertium, phrasebook or upstream (default: apertium when installed, else phrasebook)")
+        ->check(CLI::IsMember({"apertium", "phrasebook", "upstream"}));
+    app.add_option("--upstream-url", upstreamUrl, "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
+    app.add_option("--upstream-key", upstreamKey, "API key sent to the upstream server");
+    app.add_option("--threads", threads, "Worker threads")->check(CLI::Range(1, 1024))->capture_default_str();
+    app.add_option("--read-timeout", readTimeout, "Seconds a client may stay silent before it is dropped")
+        ->check(CLI::Range(0.1, 300.0))
+        ->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+
+    ServerOptions options;
+    if (!ParseListen(listen, options.host, options.port)) {
+        std::cerr << "quillmar-service: --listen wants HOST:PORT, not \"" << listen << "\"\n";
+        return kExitUsage;
+    }
+    options.threads = threads;
+    options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
+
+    std::unique_ptr<TranslationEngine> chosen;
+    if (engineName == "upstream") {
+        if (!ParseUpstreamUrl(upstreamUrl)) {
+            std::cerr << "quillmar-service: --engine upstream needs --upstream-url http://HOST[:PORT][/PATH]\n";
+            return kExitUsage;
+        }
+        chosen = std::make_unique<UpstreamEngine>(UpstreamOptions{upstreamUrl, upstreamKey});
+    } else if (engineName != "phrasebook") {
+        auto apertium = std::make_unique<ApertiumEngine>();
+        if (apertium->Installed()) {
+            chosen = std::move(apertium);
+        } else if (engineName == "apertium") {
+            std::cerr << "quillmar-service: Apertium is not installed (apertium and its language pairs)\n";
+            return kExitUnavailable;
+        }
+    }
+    std::string chosenName = chosen ? std::string(chosen->Name()) : "phrasebook";
+    EngineRouter router(std::move(chosen), std::make_unique<PhrasebookEngine>());
+
+    // SIGINT and SIGTERM are taken by one thread that stops the server, so that the engines shut down.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    TranslationServer server(options, router, std::cerr);
+    std::string reason;
+    if (!server.Bind(&reason)) {
+        std::cerr << "quillmar-service: " << reason << "\n";
+        return kExitUnavailable;
+    }
+    std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "
+              << chosenName << ", " << options.threads << " threads" << std::endl;
+
+    std::thread signalWaiter([&server, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.Stop();
+    });
+    server.Run();
+    // Run() ends only through Stop(), which the signal thread calls.
+    signalWaiter.join();
+    std::cerr << "quillmar-service: stopped" << std::endl;
+    return 0;
+}
