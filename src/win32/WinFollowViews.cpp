@@ -21,13 +21,23 @@ void FillWith(HDC dc, const RECT& area, Colour colour) {
     DeleteObject(brush);
 }
 
-// A label with a transparent background: only its text is drawn.
-void DrawLabel(HDC dc, const std::string& caption, Colour colour, int x, int y) {
+// A label with a transparent background: only its text is drawn, in the largest of the small fonts that
+// lets it fit in `room` pixels (a skin's or a long caption is clipped at the edge of its button).
+void DrawLabel(HDC dc, const std::string& caption, Colour colour, int x, int y, int room, LabelWeight weight) {
     const std::wstring text = Utf8ToWide(caption);
-    HGDIOBJ oldFont = SelectObject(dc, LabelFont());
+    const int length = static_cast<int>(text.size());
+    HGDIOBJ oldFont = nullptr;
+    for (int height : {10, 9, 8}) {
+        HGDIOBJ previous = SelectObject(dc, LabelFont(height, weight));
+        if (oldFont == nullptr) oldFont = previous;
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+        if (size.cx <= room) break;
+    }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
-    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    const RECT clip{x, y, x + room, y + 20};
+    ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, text.c_str(), static_cast<UINT>(length), nullptr);
     SelectObject(dc, oldFont);
 }
 
@@ -48,10 +58,13 @@ protected:
         for (const frmFollow::Button* button : {&m_form.Picture1(), &m_form.Picture2(), &m_form.Picture3()}) {
             m_pictures.Draw(button->picture.source, dc, TwipsToPixels(button->left), 0);
         }
-        DrawLabel(dc, m_form.Label2(), m_form.Label2ForeColor(),
-                  TwipsToPixels(m_form.Picture1().left + kTranslateLabelLeft), TwipsToPixels(kButtonLabelTop));
-        DrawLabel(dc, m_form.Label1(), m_form.Label1ForeColor(),
-                  TwipsToPixels(m_form.Picture2().left + kPairLabelLeft), TwipsToPixels(kButtonLabelTop));
+        const frmFollow::Button& translate = m_form.Picture1();
+        const frmFollow::Button& pair = m_form.Picture2();
+        DrawLabel(dc, m_form.Label2(), m_form.Label2ForeColor(), TwipsToPixels(translate.left + kTranslateLabelLeft),
+                  TwipsToPixels(kButtonLabelTop), TwipsToPixels(translate.width - 2 * kTranslateLabelLeft),
+                  LabelWeight::Bold);
+        DrawLabel(dc, m_form.Label1(), m_form.Label1ForeColor(), TwipsToPixels(pair.left + kPairLabelLeft),
+                  TwipsToPixels(kButtonLabelTop), TwipsToPixels(pair.width - 2 * kPairLabelLeft), LabelWeight::Bold);
     }
 
     void Click(int x, int /*y*/) override {
@@ -84,8 +97,9 @@ protected:
     void Paint(HDC dc, const RECT& client) override {
         FillWith(dc, client, frmStatus::kBackColour);
         m_pictures.Draw(m_form.BackgroundPicture().source, dc, 0, 0);
-        DrawLabel(dc, m_form.Label1(), m_form.Label1ForeColor(), TwipsToPixels(frmStatus::kLabelLeft),
-                  TwipsToPixels(frmStatus::kLabelTop));
+        const int left = TwipsToPixels(frmStatus::kLabelLeft);
+        DrawLabel(dc, m_form.Label1(), m_form.Label1ForeColor(), left, TwipsToPixels(frmStatus::kLabelTop),
+                  client.right - left - 2, LabelWeight::Normal);
     }
 
     void Click(int, int) override {}

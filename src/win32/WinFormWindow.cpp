@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <map>
+#include <utility>
+
 namespace quillmar::win32 {
 
 namespace {
@@ -21,12 +24,24 @@ ATOM RegisterFormClass(WNDPROC proc) {
     return atom;
 }
 
+bool RunningUnderWine() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
 }  // namespace
 
-HFONT LabelFont() {
-    static HFONT font = CreateFontW(-10, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+HFONT LabelFont(int pixelHeight, LabelWeight weight) {
+    static std::map<std::pair<int, LabelWeight>, HFONT> fonts;
+    HFONT& font = fonts[{pixelHeight, weight}];
+    if (font == nullptr) {
+        font = CreateFontW(-pixelHeight, 0, 0, 0, weight == LabelWeight::Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                           DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+    }
     return font;
 }
 
@@ -44,6 +59,12 @@ WinFormWindow::~WinFormWindow() {
 }
 
 void WinFormWindow::PlaceTopmost(int x, int y, int width, int height) {
+    // Wine keeps its own Z order right but leaves the window's X surface under a window the user clicks,
+    // so the toolbar would vanish behind the chat window it sits on; leaving the topmost band for a moment
+    // and coming back makes Wine restack the surface. Windows itself needs none of this.
+    if (RunningUnderWine()) {
+        SetWindowPos(m_hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     SetWindowPos(m_hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 

@@ -39,7 +39,10 @@ private:
     bool m_pressed = false;
 };
 
-// The small bold font of the toolbar and status labels (fits a 15-pixel strip); created once.
-HFONT LabelFont();
+enum class LabelWeight { Normal, Bold };
+
+// The small fonts of the toolbar and status labels (at most 10 pixels high, to fit a 15-pixel strip);
+// each size is created once and kept.
+HFONT LabelFont(int pixelHeight, LabelWeight weight);
 
 }  // namespace quillmar::win32

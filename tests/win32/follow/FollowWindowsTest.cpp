@@ -224,6 +224,35 @@ TEST_F(FollowWindowsTest, AMouseClickOnTheToolbarLeavesTheChatWindowInFront) {
     EXPECT_TRUE(IsWindowVisible(Toolbar()));
 }
 
+// What the screen shows at a point, read back from the desktop.
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+TEST_F(FollowWindowsTest, AClickInTheChatWindowLeavesTheToolbarDrawnOnTop) {
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    const RECT t = RectOf(Toolbar());
+    const COLORREF titleBar = ScreenPixel(t.left - 4, t.top + 7);
+    Pump(200ms);
+    ASSERT_NE(ScreenPixel(t.left + 1, t.top + 7), titleBar);  // the toolbar's edge, not the title bar
+
+    const RECT typed = RectOf(chat.Typed());
+    SetCursorPos(typed.left + 20, typed.top + 10);
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    Pump(400ms);
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+    EXPECT_NE(ScreenPixel(t.left + 1, t.top + 7), titleBar);
+}
+
 TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTheToolbar) {
     StartProgram(testing::UnusedLoopbackPort());
     TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
