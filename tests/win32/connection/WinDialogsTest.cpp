@@ -5,73 +5,97 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "win32/WinText.h"
 
 namespace quillmar::win32 {
 namespace {
 
-// Finds the message box titled `title` from another thread, reads it and answers it with `command`.
+// Answers the next message box of this thread as soon as it is up, found through a thread-local CBT hook:
+// no search by title, so boxes of other programs on the same desktop are never touched, and the box is
+// gone within milliseconds.
 class BoxAnswerer {
 public:
-    BoxAnswerer(std::wstring title, int command)
-        : m_thread([this, title = std::move(title), command] {
-              for (int i = 0; i < 500 && !m_done; ++i) {
-                  if (HWND box = FindWindowW(L"#32770", title.c_str())) {
-                      wchar_t text[256] = {};
-                      GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's message label
-                      seenText = WideToUtf8(text);
-                      PostMessageW(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-                      found = true;
-                      return;
-                  }
-                  Sleep(10);
-              }
-          }) {}
-    ~BoxAnswerer() {
-        m_done = true;
-        m_thread.join();
+    explicit BoxAnswerer(int command) : m_command(command) {
+        s_current = this;
+        m_hook = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
     }
-    std::atomic<bool> found{false};
-    std::string seenText;
+    ~BoxAnswerer() {
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+    bool found = false;
+    std::string title;
+    std::string text;
 
 private:
-    std::atomic<bool> m_done{false};
-    std::thread m_thread;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        BoxAnswerer* self = s_current;
+        if (code == HCBT_ACTIVATE && self != nullptr && self->m_box == nullptr) {
+            self->m_box = reinterpret_cast<HWND>(wParam);
+            // The label is filled in after activation: read and answer from the box's own modal loop.
+            self->m_timer = SetTimer(nullptr, 0, 10, &Answer);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static void CALLBACK Answer(HWND /*hwnd*/, UINT /*message*/, UINT_PTR /*id*/, DWORD /*time*/) {
+        BoxAnswerer* self = s_current;
+        if (self == nullptr || self->found) return;
+        KillTimer(nullptr, self->m_timer);
+        wchar_t buffer[256] = {};
+        GetWindowTextW(self->m_box, buffer, 256);
+        self->title = WideToUtf8(buffer);
+        buffer[0] = L'\0';
+        GetDlgItemTextW(self->m_box, 0xFFFF, buffer, 256);  // the box's message label
+        self->text = WideToUtf8(buffer);
+        self->found = true;
+        PostMessageW(self->m_box, WM_COMMAND, MAKEWPARAM(self->m_command, BN_CLICKED), 0);
+    }
+
+    static inline BoxAnswerer* s_current = nullptr;
+    int m_command;
+    HHOOK m_hook = nullptr;
+    HWND m_box = nullptr;
+    UINT_PTR m_timer = 0;
 };
 
-TEST(WinDialogs, ShowsTheTextUnderTheAppTitleAndMapsTheAnswer) {
+TEST(WinDialogs, ABoxWithoutATitleCarriesTheAppTitle) {
     WinDialogs dialogs;
-    MessageResult result;
-    std::string seen;
-    {
-        BoxAnswerer answerer(L"QUILLMAR", IDCANCEL);
-        result = dialogs.MessageBox("Unable To detect target page!", "", MessageIcon::Critical,
-                                    MessageButtons::OkCancel);
-        EXPECT_TRUE(answerer.found);
-        seen = answerer.seenText;
-    }
+    BoxAnswerer answerer(IDCANCEL);
+    const MessageResult result = dialogs.MessageBox("Unable To detect target page!", "", MessageIcon::Critical,
+                                                    MessageButtons::OkCancel);
+    ASSERT_TRUE(answerer.found);
+    EXPECT_EQ(answerer.title, kAppTitle);
+    EXPECT_EQ(answerer.text, "Unable To detect target page!");
     EXPECT_EQ(result, MessageResult::Cancel);
-    EXPECT_EQ(seen, "Unable To detect target page!");
+}
 
-    {
-        BoxAnswerer answerer(L"Frage \u00fcber", IDNO);
-        result = dialogs.MessageBox("\u00bfS\u00ed o no?", "Frage \u00fcber", MessageIcon::Question,
-                                    MessageButtons::YesNo);
-        EXPECT_TRUE(answerer.found) << "the wide title reached the window unchanged";
-        seen = answerer.seenText;
+TEST(WinDialogs, WideTextsReachTheBoxAndEachAnswerMapsBack) {
+    WinDialogs dialogs;
+    const struct {
+        int command;
+        MessageButtons buttons;
+        MessageResult expected;
+    } cases[] = {
+        {IDNO, MessageButtons::YesNo, MessageResult::No},
+        {IDYES, MessageButtons::YesNoCancel, MessageResult::Yes},
+        {IDCANCEL, MessageButtons::YesNoCancel, MessageResult::Cancel},
+        {IDOK, MessageButtons::Ok, MessageResult::Ok},
+    };
+    for (const auto& c : cases) {
+        BoxAnswerer answerer(c.command);
+        const MessageResult result = dialogs.MessageBox("\u00bfS\u00ed o no? \u263a", "Frage \u00fcber Quillmar",
+                                                        MessageIcon::Question, c.buttons);
+        ASSERT_TRUE(answerer.found) << c.command;
+        EXPECT_EQ(answerer.title, "Frage \u00fcber Quillmar");
+        EXPECT_EQ(answerer.text, "\u00bfS\u00ed o no? \u263a");
+        EXPECT_EQ(result, c.expected) << c.command;
     }
-    EXPECT_EQ(result, MessageResult::No);
-    EXPECT_EQ(seen, "\u00bfS\u00ed o no?");
-
-    {
-        BoxAnswerer answerer(L"QUILLMAR", IDYES);
-        result = dialogs.MessageBox("Go on?", "", MessageIcon::None, MessageButtons::YesNoCancel);
-    }
-    EXPECT_EQ(result, MessageResult::Yes);
 }
 
 }  // namespace
