@@ -122,7 +122,8 @@ void frmFollow::Picture1_Click() {
     }
 
     frmStatus& status = m_forms.StatusForm();
-    status.PlaceTopmost(TwipsToPixels(status.Left()), TwipsToPixels(status.Top()),
+    // Shown topmost at its final place at once, so a new window never flashes up at the screen's corner.
+    status.PlaceTopmost(TwipsToPixels(StatusLeft(status)), TwipsToPixels(StatusTop()),
                         TwipsToPixels(status.Width()), TwipsToPixels(status.Height()));
     status.SetLeft(StatusLeft(status));
     status.SetTop(StatusTop());

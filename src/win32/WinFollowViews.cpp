@@ -46,10 +46,9 @@ public:
     WinToolbarWindow(frmFollow& form, WinPictures& pictures)
         : WinFormWindow(L"Quillmar toolbar"), m_form(form), m_pictures(pictures) {}
 
-    void UpdateBounds() override {
-        ApplyBounds(m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
-                    TwipsToPixels(m_form.Width()), TwipsToPixels(m_form.Height()));
-        Repaint();
+    Bounds FormBounds() const override {
+        return {m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
+                TwipsToPixels(m_form.Width()), TwipsToPixels(m_form.Height())};
     }
 
 protected:
@@ -87,10 +86,9 @@ public:
     WinStatusWindow(frmStatus& form, WinPictures& pictures)
         : WinFormWindow(L"Quillmar status"), m_form(form), m_pictures(pictures) {}
 
-    void UpdateBounds() override {
-        ApplyBounds(m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
-                    TwipsToPixels(m_form.Width()), TwipsToPixels(m_form.Height()));
-        Repaint();
+    Bounds FormBounds() const override {
+        return {m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
+                TwipsToPixels(m_form.Width()), TwipsToPixels(m_form.Height())};
     }
 
 protected:

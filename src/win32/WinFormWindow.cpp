@@ -10,6 +10,7 @@ namespace quillmar::win32 {
 namespace {
 
 constexpr const wchar_t* kClassName = L"QuillmarFormWindow";
+constexpr UINT kApplyBoundsMessage = WM_APP + 1;
 
 ATOM RegisterFormClass(WNDPROC proc) {
     static ATOM atom = 0;
@@ -70,12 +71,19 @@ void WinFormWindow::PlaceTopmost(int x, int y, int width, int height) {
 
 void WinFormWindow::Repaint() { InvalidateRect(m_hwnd, nullptr, FALSE); }
 
-void WinFormWindow::ApplyBounds(bool visible, int x, int y, int width, int height) {
+void WinFormWindow::UpdateBounds() {
+    if (m_boundsPending || m_hwnd == nullptr) return;
+    m_boundsPending = PostMessageW(m_hwnd, kApplyBoundsMessage, 0, 0) != FALSE;
+    if (!m_boundsPending) ApplyBounds();
+}
+
+void WinFormWindow::ApplyBounds() {
+    const Bounds bounds = FormBounds();
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
     const bool shown = IsWindowVisible(m_hwnd) != FALSE;
-    if (visible && !shown) flags |= SWP_SHOWWINDOW;
-    if (!visible && shown) flags |= SWP_HIDEWINDOW;
-    SetWindowPos(m_hwnd, nullptr, x, y, width, height, flags);
+    if (bounds.visible && !shown) flags |= SWP_SHOWWINDOW;
+    if (!bounds.visible && shown) flags |= SWP_HIDEWINDOW;
+    SetWindowPos(m_hwnd, nullptr, bounds.x, bounds.y, bounds.width, bounds.height, flags);
 }
 
 LRESULT CALLBACK WinFormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,6 +101,11 @@ LRESULT WinFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
+        case kApplyBoundsMessage:
+            m_boundsPending = false;
+            ApplyBounds();
+            Repaint();
+            return 0;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:

@@ -17,14 +17,22 @@ public:
 
     WindowHandle Hwnd() const override { return reinterpret_cast<WindowHandle>(m_hwnd); }
     void PlaceTopmost(int x, int y, int width, int height) override;
+    // Applied once the handler that changed the form returns: a form hidden, moved and shown again in one
+    // step (the tracking step does that to the status window ten times a second) never flickers.
+    void UpdateBounds() override;
     void Repaint() override;
 
     HWND Handle() const { return m_hwnd; }
 
 protected:
+    struct Bounds {
+        bool visible;
+        int x, y, width, height;  // pixels
+    };
+
     explicit WinFormWindow(const wchar_t* title);
-    // Moves and sizes the window and shows or hides it, never activating it (pixels).
-    void ApplyBounds(bool visible, int x, int y, int width, int height);
+    // Where the form wants its window now.
+    virtual Bounds FormBounds() const = 0;
 
     virtual void Paint(HDC dc, const RECT& client) = 0;
     // A left click released at x, y (client pixels).
@@ -34,9 +42,12 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPaint();
+    // Moves and sizes the window and shows or hides it, never activating it.
+    void ApplyBounds();
 
     HWND m_hwnd = nullptr;
     bool m_pressed = false;
+    bool m_boundsPending = false;
 };
 
 enum class LabelWeight { Normal, Bold };

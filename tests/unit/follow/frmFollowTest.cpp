@@ -155,6 +155,8 @@ TEST_F(frmFollowTest, TranslateSendsTheCapturedTextWithThePairCodeAndShowsTheSta
     EXPECT_EQ(s.Top(), 55 * 15 + 225);
     EXPECT_EQ(s.Label1(), "Connecting");  // the translation branch writes no caption
     ASSERT_EQ(views.status->placements.size(), 1u);
+    EXPECT_EQ(views.status->placements[0].x, 399 + 241 - 17 - 123);
+    EXPECT_EQ(views.status->placements[0].y, 55 + 15);
     EXPECT_EQ(views.status->placements[0].width, 123);
     EXPECT_EQ(views.status->placements[0].height, 25);
 }
