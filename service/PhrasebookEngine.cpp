@@ -120,21 +120,22 @@ std::size_t CountWords(std::string_view phrase) {
 std::string MatchCase(std::string_view source, const std::string& target) {
     std::size_t letters = 0;
     std::size_t upper = 0;
+    std::size_t firstWordLetters = 0;
     bool firstUpper = false;
-    bool first = true;
+    bool inFirstWord = true;
     for (std::size_t pos = 0; pos < source.size();) {
         auto [cp, len] = DecodeAt(source, pos);
         pos += len;
+        if (cp == ' ' || cp == '\t') inFirstWord = false;
         if (!IsLetter(cp)) continue;
+        if (letters == 0) firstUpper = IsUpper(cp);
         ++letters;
-        if (IsUpper(cp)) {
-            ++upper;
-            if (first) firstUpper = true;
-        }
-        first = false;
+        if (inFirstWord) ++firstWordLetters;
+        if (IsUpper(cp)) ++upper;
     }
     if (letters > 1 && upper == letters) return UpperUtf8(target, false);
-    if (firstUpper) return UpperUtf8(target, true);
+    // English writes "I" in capitals anywhere; a one-letter capital says nothing about the sentence.
+    if (firstUpper && firstWordLetters > 1) return UpperUtf8(target, true);
     return target;
 }
 

@@ -53,8 +53,8 @@ std::string ForLog(std::string_view text) {
 
 }  // namespace
 
-TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, std::ostream& log)
-    : m_options(std::move(options)), m_router(router), m_log(log), m_server(std::make_unique<httplib::Server>()) {
+TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, LogSink log)
+    : m_options(std::move(options)), m_router(router), m_log(std::move(log)), m_server(std::make_unique<httplib::Server>()) {
     httplib::Server& server = *m_server;
     int threads = m_options.threads < 1 ? 1 : m_options.threads;
     server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
@@ -150,7 +150,7 @@ void TranslationServer::Stop() {
 
 void TranslationServer::Log(const std::string& line) {
     std::lock_guard lock(m_logMutex);
-    m_log << line << '\n' << std::flush;
+    if (m_log) m_log(line);
 }
 
 }  // namespace quillmar::service

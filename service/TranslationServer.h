@@ -5,7 +5,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <ostream>
 #include <string>
 
 #include "service/EngineRouter.h"
@@ -24,11 +23,14 @@ struct ServerOptions {
     int backlog = 1024;
 };
 
+// Receives one line per request (without the line end); called from the worker threads, one at a time.
+using LogSink = std::function<void(const std::string& line)>;
+
 // The HTTP side of the service: GET /raging/translate.dyn in origin or absolute form, one answer per
 // connection (always closed after it, never compressed), a log line per request.
 class TranslationServer {
 public:
-    TranslationServer(ServerOptions options, EngineRouter& router, std::ostream& log);
+    TranslationServer(ServerOptions options, EngineRouter& router, LogSink log);
     ~TranslationServer();
     TranslationServer(const TranslationServer&) = delete;
     TranslationServer& operator=(const TranslationServer&) = delete;
@@ -47,7 +49,7 @@ private:
 
     ServerOptions m_options;
     EngineRouter& m_router;
-    std::ostream& m_log;
+    LogSink m_log;
     std::mutex m_logMutex;
     std::unique_ptr<httplib::Server> m_server;
     std::mutex m_runMutex;

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    TranslationServer server(options, router, std::cerr);
+    TranslationServer server(options, router, [](const std::string& line) { std::cerr << line << std::endl; });
     std::string reason;
     if (!server.Bind(&reason)) {
         std::cerr << "quillmar-service: " << reason << "\n";

@@ -1,0 +1,179 @@
+#include "service/TranslationServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "ServiceTestSupport.h"
+#include "translate/AnswerText.h"
+
+namespace quillmar::service {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ClientRequest;
+using testing::Exchange;
+using testing::HasMarkers;
+using testing::RunningServer;
+using testing::ScriptedEngine;
+using testing::StatusOf;
+
+std::string HeadersOf(const std::string& answer) { return testing::Lowered(answer.substr(0, answer.find("\r\n\r\n"))); }
+
+// What the program does with the whole answer, status line and headers included.
+std::optional<std::string> ClientReads(const std::string& answer) {
+    std::optional<std::string> cut = ExtractTranslation(DecodeAnswerBytes(answer));
+    if (!cut) return std::nullopt;
+    return DecodeCharacterReferences(*cut);
+}
+
+TEST(TranslationServer, AnswersTheProgramsRequestWithAnUncompressedPageAndCloses) {
+    RunningServer server(nullptr);
+    ASSERT_TRUE(server.bound);
+    testing::RawAnswer answer =
+        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_es&urltext=Good+morning%2C+my+friend+%3Cb%3E+%26+%22you%22"));
+    EXPECT_TRUE(answer.closed);
+    EXPECT_EQ(StatusOf(answer.bytes), 200);
+    std::string headers = HeadersOf(answer.bytes);
+    EXPECT_NE(headers.find("content-type: text/html; charset=utf-8"), std::string::npos) << headers;
+    EXPECT_EQ(headers.find("content-encoding"), std::string::npos) << headers;
+    EXPECT_NE(headers.find("connection: close"), std::string::npos) << headers;
+    EXPECT_EQ(ClientReads(answer.bytes), "Buenos días, mi amigo <b> & \"tú\"");
+}
+
+TEST(TranslationServer, AnswersTheAbsoluteFormAProxySends) {
+    RunningServer server(nullptr);
+    testing::RawAnswer answer = Exchange(
+        server.Port(), ClientRequest("http://babel.example/raging/translate.dyn?lp=de_fr&urltext=gute+Nacht", "babel.example"));
+    EXPECT_EQ(StatusOf(answer.bytes), 200);
+    EXPECT_EQ(ClientReads(answer.bytes), "bonne nuit");
+}
+
+TEST(TranslationServer, ClosesAfterTheAnswerEvenWhenAnHttp11ClientAsksToKeepAlive) {
+    RunningServer server(nullptr);
+    testing::RawAnswer answer =
+        Exchange(server.Port(),
+                 "GET /raging/translate.dyn?lp=en_it&urltext=thanks HTTP/1.1\r\nHost: x\r\nConnection: keep-alive\r\n"
+                 "Accept-Encoding: gzip, deflate, br\r\n\r\n",
+                 3000ms);
+    EXPECT_TRUE(answer.closed);
+    EXPECT_EQ(StatusOf(answer.bytes), 200);
+    EXPECT_EQ(HeadersOf(answer.bytes).find("content-encoding"), std::string::npos);
+    EXPECT_EQ(ClientReads(answer.bytes), "grazie");
+}
+
+TEST(TranslationServer, RefusesBadInputWithPagesWithoutMarkersAndStaysUp) {
+    RunningServer server(nullptr);
+    struct Case {
+        std::string request;
+        int status;
+    };
+    const Case cases[] = {
+        {ClientRequest("/raging/translate.dyn?lp=xx_yy&urltext=hello"), 400},
+        {ClientRequest("/raging/translate.dyn?urltext=hello"), 400},
+        {ClientRequest("/raging/translate.dyn?lp=en_fr"), 400},
+        {ClientRequest("/raging/translate.dyn?lp=en_fr&urltext="), 400},
+        {ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=50%25+off%2"), 400},
+        {ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=" + std::string(20 * 1024, 'a')), 414},
+        {ClientRequest("/index.html"), 404},
+        {"POST /raging/translate.dyn?lp=en_fr&urltext=x HTTP/1.0\r\nContent-Length: 0\r\n\r\n", 404},
+        {"this is not HTTP at all\r\n\r\n", 400},
+        {"GET\r\n\r\n", 400},
+    };
+    for (const Case& c : cases) {
+        testing::RawAnswer answer = Exchange(server.Port(), c.request);
+        EXPECT_TRUE(answer.closed);
+        EXPECT_EQ(StatusOf(answer.bytes), c.status) << c.request.substr(0, 60);
+        EXPECT_FALSE(HasMarkers(answer.bytes)) << c.request.substr(0, 60);
+        EXPECT_NE(HeadersOf(answer.bytes).find("text/html"), std::string::npos);
+    }
+    // Binary garbage without a line end: answered with 400 or simply closed.
+    testing::RawAnswer garbage = Exchange(server.Port(), std::string("\x16\x03\x01\x00\xa5\x01\x00\x00", 8), 3000ms);
+    EXPECT_TRUE(garbage.closed);
+    EXPECT_TRUE(garbage.bytes.empty() || StatusOf(garbage.bytes) == 400);
+    EXPECT_FALSE(HasMarkers(garbage.bytes));
+
+    testing::RawAnswer after = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=yes"));
+    EXPECT_EQ(ClientReads(after.bytes), "oui");
+}
+
+TEST(TranslationServer, AnEngineFailureIs502WithoutMarkers) {
+    RunningServer server(std::make_unique<ScriptedEngine>(true));
+    testing::RawAnswer answer = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
+    EXPECT_EQ(StatusOf(answer.bytes), 502);
+    EXPECT_FALSE(HasMarkers(answer.bytes));
+    // The scripted engine does not cover ru_en: the phrase book still answers it.
+    testing::RawAnswer fallback = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=ru_en&urltext=%D0%B4%D0%B0"));
+    EXPECT_EQ(ClientReads(fallback.bytes), "yes");
+}
+
+TEST(TranslationServer, DropsAStalledClientWithoutHoldingUpOthers) {
+    ServerOptions options = RunningServer::TestOptions();
+    options.threads = 2;
+    options.readTimeout = 600ms;
+    RunningServer server(nullptr, options);
+
+    int stalled = testing::ConnectLoopback(server.Port());
+    ASSERT_GE(stalled, 0);
+    testing::SendAll(stalled, "GET /raging/translate.dyn?lp=en_fr&urltext=hel");  // and then nothing
+    int silent = testing::ConnectLoopback(server.Port());                          // sends nothing at all
+
+    auto started = std::chrono::steady_clock::now();
+    testing::RawAnswer other = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
+    EXPECT_EQ(ClientReads(other.bytes), "bonjour");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2000ms);
+
+    for (int fd : {stalled, silent}) {
+        testing::RawAnswer dropped = testing::ReadUntilClosed(fd, 5000ms);
+        EXPECT_TRUE(dropped.closed);
+        EXPECT_FALSE(HasMarkers(dropped.bytes));
+        ::close(fd);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 4000ms);
+}
+
+TEST(TranslationServer, AnswersSixtyFourSimultaneousClients) {
+    RunningServer server(nullptr);  // four worker threads: the rest wait in the listen queue
+    constexpr int kClients = 64;
+    std::vector<int> sockets;
+    for (int i = 0; i < kClients; ++i) sockets.push_back(testing::ConnectLoopback(server.Port()));
+    for (int fd : sockets) {
+        ASSERT_GE(fd, 0);
+        testing::SendAll(fd, ClientRequest("/raging/translate.dyn?lp=en_pt&urltext=good+morning"));
+    }
+    int answered = 0;
+    for (int fd : sockets) {
+        testing::RawAnswer answer = testing::ReadUntilClosed(fd, 10000ms);
+        if (answer.closed && ClientReads(answer.bytes) == "bom dia") ++answered;
+        ::close(fd);
+    }
+    EXPECT_EQ(answered, kClients);
+}
+
+TEST(TranslationServer, LogsOneLinePerRequestWithMethodPathPairStatusAndTime) {
+    RunningServer server(nullptr);
+    Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=fr_en&urltext=merci+%C3%A0+toi"));
+    Exchange(server.Port(), ClientRequest("/nowhere?secret=1"));
+    Exchange(server.Port(), "junk\r\n\r\n");
+    std::vector<std::string> log = server.Log(3);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].rfind("GET /raging/translate.dyn fr_en 200 ", 0), 0u) << log[0];
+    EXPECT_NE(log[0].find(" ms"), std::string::npos);
+    EXPECT_EQ(log[0].find("merci"), std::string::npos) << "the text stays out of the log";
+    EXPECT_EQ(log[1].rfind("GET /nowhere - 404 ", 0), 0u) << log[1];
+    EXPECT_NE(log[2].find(" 400 "), std::string::npos) << log[2];
+}
+
+TEST(TranslationServer, RefusesToBindATakenPort) {
+    RunningServer first(nullptr);
+    ServerOptions options = RunningServer::TestOptions();
+    options.port = first.Port();
+    EngineRouter router(nullptr, std::make_unique<PhrasebookEngine>());
+    TranslationServer second(options, router, nullptr);
+    std::string reason;
+    EXPECT_FALSE(second.Bind(&reason));
+    EXPECT_NE(reason.find(std::to_string(first.Port())), std::string::npos) << reason;
+}
+
+}  // namespace
+}  // namespace quillmar::service
