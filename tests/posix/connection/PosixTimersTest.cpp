@@ -47,20 +47,20 @@ TEST(PosixTimers, CreatedDisabledItWaitsForEnable) {
 TEST(PosixTimers, EnablingAnEnabledTimerKeepsItsCountButReenablingRestartsIt) {
     PosixEventLoop loop;
     PosixTimers timers(loop);
-    int ticks = 0;
-    auto timer = timers.CreateTimer(100ms, true, [&] { ++ticks; });
-    loop.RunUntil([] { return false; }, 60ms);
-    timer->SetEnabled(true);  // must not push the tick back to 160 ms
-    loop.RunUntil([&] { return ticks == 1; }, 80ms);
-    EXPECT_EQ(ticks, 1) << "the tick due at 100 ms came by 140 ms";
+    std::vector<Clock::duration> ticks;
+    const auto start = Clock::now();
+    auto timer = timers.CreateTimer(300ms, true, [&] { ticks.push_back(Clock::now() - start); });
+    loop.RunUntil([] { return false; }, 150ms);
+    timer->SetEnabled(true);  // a restarted count would tick at 450 ms
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks.size() == 1; }, 1s));
+    EXPECT_LT(ticks[0], 420ms) << "the count begun at 0 ms went on";
 
-    loop.RunUntil([] { return false; }, 60ms);  // 60 ms into the next count
+    loop.RunUntil([] { return false; }, 150ms);  // about half of the next count
+    const auto restart = Clock::now() - start;
     timer->SetEnabled(false);
-    timer->SetEnabled(true);  // a fresh 100 ms count
-    loop.RunUntil([] { return false; }, 70ms);
-    EXPECT_EQ(ticks, 1) << "re-enabling restarted the count";
-    loop.RunUntil([&] { return ticks == 2; }, 200ms);
-    EXPECT_EQ(ticks, 2);
+    timer->SetEnabled(true);
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks.size() == 2; }, 1s));
+    EXPECT_GE(ticks[1] - restart, 295ms) << "re-enabling began a whole new count";
 }
 
 TEST(PosixTimers, ATickMayDisableOrDestroyItsOwnTimer) {

@@ -47,6 +47,7 @@ public:
     WinLoopbackServer& operator=(const WinLoopbackServer&) = delete;
 
     std::uint16_t Port() const { return m_port; }
+    bool Stopping() const { return m_stop; }
 
     std::vector<std::string> Requests() {
         std::lock_guard lock(m_mutex);

@@ -39,14 +39,22 @@ TEST(WinTimers, CreatedDisabledItWaitsForEnable) {
     EXPECT_TRUE(RunMessageLoopUntil([&] { return ticks > 0; }, 5s));
 }
 
-TEST(WinTimers, EnablingAnEnabledTimerKeepsItsCount) {
+TEST(WinTimers, EnablingAnEnabledTimerKeepsItsCountButReenablingRestartsIt) {
     WinTimers timers;
-    int ticks = 0;
-    auto timer = timers.CreateTimer(200ms, true, [&] { ++ticks; });
-    Settle(120ms);
-    timer->SetEnabled(true);  // must not push the tick back to 320 ms
-    RunMessageLoopUntil([&] { return ticks == 1; }, 160ms);
-    EXPECT_EQ(ticks, 1) << "the tick due at 200 ms came by 280 ms";
+    std::vector<Clock::duration> ticks;
+    const auto start = Clock::now();
+    auto timer = timers.CreateTimer(300ms, true, [&] { ticks.push_back(Clock::now() - start); });
+    Settle(150ms);
+    timer->SetEnabled(true);  // a restarted count would tick at 450 ms
+    ASSERT_TRUE(RunMessageLoopUntil([&] { return ticks.size() == 1; }, 2s));
+    EXPECT_LT(ticks[0], 420ms) << "the count begun at 0 ms went on";
+
+    Settle(150ms);  // about half of the next count
+    const auto restart = Clock::now() - start;
+    timer->SetEnabled(false);
+    timer->SetEnabled(true);
+    ASSERT_TRUE(RunMessageLoopUntil([&] { return ticks.size() == 2; }, 2s));
+    EXPECT_GE(ticks[1] - restart, 280ms) << "re-enabling began a whole new count";
 }
 
 TEST(WinTimers, ATickMayDisableOrDestroyItsOwnTimer) {
