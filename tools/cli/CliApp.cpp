@@ -1,6 +1,7 @@
 #include "tools/cli/CliApp.h"
 
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <sstream>
@@ -100,7 +101,10 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, Options& o
         ->capture_default_str()
         ->type_name("HOST[:PORT]");
     app.add_option("--proxy", options.proxy, "send the request through this HTTP proxy")->type_name("HOST[:PORT]");
-    app.add_option("--timeout", options.timeoutSeconds, "give up on a request after this long (default 30)")
+    const std::string defaultTimeout =
+        std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kRequestTimeout).count());
+    app.add_option("--timeout", options.timeoutSeconds,
+                   "give up on a request after this long (default " + defaultTimeout + ")")
         ->check(CLI::Range(0.001, kMaxTimeoutSeconds))
         ->type_name("SECONDS");
     app.add_option("TEXT", options.text, "text to translate (UTF-8); standard input when absent")->type_name("");
