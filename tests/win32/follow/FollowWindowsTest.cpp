@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -224,6 +225,72 @@ TEST_F(FollowWindowsTest, AMouseClickOnTheToolbarLeavesTheChatWindowInFront) {
     EXPECT_TRUE(IsWindowVisible(Toolbar()));
 }
 
+// A chat window on a thread of its own that stops answering messages for `hang` when told to.
+class HangingChat {
+public:
+    explicit HangingChat(std::chrono::milliseconds hang) : m_hang(hang) {
+        m_thread = std::thread([this] {
+            TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
+            m_window = chat.Handle();
+            m_typed = chat.Typed();
+            chat.BringToFront();
+            m_ready = true;
+            MSG message;
+            while (!m_stop) {
+                if (m_hangNow.exchange(false)) std::this_thread::sleep_for(m_hang);  // not answering
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+        });
+        while (!m_ready) std::this_thread::sleep_for(10ms);
+    }
+    ~HangingChat() {
+        m_stop = true;
+        m_thread.join();
+    }
+    HWND Window() const { return m_window; }
+    void Hang() { m_hangNow = true; }
+    std::wstring TypedText() const {
+        wchar_t text[256] = {};
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(m_typed, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &ignored);
+        return text;
+    }
+
+private:
+    std::chrono::milliseconds m_hang;
+    std::atomic<bool> m_ready{false};
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_hangNow{false};
+    HWND m_window = nullptr;
+    HWND m_typed = nullptr;
+    std::thread m_thread;
+};
+
+TEST_F(FollowWindowsTest, AnAnswerForAChatWindowThatStoppedAnsweringIsDroppedAndTheTextKept) {
+    HangingChat chat(2500ms);
+    // The service answers only once the chat window has stopped answering.
+    WinLoopbackServer service([&chat](WinLoopbackServer& server, SOCKET client) {
+        server.Record(server.ReadRequest(client));
+        chat.Hang();
+        std::this_thread::sleep_for(200ms);
+        WinLoopbackServer::SendAll(client, AnswerPage("bonjour"));
+    });
+    StartProgram(service.Port());
+    ASSERT_TRUE(PumpUntil([&] { return program->State().TargetHwnd == (WindowHandle)chat.Window(); }, 2000ms));
+    PostClick(20);
+    const auto start = Clock::now();
+    ASSERT_TRUE(PumpUntil([&] { return StatusText() == "Erros Occured ..."; }, 6000ms)) << StatusText();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    std::printf("write to the hung chat window given up %lld ms after the click\n", took);
+    Pump(2500ms);  // the chat window answers again; nothing queued may overwrite its text now
+    EXPECT_EQ(chat.TypedText(), L"good morning");
+    EXPECT_EQ(service.Requests().size(), 1u);
+}
+
 // What the screen shows at a point, read back from the desktop.
 COLORREF ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);
@@ -259,7 +326,12 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
     ASSERT_GE(ShowChat(chat), 0);
     // The menu's own loop runs inside the click; the keys come from another thread once it is open.
     std::thread keys([] {
-        std::this_thread::sleep_for(700ms);
+        for (int i = 0; i < 100; ++i) {  // until the pop-up menu (class #32768) is up
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            if (menu != nullptr && IsWindowVisible(menu)) break;
+            std::this_thread::sleep_for(50ms);
+        }
+        std::this_thread::sleep_for(200ms);
         for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_RETURN}}) {
             INPUT input[2]{};
             input[0].type = input[1].type = INPUT_KEYBOARD;
