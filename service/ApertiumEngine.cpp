@@ -112,7 +112,7 @@ EngineResult ApertiumEngine::Translate(std::string_view pairCode, std::string_vi
         if (!out) return EngineFailed(mode + ": " + reason);
         current = FromApertiumStream(*out);
     }
-    return Translated(std::move(current));
+    return Translated(TidyBlanks(text, std::move(current)));
 }
 
 }  // namespace quillmar::service

@@ -1,5 +1,7 @@
 #include "service/ApertiumStream.h"
 
+#include <algorithm>
+
 namespace quillmar::service {
 
 namespace {
@@ -48,6 +50,25 @@ std::string FromApertiumStream(std::string_view stream) {
         }
     }
     return out;
+}
+
+std::string TidyBlanks(std::string_view source, std::string output) {
+    if (source.find("  ") == std::string_view::npos) {
+        std::string shrunk;
+        shrunk.reserve(output.size());
+        for (char c : output) {
+            if (c == ' ' && !shrunk.empty() && shrunk.back() == ' ') continue;
+            shrunk += c;
+        }
+        output = std::move(shrunk);
+    }
+    if (source.empty() || source.front() != ' ') {
+        output.erase(0, std::min(output.size(), output.find_first_not_of(' ')));
+    }
+    if (source.empty() || source.back() != ' ') {
+        while (!output.empty() && output.back() == ' ') output.pop_back();
+    }
+    return output;
 }
 
 }  // namespace quillmar::service

@@ -28,5 +28,13 @@ TEST(ApertiumStream, RoundTripsAnyTextWithoutNul) {
     }
 }
 
+TEST(ApertiumStream, TidiesBlanksTheSourceDidNotHave) {
+    EXPECT_EQ(TidyBlanks("He have gone", " Ha ido"), "Ha ido");
+    EXPECT_EQ(TidyBlanks("today? I will", "hoy?  Enviaré "), "hoy? Enviaré");
+    EXPECT_EQ(TidyBlanks("  indented  twice ", "  sangrado  dos veces "), "  sangrado  dos veces ");
+    EXPECT_EQ(TidyBlanks("a\r\nb", "a\r\n b"), "a\r\n b");
+    EXPECT_EQ(TidyBlanks("x", "   "), "");
+}
+
 }  // namespace
 }  // namespace quillmar::service

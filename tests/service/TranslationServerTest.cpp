@@ -86,6 +86,7 @@ TEST(TranslationServer, RefusesBadInputWithPagesWithoutMarkersAndStaysUp) {
         EXPECT_EQ(StatusOf(answer.bytes), c.status) << c.request.substr(0, 60);
         EXPECT_FALSE(HasMarkers(answer.bytes)) << c.request.substr(0, 60);
         EXPECT_NE(HeadersOf(answer.bytes).find("text/html"), std::string::npos);
+        EXPECT_EQ(HeadersOf(answer.bytes).find("content-encoding"), std::string::npos);
     }
     // Binary garbage without a line end: answered with 400 or simply closed.
     testing::RawAnswer garbage = Exchange(server.Port(), std::string("\x16\x03\x01\x00\xa5\x01\x00\x00", 8), 3000ms);
@@ -121,7 +122,7 @@ TEST(TranslationServer, DropsAStalledClientWithoutHoldingUpOthers) {
     auto started = std::chrono::steady_clock::now();
     testing::RawAnswer other = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
     EXPECT_EQ(ClientReads(other.bytes), "bonjour");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 2000ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3000ms);
 
     for (int fd : {stalled, silent}) {
         testing::RawAnswer dropped = testing::ReadUntilClosed(fd, 5000ms);
@@ -129,7 +130,7 @@ TEST(TranslationServer, DropsAStalledClientWithoutHoldingUpOthers) {
         EXPECT_FALSE(HasMarkers(dropped.bytes));
         ::close(fd);
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 4000ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 6000ms);
 }
 
 TEST(TranslationServer, AnswersSixtyFourSimultaneousClients) {
