@@ -7,12 +7,23 @@ std::string EscapeHtml(std::string_view text) {
     out.reserve(text.size() + text.size() / 8);
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -24,7 +35,9 @@ std::string RenderTranslationPage(std::string_view pairCode, std::string_view tr
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Quillmar translation</title></head>\n"
         "<body>\n<h1>Translation</h1>\n<p>Language pair: ";
     page += EscapeHtml(pairCode);
-    page += "</p>\n<form action=\"/raging/translate.dyn\" method=\"get\">\n<textarea rows=\"6\" cols=\"60\" name=q>\n";
+    page +=
+        "</p>\n<form action=\"/raging/translate.dyn\" method=\"get\">\n<textarea rows=\"6\" cols=\"60\" "
+        "name=q>\n";
     page += EscapeHtml(translation);
     page += "\n\n</textarea>\n</form>\n</body></html>\n";
     return page;
@@ -32,15 +45,24 @@ std::string RenderTranslationPage(std::string_view pairCode, std::string_view tr
 
 std::string_view StatusTitle(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 414: return "URI Too Long";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return status < 500 ? "Request Refused" : "Server Error";
+        case 200:
+            return "OK";
+        case 400:
+            return "Bad Request";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 414:
+            return "URI Too Long";
+        case 500:
+            return "Internal Server Error";
+        case 502:
+            return "Bad Gateway";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return status < 500 ? "Request Refused" : "Server Error";
     }
 }
 
@@ -52,7 +74,8 @@ std::string RenderErrorPage(int status, std::string_view message) {
     page += title;
     page += "</h1>\n<p>";
     page += EscapeHtml(message);
-    page += "</p>\n<p>Usage: GET /raging/translate.dyn?lp=en_fr&amp;urltext=good+morning</p>\n</body></html>\n";
+    page +=
+        "</p>\n<p>Usage: GET /raging/translate.dyn?lp=en_fr&amp;urltext=good+morning</p>\n</body></html>\n";
     return page;
 }
 

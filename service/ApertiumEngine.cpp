@@ -49,10 +49,14 @@ std::optional<std::string> NullFlushScript(const std::string& modeFile) {
 
 const std::map<std::string, std::vector<std::string>, std::less<>>& ApertiumRoutes() {
     static const std::map<std::string, std::vector<std::string>, std::less<>> routes{
-        {"en_es", {"eng-spa"}},          {"es_en", {"spa-eng"}},
-        {"en_fr", {"eng-spa", "es-fr"}}, {"fr_en", {"fr-es", "spa-eng"}},
-        {"en_it", {"eng-spa", "spa-ita"}}, {"it_en", {"ita-spa", "spa-eng"}},
-        {"en_pt", {"eng-spa", "es-pt"}}, {"pt_en", {"pt-es", "spa-eng"}},
+        {"en_es", {"eng-spa"}},
+        {"es_en", {"spa-eng"}},
+        {"en_fr", {"eng-spa", "es-fr"}},
+        {"fr_en", {"fr-es", "spa-eng"}},
+        {"en_it", {"eng-spa", "spa-ita"}},
+        {"it_en", {"ita-spa", "spa-eng"}},
+        {"en_pt", {"eng-spa", "es-pt"}},
+        {"pt_en", {"pt-es", "spa-eng"}},
     };
     return routes;
 }
@@ -68,9 +72,13 @@ ApertiumEngine::ApertiumEngine(ApertiumOptions options) : m_options(std::move(op
 
 ApertiumEngine::~ApertiumEngine() = default;
 
-bool ApertiumEngine::Covers(std::string_view pairCode) const { return m_routes.find(pairCode) != m_routes.end(); }
+bool ApertiumEngine::Covers(std::string_view pairCode) const {
+    return m_routes.find(pairCode) != m_routes.end();
+}
 
-bool ApertiumEngine::Installed() const { return !m_routes.empty(); }
+bool ApertiumEngine::Installed() const {
+    return !m_routes.empty();
+}
 
 std::vector<std::string> ApertiumEngine::ModesFor(std::string_view pairCode) const {
     auto it = m_routes.find(pairCode);

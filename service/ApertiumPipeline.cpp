@@ -145,7 +145,8 @@ std::optional<std::string> ApertiumPipeline::Process(std::string_view input, std
     auto deadline = std::chrono::steady_clock::now() + m_deadline;
     char buffer[16384];
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             SetReason(reason, "no answer within " + std::to_string(m_deadline.count()) + " ms");
             StopLocked();

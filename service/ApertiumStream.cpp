@@ -8,11 +8,21 @@ namespace {
 
 bool IsStreamSpecial(char c) {
     switch (c) {
-    case '^': case '$': case '@': case '/': case '<': case '>':
-    case '{': case '}': case '[': case ']': case '\\': case '*':
-        return true;
-    default:
-        return false;
+        case '^':
+        case '$':
+        case '@':
+        case '/':
+        case '<':
+        case '>':
+        case '{':
+        case '}':
+        case '[':
+        case ']':
+        case '\\':
+        case '*':
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -2,7 +2,8 @@
 
 namespace quillmar::service {
 
-EngineRouter::EngineRouter(std::unique_ptr<TranslationEngine> chosen, std::unique_ptr<TranslationEngine> fallback)
+EngineRouter::EngineRouter(std::unique_ptr<TranslationEngine> chosen,
+                           std::unique_ptr<TranslationEngine> fallback)
     : m_chosen(std::move(chosen)), m_fallback(std::move(fallback)) {}
 
 TranslationEngine& EngineRouter::EngineFor(std::string_view pairCode) {

@@ -61,23 +61,41 @@ char32_t Upper(char32_t cp) {
     return cp;
 }
 
-bool IsUpper(char32_t cp) { return Lower(cp) != cp && cp != 0x2019; }
-bool IsLetter(char32_t cp) { return Lower(cp) != cp || Upper(cp) != cp; }
+bool IsUpper(char32_t cp) {
+    return Lower(cp) != cp && cp != 0x2019;
+}
+bool IsLetter(char32_t cp) {
+    return Lower(cp) != cp || Upper(cp) != cp;
+}
 
 // Letters, digits and everything outside ASCII except the punctuation and blanks chat text uses there.
 bool IsWordChar(char32_t cp) {
     if (cp < 0x80) return (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z') || (cp >= '0' && cp <= '9');
     switch (cp) {
-    case 0xA0: case 0xA1: case 0xAB: case 0xBB: case 0xBF: case 0x2013: case 0x2014: case 0x2018:
-    case 0x2019: case 0x201C: case 0x201D: case 0x2026: case 0x3000: case kInvalid:
-        return false;
-    default:
-        return true;
+        case 0xA0:
+        case 0xA1:
+        case 0xAB:
+        case 0xBB:
+        case 0xBF:
+        case 0x2013:
+        case 0x2014:
+        case 0x2018:
+        case 0x2019:
+        case 0x201C:
+        case 0x201D:
+        case 0x2026:
+        case 0x3000:
+        case kInvalid:
+            return false;
+        default:
+            return true;
     }
 }
 
 // Apostrophes and hyphens join letters into one word ("aujourd'hui", "allez-vous").
-bool IsJoiner(char32_t cp) { return cp == '\'' || cp == 0x2019 || cp == '-'; }
+bool IsJoiner(char32_t cp) {
+    return cp == '\'' || cp == 0x2019 || cp == '-';
+}
 
 struct Token {
     bool word = false;
@@ -108,7 +126,9 @@ std::vector<Token> Tokenize(std::string_view text) {
 }
 
 // Only blanks and tabs may stand between the words of a phrase.
-bool IsPlainGap(std::string_view gap) { return !gap.empty() && gap.find_first_not_of(" \t") == std::string_view::npos; }
+bool IsPlainGap(std::string_view gap) {
+    return !gap.empty() && gap.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 std::size_t CountWords(std::string_view phrase) {
     std::size_t words = 1;
@@ -146,8 +166,10 @@ std::string LowerUtf8(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) {
         auto [cp, len] = DecodeAt(text, pos);
-        if (cp == kInvalid) out.append(text.substr(pos, len));
-        else Encode(Lower(cp), out);
+        if (cp == kInvalid)
+            out.append(text.substr(pos, len));
+        else
+            Encode(Lower(cp), out);
         pos += len;
     }
     return out;
@@ -159,8 +181,10 @@ std::string UpperUtf8(std::string_view text, bool firstOnly) {
     bool done = false;
     for (std::size_t pos = 0; pos < text.size();) {
         auto [cp, len] = DecodeAt(text, pos);
-        if (cp == kInvalid || done) out.append(text.substr(pos, len));
-        else Encode(Upper(cp), out);
+        if (cp == kInvalid || done)
+            out.append(text.substr(pos, len));
+        else
+            Encode(Upper(cp), out);
         if (firstOnly && IsLetter(cp)) done = true;
         pos += len;
     }
@@ -183,14 +207,17 @@ PhrasebookEngine::PhrasebookEngine() {
         for (const PhrasebookEntry& entry : PhrasebookEntries()) {
             std::string key = LowerUtf8(entry.words[from]);
             std::size_t words = CountWords(key);
-            if (book.phrases.emplace(std::move(key), std::string(entry.words[to])).second && words > book.longestPhrase) {
+            if (book.phrases.emplace(std::move(key), std::string(entry.words[to])).second &&
+                words > book.longestPhrase) {
                 book.longestPhrase = words;
             }
         }
     }
 }
 
-bool PhrasebookEngine::Covers(std::string_view pairCode) const { return m_books.find(pairCode) != m_books.end(); }
+bool PhrasebookEngine::Covers(std::string_view pairCode) const {
+    return m_books.find(pairCode) != m_books.end();
+}
 
 EngineResult PhrasebookEngine::Translate(std::string_view pairCode, std::string_view text) {
     if (!Covers(pairCode)) return EngineFailed("the phrase book has no pair " + std::string(pairCode));
@@ -215,7 +242,8 @@ std::string PhrasebookEngine::TranslateText(std::string_view pairCode, std::stri
         std::vector<std::size_t> ends{i};
         std::string key = LowerUtf8(tokens[i].text);
         std::vector<std::string> keys{key};
-        for (std::size_t j = i; ends.size() < book.longestPhrase && j + 2 < tokens.size() && IsPlainGap(tokens[j + 1].text);
+        for (std::size_t j = i;
+             ends.size() < book.longestPhrase && j + 2 < tokens.size() && IsPlainGap(tokens[j + 1].text);
              j += 2) {
             key += ' ';
             key += LowerUtf8(tokens[j + 2].text);
@@ -226,9 +254,10 @@ std::string PhrasebookEngine::TranslateText(std::string_view pairCode, std::stri
         for (std::size_t k = keys.size(); k-- > 0;) {
             auto phrase = book.phrases.find(keys[k]);
             if (phrase == book.phrases.end()) continue;
-            std::string_view source = text.substr(static_cast<std::size_t>(tokens[i].text.data() - text.data()),
-                                                  static_cast<std::size_t>(tokens[ends[k]].text.data() + tokens[ends[k]].text.size() -
-                                                                           tokens[i].text.data()));
+            std::string_view source =
+                text.substr(static_cast<std::size_t>(tokens[i].text.data() - text.data()),
+                            static_cast<std::size_t>(tokens[ends[k]].text.data() +
+                                                     tokens[ends[k]].text.size() - tokens[i].text.data()));
             out += MatchCase(source, phrase->second);
             i = ends[k] + 1;
             matched = true;

@@ -28,7 +28,7 @@ public:
 private:
     struct Book {
         std::unordered_map<std::string, std::string> phrases;  // lower-case source phrase -> target phrase
-        std::size_t longestPhrase = 1;                          // in words
+        std::size_t longestPhrase = 1;                         // in words
     };
     std::map<std::string, Book, std::less<>> m_books;
 };

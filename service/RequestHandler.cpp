@@ -30,9 +30,12 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 // The origin-form part of an absolute-form target: "http://host/path?q" -> "/path?q".
 std::string_view OriginForm(std::string_view target) {
     std::size_t skip = 0;
-    if (StartsWithNoCase(target, "http://")) skip = 7;
-    else if (StartsWithNoCase(target, "https://")) skip = 8;
-    else return target;
+    if (StartsWithNoCase(target, "http://"))
+        skip = 7;
+    else if (StartsWithNoCase(target, "https://"))
+        skip = 8;
+    else
+        return target;
     std::size_t slash = target.find_first_of("/?", skip);
     if (slash == std::string_view::npos) return "/";
     if (target[slash] == '?') return {};  // "http://host?x": no path at all
@@ -92,7 +95,8 @@ ParsedRequest ParseTranslateTarget(std::string_view target) {
     std::size_t question = origin.find('?');
     std::string_view path = origin.substr(0, question);
     if (path != kTranslatePath) return Refuse(404, "There is nothing at this address.");
-    std::string_view query = question == std::string_view::npos ? std::string_view{} : origin.substr(question + 1);
+    std::string_view query =
+        question == std::string_view::npos ? std::string_view{} : origin.substr(question + 1);
     if (std::size_t hash = query.find('#'); hash != std::string_view::npos) query = query.substr(0, hash);
 
     std::optional<std::string> lp;
@@ -107,13 +111,16 @@ ParsedRequest ParseTranslateTarget(std::string_view target) {
             DecodeFormValue(equals == std::string_view::npos ? std::string_view{} : field.substr(equals + 1));
         if (!name || !value) return Refuse(400, "The query holds a malformed percent-encoding.");
         // The first of repeated fields counts.
-        if (*name == "lp" && !lp) lp = std::move(*value);
-        else if (*name == "urltext" && !urltext) urltext = std::move(*value);
+        if (*name == "lp" && !lp)
+            lp = std::move(*value);
+        else if (*name == "urltext" && !urltext)
+            urltext = std::move(*value);
     }
 
     if (!lp) return Refuse(400, "The language pair (lp) is missing.");
     if (!IsKnownPair(*lp)) return Refuse(400, "The language pair (lp) is not one this service knows.");
-    if (!urltext || urltext->empty()) return Refuse(400, "The text to translate (urltext) is missing or empty.");
+    if (!urltext || urltext->empty())
+        return Refuse(400, "The text to translate (urltext) is missing or empty.");
     if (urltext->size() > kMaxTextBytes) return Refuse(414, "The text to translate is longer than 8 KiB.");
 
     ParsedRequest r;

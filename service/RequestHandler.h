@@ -20,7 +20,7 @@ struct ParsedRequest {
     int status = 200;     // 200 when pairCode and text are set
     std::string message;  // why it was refused (the service's own words, never the client's text)
     std::string pairCode;
-    std::string text;     // UTF-8, not empty
+    std::string text;  // UTF-8, not empty
 };
 
 // Reads "/raging/translate.dyn?lp=CODE&urltext=TEXT", also in absolute form ("http://host/raging/...").

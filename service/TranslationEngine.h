@@ -11,8 +11,12 @@ struct EngineResult {
     std::string text;  // the translation when ok, else a short reason for the log
 };
 
-inline EngineResult Translated(std::string text) { return {true, std::move(text)}; }
-inline EngineResult EngineFailed(std::string reason) { return {false, std::move(reason)}; }
+inline EngineResult Translated(std::string text) {
+    return {true, std::move(text)};
+}
+inline EngineResult EngineFailed(std::string reason) {
+    return {false, std::move(reason)};
+}
 
 // A translation engine. Translate may be called from several threads at once.
 class TranslationEngine {

@@ -33,10 +33,11 @@ thread_local RequestNote t_note;
 void SetPage(httplib::Response& res, int status, std::string page) {
     res.status = status;
     auto body = std::make_shared<std::string>(std::move(page));
-    res.set_content_provider(body->size(), kHtml, [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-        sink.write(body->data() + offset, length);
-        return true;
-    });
+    res.set_content_provider(body->size(), kHtml,
+                             [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                 sink.write(body->data() + offset, length);
+                                 return true;
+                             });
 }
 
 // Printable for the log: control bytes as "?", long paths cut.
@@ -54,7 +55,10 @@ std::string ForLog(std::string_view text) {
 }  // namespace
 
 TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, LogSink log)
-    : m_options(std::move(options)), m_router(router), m_log(std::move(log)), m_server(std::make_unique<httplib::Server>()) {
+    : m_options(std::move(options)),
+      m_router(router),
+      m_log(std::move(log)),
+      m_server(std::make_unique<httplib::Server>()) {
     httplib::Server& server = *m_server;
     int threads = m_options.threads < 1 ? 1 : m_options.threads;
     server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
@@ -64,7 +68,8 @@ TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router
     auto micros = std::chrono::duration_cast<std::chrono::microseconds>(m_options.readTimeout - seconds);
     server.set_read_timeout(seconds.count(), micros.count());
     server.set_write_timeout(seconds.count(), micros.count());
-    server.set_keep_alive_timeout(std::max<long>(1, static_cast<long>((m_options.readTimeout.count() + 999) / 1000)));
+    server.set_keep_alive_timeout(
+        std::max<long>(1, static_cast<long>((m_options.readTimeout.count() + 999) / 1000)));
     server.set_payload_max_length(64 * 1024);
     server.set_socket_options([this](socket_t sock) {
         int yes = 1;
@@ -83,7 +88,8 @@ TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router
         SetPage(res, answer.status, std::move(answer.body));
     });
     // Statuses httplib decides itself (unparsable request, request line too long, other methods).
-    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req,
+                                                                     httplib::Response& res) {
         if (res.has_header("Content-Type")) return httplib::Server::HandlerResponse::Unhandled;
         std::string message = res.status == 414   ? "The request line is too long."
                               : res.status == 404 ? (req.method == "GET" ? "There is nothing at this address."
@@ -98,17 +104,22 @@ TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router
     server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
         long long ms = 0;
         if (t_note.started) {
-            ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t_note.start).count();
+            ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                       t_note.start)
+                     .count();
         }
-        std::string line = ForLog(req.method) + " " + ForLog(req.path) + " " + (t_note.pairCode.empty() ? "-" : t_note.pairCode) +
-                           " " + std::to_string(res.status) + " " + std::to_string(ms) + " ms";
+        std::string line = ForLog(req.method) + " " + ForLog(req.path) + " " +
+                           (t_note.pairCode.empty() ? "-" : t_note.pairCode) + " " +
+                           std::to_string(res.status) + " " + std::to_string(ms) + " ms";
         if (!t_note.engineNote.empty()) line += " (" + t_note.engineNote + ")";
         t_note = RequestNote{};
         Log(line);
     });
 }
 
-TranslationServer::~TranslationServer() { Stop(); }
+TranslationServer::~TranslationServer() {
+    Stop();
+}
 
 bool TranslationServer::Bind(std::string* reason) {
     m_port = -1;
@@ -118,7 +129,9 @@ bool TranslationServer::Bind(std::string* reason) {
         m_port = m_options.port;
     }
     if (m_port <= 0) {
-        if (reason) *reason = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port) + ": " + std::strerror(errno);
+        if (reason)
+            *reason = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port) + ": " +
+                      std::strerror(errno);
         return false;
     }
     // httplib listens with a backlog of 5; a burst of clients needs a longer queue. Listening again on the

@@ -14,7 +14,8 @@ std::optional<UpstreamAddress> ParseUpstreamUrl(std::string_view url) {
     std::string_view name = url.substr(0, scheme);
     if (name != "http" && name != "https") return std::nullopt;
     std::size_t slash = url.find('/', scheme + 3);
-    std::string_view authority = url.substr(scheme + 3, slash == std::string_view::npos ? url.npos : slash - scheme - 3);
+    std::string_view authority =
+        url.substr(scheme + 3, slash == std::string_view::npos ? url.npos : slash - scheme - 3);
     if (authority.empty() || authority.front() == ':') return std::nullopt;
     UpstreamAddress address;
     address.schemeHostPort = std::string(url.substr(0, scheme + 3)) + std::string(authority);
@@ -63,7 +64,8 @@ EngineResult UpstreamEngine::Translate(std::string_view pairCode, std::string_vi
     nlohmann::json answer = nlohmann::json::parse(result->body, nullptr, false);
     if (answer.is_discarded() || !answer.is_object()) return EngineFailed("upstream answer is not JSON");
     auto translated = answer.find("translatedText");
-    if (translated == answer.end() || !translated->is_string()) return EngineFailed("upstream answer lacks translatedText");
+    if (translated == answer.end() || !translated->is_string())
+        return EngineFailed("upstream answer lacks translatedText");
     return Translated(translated->get<std::string>());
 }
 

@@ -37,14 +37,19 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
 int main(int argc, char** argv) {
     CLI::App app{
         "quillmar-service: the stand-in for the web translation service that Quillmar asks.\n"
-        "Answers GET /raging/translate.dyn?lp=CODE&urltext=TEXT with a page the program reads the translation from.\n\n"
+        "Answers GET /raging/translate.dyn?lp=CODE&urltext=TEXT with a page the program reads the "
+        "translation from.\n\n"
         "Engines:\n"
-        "  apertium    rule-based machine translation with Debian's Apertium (offline): en_es, es_en directly;\n"
+        "  apertium    rule-based machine translation with Debian's Apertium (offline): en_es, es_en "
+        "directly;\n"
         "              en_fr, en_it, en_pt, fr_en, it_en, pt_en through Spanish. Usable, not fluent.\n"
         "  upstream    forwards to a LibreTranslate-compatible server (--upstream-url, --upstream-key).\n"
-        "  phrasebook  NOT a translator: a small built-in table of everyday chat words and phrases for each of\n"
-        "              the 13 pairs; words it does not know pass through unchanged. Deterministic, for tests.\n"
-        "Pairs the chosen engine does not cover (with apertium: en_de, de_en, ru_en, fr_de, de_fr) go to the\n"
+        "  phrasebook  NOT a translator: a small built-in table of everyday chat words and phrases for each "
+        "of\n"
+        "              the 13 pairs; words it does not know pass through unchanged. Deterministic, for "
+        "tests.\n"
+        "Pairs the chosen engine does not cover (with apertium: en_de, de_en, ru_en, fr_de, de_fr) go to "
+        "the\n"
         "phrase book.",
         "quillmar-service"};
     std::string listen = "127.0.0.1:80";
@@ -53,11 +58,14 @@ int main(int argc, char** argv) {
     std::string upstreamKey;
     int threads = 16;
     double readTimeout = 5.0;
-    app.add_option("--listen", listen, "Address to listen on, HOST:PORT (loopback only unless you name another)")
+    app.add_option("--listen", listen,
+                   "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
-    app.add_option("--engine", engineName, "apertium, phrasebook or upstream (default: apertium when installed, else phrasebook)")
+    app.add_option("--engine", engineName,
+                   "apertium, phrasebook or upstream (default: apertium when installed, else phrasebook)")
         ->check(CLI::IsMember({"apertium", "phrasebook", "upstream"}));
-    app.add_option("--upstream-url", upstreamUrl, "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
+    app.add_option("--upstream-url", upstreamUrl,
+                   "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
     app.add_option("--upstream-key", upstreamKey, "API key sent to the upstream server");
     app.add_option("--threads", threads, "Worker threads")->check(CLI::Range(1, 1024))->capture_default_str();
     app.add_option("--read-timeout", readTimeout, "Seconds a client may stay silent before it is dropped")
@@ -76,7 +84,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<TranslationEngine> chosen;
     if (engineName == "upstream") {
         if (!ParseUpstreamUrl(upstreamUrl)) {
-            std::cerr << "quillmar-service: --engine upstream needs --upstream-url http://HOST[:PORT][/PATH]\n";
+            std::cerr
+                << "quillmar-service: --engine upstream needs --upstream-url http://HOST[:PORT][/PATH]\n";
             return kExitUsage;
         }
         chosen = std::make_unique<UpstreamEngine>(UpstreamOptions{upstreamUrl, upstreamKey});
@@ -99,7 +108,8 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    TranslationServer server(options, router, [](const std::string& line) { std::cerr << line << std::endl; });
+    TranslationServer server(options, router,
+                             [](const std::string& line) { std::cerr << line << std::endl; });
     std::string reason;
     if (!server.Bind(&reason)) {
         std::cerr << "quillmar-service: " << reason << "\n";

@@ -40,7 +40,8 @@ std::string FormEncode(const std::string& text) {
 std::string Request(const std::string& pair, const std::string& text) {
     return "GET /raging/translate.dyn?lp=" + pair + "&urltext=" + FormEncode(text) +
            " HTTP/1.0\r\nAccept: */*\r\nAccept-Language: en\r\nAccept-Encoding: gzip , deflate\r\n"
-           "Cache-Control: no-cache\r\nProxy-Connection: Keep-Alive\r\nUser-Agent:bench\r\nHost: localhost\r\n\r\n";
+           "Cache-Control: no-cache\r\nProxy-Connection: Keep-Alive\r\nUser-Agent:bench\r\nHost: "
+           "localhost\r\n\r\n";
 }
 
 int Connect(int port) {
@@ -69,12 +70,17 @@ std::string ReadAll(int fd) {
     return out;
 }
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 void PrintSpread(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * static_cast<double>(ms.size())))]; };
-    std::printf("%s: n=%zu median %.1f ms, p90 %.1f ms, max %.1f ms\n", what, ms.size(), at(0.5), at(0.9), ms.back());
+    auto at = [&](double q) {
+        return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * static_cast<double>(ms.size())))];
+    };
+    std::printf("%s: n=%zu median %.1f ms, p90 %.1f ms, max %.1f ms\n", what, ms.size(), at(0.5), at(0.9),
+                ms.back());
 }
 
 int Latency(int port, const std::string& pair, const std::string& text, int count) {
@@ -114,7 +120,8 @@ int Burst(int port, int clients) {
         if (ReadAll(fd).rfind("HTTP/1.1 200", 0) == 0) ++ok;
         ::close(fd);
     }
-    std::printf("%d simultaneous clients: %d answered with 200 in %.1f ms\n", clients, ok, Ms(Clock::now() - start));
+    std::printf("%d simultaneous clients: %d answered with 200 in %.1f ms\n", clients, ok,
+                Ms(Clock::now() - start));
     return ok == clients ? 0 : 1;
 }
 
@@ -135,9 +142,12 @@ int Spawn(const std::string& mode, const std::string& text, int count) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 5 && args[0] == "latency") return Latency(std::stoi(args[1]), args[2], args[3], std::stoi(args[4]));
+    if (args.size() == 5 && args[0] == "latency")
+        return Latency(std::stoi(args[1]), args[2], args[3], std::stoi(args[4]));
     if (args.size() == 3 && args[0] == "burst") return Burst(std::stoi(args[1]), std::stoi(args[2]));
     if (args.size() == 4 && args[0] == "spawn") return Spawn(args[1], args[2], std::stoi(args[3]));
-    std::fprintf(stderr, "usage: bench_service_client latency PORT PAIR TEXT COUNT | burst PORT CLIENTS | spawn MODE TEXT COUNT\n");
+    std::fprintf(stderr,
+                 "usage: bench_service_client latency PORT PAIR TEXT COUNT | burst PORT CLIENTS | spawn MODE "
+                 "TEXT COUNT\n");
     return 64;
 }

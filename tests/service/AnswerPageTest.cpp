@@ -1,8 +1,7 @@
-#include "service/AnswerPage.h"
-
 #include <gtest/gtest.h>
 
 #include "ServiceTestSupport.h"
+#include "service/AnswerPage.h"
 #include "translate/AnswerText.h"
 
 namespace quillmar::service {
@@ -38,8 +37,9 @@ TEST(AnswerPage, TheClientsCutFindsExactlyTheTranslationForTrickyTexts) {
         std::string page = RenderTranslationPage("en_fr", text);
         EXPECT_EQ(ClientReads(page), std::optional<std::string>(text)) << text;
         // The client searches the whole answer, status line and headers included.
-        std::string answer = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + std::to_string(page.size()) +
-                             "\r\nContent-Type: text/html; charset=utf-8\r\n\r\n" + page;
+        std::string answer =
+            "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + std::to_string(page.size()) +
+            "\r\nContent-Type: text/html; charset=utf-8\r\n\r\n" + page;
         EXPECT_EQ(ClientReads(answer), std::optional<std::string>(text)) << text;
     }
 }
@@ -69,7 +69,8 @@ TEST(AnswerPage, ErrorPagesCarryNoMarkersAndNameTheStatus) {
     for (int status : {400, 404, 405, 414, 500, 502, 503}) {
         std::string page = RenderErrorPage(status, "Something <odd> & wrong");
         EXPECT_FALSE(HasMarkers(page)) << status;
-        EXPECT_NE(page.find(std::to_string(status) + " " + std::string(StatusTitle(status))), std::string::npos);
+        EXPECT_NE(page.find(std::to_string(status) + " " + std::string(StatusTitle(status))),
+                  std::string::npos);
         EXPECT_NE(page.find("Something &lt;odd&gt; &amp; wrong"), std::string::npos);
     }
 }

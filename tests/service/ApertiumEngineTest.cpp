@@ -1,9 +1,9 @@
-#include "service/ApertiumEngine.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <thread>
+
+#include "service/ApertiumEngine.h"
 
 namespace quillmar::service {
 namespace {
@@ -33,7 +33,8 @@ TEST(ApertiumRoutes, GoThroughSpanishForEveryPairButEnglishSpanish) {
     EXPECT_EQ(routes.at("es_en"), (std::vector<std::string>{"spa-eng"}));
     EXPECT_EQ(routes.at("en_fr"), (std::vector<std::string>{"eng-spa", "es-fr"}));
     EXPECT_EQ(routes.at("it_en"), (std::vector<std::string>{"ita-spa", "spa-eng"}));
-    for (const char* none : {"en_de", "de_en", "ru_en", "fr_de", "de_fr"}) EXPECT_EQ(routes.count(none), 0u) << none;
+    for (const char* none : {"en_de", "de_en", "ru_en", "fr_de", "de_fr"})
+        EXPECT_EQ(routes.count(none), 0u) << none;
 }
 
 TEST(ApertiumEngineAbsent, CoversNothingWithoutItsModes) {
@@ -47,7 +48,8 @@ TEST_F(ApertiumEngineTest, CoversTheEightPairsOfItsModesOnly) {
     for (const char* pair : {"en_es", "es_en", "en_fr", "fr_en", "en_it", "it_en", "en_pt", "pt_en"}) {
         EXPECT_TRUE(engine.Covers(pair)) << pair;
     }
-    for (const char* pair : {"en_de", "de_en", "ru_en", "fr_de", "de_fr", "es_fr"}) EXPECT_FALSE(engine.Covers(pair)) << pair;
+    for (const char* pair : {"en_de", "de_en", "ru_en", "fr_de", "de_fr", "es_fr"})
+        EXPECT_FALSE(engine.Covers(pair)) << pair;
 }
 
 TEST_F(ApertiumEngineTest, TranslatesDirectlyAndThroughSpanish) {
@@ -58,9 +60,11 @@ TEST_F(ApertiumEngineTest, TranslatesDirectlyAndThroughSpanish) {
         const char* pair;
         const char* text;
     };
-    for (Sample s : {Sample{"en_it", "I will send the documents tomorrow."}, Sample{"en_pt", "I will send the documents tomorrow."},
-                     Sample{"fr_en", "J'enverrai les documents demain."}, Sample{"it_en", "Invierò i documenti domani."},
-                     Sample{"pt_en", "Enviarei os documentos amanhã."}}) {
+    for (Sample s :
+         {Sample{"en_it", "I will send the documents tomorrow."},
+          Sample{"en_pt", "I will send the documents tomorrow."},
+          Sample{"fr_en", "J'enverrai les documents demain."}, Sample{"it_en", "Invierò i documenti domani."},
+          Sample{"pt_en", "Enviarei os documentos amanhã."}}) {
         std::string out = Translate(s.pair, s.text);
         EXPECT_FALSE(out.empty()) << s.pair;
         EXPECT_NE(out, s.text) << s.pair;

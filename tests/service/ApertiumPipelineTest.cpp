@@ -1,5 +1,3 @@
-#include "service/ApertiumPipeline.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -7,12 +5,16 @@
 #include <chrono>
 #include <thread>
 
+#include "service/ApertiumPipeline.h"
+
 namespace quillmar::service {
 namespace {
 
 using namespace std::chrono_literals;
 
-bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0; }
+bool ProcessGone(pid_t pid) {
+    return ::kill(pid, 0) != 0;
+}
 
 // "cat" answers each NUL-terminated request with itself: a null-flush pipeline in its simplest form.
 TEST(ApertiumPipeline, StartsOnFirstUseAndServesRequestsOnOneProcess) {

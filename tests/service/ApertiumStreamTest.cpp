@@ -1,6 +1,6 @@
-#include "service/ApertiumStream.h"
-
 #include <gtest/gtest.h>
+
+#include "service/ApertiumStream.h"
 
 namespace quillmar::service {
 namespace {
@@ -23,7 +23,8 @@ TEST(ApertiumStream, ReadsApertiumOutputBackToText) {
 }
 
 TEST(ApertiumStream, RoundTripsAnyTextWithoutNul) {
-    for (const char* text : {"plain", "<b>x</b> & [y] {z} ^$@/\\*", "l1\r\nl2\n\nl4", "ñ 日本 😀", "  ", "[]", "\\["}) {
+    for (const char* text :
+         {"plain", "<b>x</b> & [y] {z} ^$@/\\*", "l1\r\nl2\n\nl4", "ñ 日本 😀", "  ", "[]", "\\["}) {
         EXPECT_EQ(FromApertiumStream(ToApertiumStream(text)), text) << text;
     }
 }

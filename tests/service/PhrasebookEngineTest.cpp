@@ -1,7 +1,6 @@
-#include "service/PhrasebookEngine.h"
-
 #include <gtest/gtest.h>
 
+#include "service/PhrasebookEngine.h"
 #include "translate/LanguagePairs.h"
 
 namespace quillmar::service {
@@ -10,7 +9,8 @@ namespace {
 TEST(PhrasebookEngine, CoversAllThirteenPairsAndNothingElse) {
     PhrasebookEngine engine;
     for (const LanguagePair& pair : kLanguagePairs) EXPECT_TRUE(engine.Covers(pair.code)) << pair.code;
-    for (const char* other : {"es_fr", "en_ru", "en_en", "", "en_fr "}) EXPECT_FALSE(engine.Covers(other)) << other;
+    for (const char* other : {"es_fr", "en_ru", "en_en", "", "en_fr "})
+        EXPECT_FALSE(engine.Covers(other)) << other;
     EXPECT_FALSE(engine.Translate("es_fr", "hola").ok);
 }
 
@@ -21,18 +21,12 @@ TEST(PhrasebookEngine, TranslatesAKnownPhraseInEveryPair) {
         const char* expected;
     };
     const Case cases[] = {
-        {"en_fr", "good morning", "bonjour"},
-        {"en_de", "good morning", "guten Morgen"},
-        {"en_it", "good morning", "buongiorno"},
-        {"en_pt", "good morning", "bom dia"},
-        {"en_es", "good morning", "buenos días"},
-        {"fr_en", "merci beaucoup", "thank you very much"},
-        {"de_en", "guten Morgen", "good morning"},
-        {"it_en", "grazie", "thank you"},
-        {"pt_en", "obrigado", "thank you"},
-        {"ru_en", "спасибо", "thank you"},
-        {"es_en", "buenos días", "good morning"},
-        {"fr_de", "bonne nuit", "gute Nacht"},
+        {"en_fr", "good morning", "bonjour"},      {"en_de", "good morning", "guten Morgen"},
+        {"en_it", "good morning", "buongiorno"},   {"en_pt", "good morning", "bom dia"},
+        {"en_es", "good morning", "buenos días"},  {"fr_en", "merci beaucoup", "thank you very much"},
+        {"de_en", "guten Morgen", "good morning"}, {"it_en", "grazie", "thank you"},
+        {"pt_en", "obrigado", "thank you"},        {"ru_en", "спасибо", "thank you"},
+        {"es_en", "buenos días", "good morning"},  {"fr_de", "bonne nuit", "gute Nacht"},
         {"de_fr", "gute Nacht", "bonne nuit"},
     };
     PhrasebookEngine engine;
@@ -46,7 +40,8 @@ TEST(PhrasebookEngine, TranslatesAKnownPhraseInEveryPair) {
 TEST(PhrasebookEngine, PrefersTheLongestPhraseAndKeepsPunctuationAndUnknownWords) {
     PhrasebookEngine engine;
     EXPECT_EQ(engine.TranslateText("en_fr", "thank you very much, my friend!"), "merci beaucoup, mon ami!");
-    EXPECT_EQ(engine.TranslateText("en_es", "how are you? I am fine, thanks."), "cómo estás? estoy bien, gracias.");
+    EXPECT_EQ(engine.TranslateText("en_es", "how are you? I am fine, thanks."),
+              "cómo estás? estoy bien, gracias.");
     EXPECT_EQ(engine.TranslateText("en_de", "hello Zorblax, see you tomorrow"), "hallo Zorblax, bis morgen");
     // A phrase never spans a line break or punctuation; words inside longer words are left alone.
     EXPECT_EQ(engine.TranslateText("en_it", "good\r\nmorning"), "buono\r\nmorning");

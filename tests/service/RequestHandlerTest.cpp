@@ -1,8 +1,7 @@
-#include "service/RequestHandler.h"
-
 #include <gtest/gtest.h>
 
 #include "ServiceTestSupport.h"
+#include "service/RequestHandler.h"
 #include "translate/AnswerText.h"
 
 namespace quillmar::service {
@@ -13,7 +12,9 @@ using testing::ScriptedEngine;
 
 constexpr const char* kPath = "/raging/translate.dyn";
 
-std::string Target(std::string_view query) { return std::string(kPath) + "?" + std::string(query); }
+std::string Target(std::string_view query) {
+    return std::string(kPath) + "?" + std::string(query);
+}
 
 TEST(DecodeFormValue, DecodesPlusAndPercentAndRefusesMalformedEscapes) {
     EXPECT_EQ(DecodeFormValue("good+morning"), "good morning");
@@ -37,7 +38,8 @@ TEST(ParseTranslateTarget, ReadsThePairAndTheTextInOriginAndAbsoluteForm) {
 }
 
 TEST(ParseTranslateTarget, KeepsLineBreaksAndUnicodeAndReadsStrayBytesAsWindows1252) {
-    EXPECT_EQ(ParseTranslateTarget(Target("lp=es_en&urltext=hola%0D%0Aqu%C3%A9+tal")).text, "hola\r\nqué tal");
+    EXPECT_EQ(ParseTranslateTarget(Target("lp=es_en&urltext=hola%0D%0Aqu%C3%A9+tal")).text,
+              "hola\r\nqué tal");
     // The old program sent its ANSI code page unescaped; such text is not valid UTF-8.
     EXPECT_EQ(ParseTranslateTarget(Target("lp=fr_en&urltext=caf%E9")).text, "café");
     // Control characters other than tab, CR and LF are dropped; NUL never reaches an engine.
@@ -45,7 +47,8 @@ TEST(ParseTranslateTarget, KeepsLineBreaksAndUnicodeAndReadsStrayBytesAsWindows1
 }
 
 TEST(ParseTranslateTarget, IgnoresOtherFieldsAndTakesTheFirstOfRepeatedOnes) {
-    ParsedRequest r = ParseTranslateTarget(Target("x=1&lp=de_en&lp=en_fr&urltext=Hallo&urltext=no&tt=urltext"));
+    ParsedRequest r =
+        ParseTranslateTarget(Target("x=1&lp=de_en&lp=en_fr&urltext=Hallo&urltext=no&tt=urltext"));
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(r.pairCode, "de_en");
     EXPECT_EQ(r.text, "Hallo");
@@ -58,18 +61,18 @@ TEST(ParseTranslateTarget, RefusesEveryKindOfBadInputWithItsStatus) {
     };
     const std::string longText(kMaxTextBytes + 1, 'a');
     const Case cases[] = {
-        {Target("urltext=hello"), 400},                     // no lp
-        {Target("lp=&urltext=hello"), 400},                 // empty lp
-        {Target("lp=en_xx&urltext=hello"), 400},            // unknown lp
-        {Target("lp=EN_FR&urltext=hello"), 400},            // codes are lower case
-        {Target("lp=en_fr"), 400},                          // no urltext
-        {Target("lp=en_fr&urltext="), 400},                 // empty urltext
-        {Target("lp=en_fr&urltext=%00%01"), 400},           // nothing left once control bytes go
-        {Target("lp=en_fr&urltext=bad%2"), 400},            // malformed escape
+        {Target("urltext=hello"), 400},            // no lp
+        {Target("lp=&urltext=hello"), 400},        // empty lp
+        {Target("lp=en_xx&urltext=hello"), 400},   // unknown lp
+        {Target("lp=EN_FR&urltext=hello"), 400},   // codes are lower case
+        {Target("lp=en_fr"), 400},                 // no urltext
+        {Target("lp=en_fr&urltext="), 400},        // empty urltext
+        {Target("lp=en_fr&urltext=%00%01"), 400},  // nothing left once control bytes go
+        {Target("lp=en_fr&urltext=bad%2"), 400},   // malformed escape
         {Target("lp=en_fr&urltext=bad%ZZescape"), 400},
         {Target("lp=en%zz&urltext=x"), 400},
-        {std::string(kPath), 400},                          // no query at all
-        {Target("lp=en_fr&urltext=" + longText), 414},     // over 8 KiB once decoded
+        {std::string(kPath), 400},                      // no query at all
+        {Target("lp=en_fr&urltext=" + longText), 414},  // over 8 KiB once decoded
         {"/raging/translate.dy?lp=en_fr&urltext=hello", 404},
         {"/RAGING/TRANSLATE.DYN?lp=en_fr&urltext=hello", 404},
         {"/", 404},
@@ -82,7 +85,8 @@ TEST(ParseTranslateTarget, RefusesEveryKindOfBadInputWithItsStatus) {
         EXPECT_FALSE(r.message.empty());
     }
     // Exactly 8 KiB is still served.
-    EXPECT_EQ(ParseTranslateTarget(Target("lp=en_fr&urltext=" + std::string(kMaxTextBytes, 'a'))).status, 200);
+    EXPECT_EQ(ParseTranslateTarget(Target("lp=en_fr&urltext=" + std::string(kMaxTextBytes, 'a'))).status,
+              200);
     // An escaped text counts by its decoded length.
     std::string escaped;
     for (std::size_t i = 0; i < kMaxTextBytes / 2; ++i) escaped += "%C3%B1";
@@ -105,7 +109,8 @@ TEST(AnswerTranslateRequest, RoutesToTheChosenEngineOrTheFallbackAndRendersItsTr
     EXPECT_EQ(DecodeCharacterReferences(*cut), "<traduction> & co");
 
     // ru_en is one the scripted engine does not cover: the phrase book answers.
-    Answer fallback = AnswerTranslateRequest(Target("lp=ru_en&urltext=%D1%81%D0%BF%D0%B0%D1%81%D0%B8%D0%B1%D0%BE"), router);
+    Answer fallback =
+        AnswerTranslateRequest(Target("lp=ru_en&urltext=%D1%81%D0%BF%D0%B0%D1%81%D0%B8%D0%B1%D0%BE"), router);
     EXPECT_EQ(fallback.status, 200);
     EXPECT_EQ(fallback.engineNote, "phrasebook");
     EXPECT_EQ(ExtractTranslation(fallback.body), std::optional<std::string>("thank you"));
@@ -121,8 +126,8 @@ TEST(AnswerTranslateRequest, AnEngineFailureIs502WithoutMarkers) {
 
 TEST(AnswerTranslateRequest, RefusalsCarryNoMarkersAndNeverEchoTheClientsText) {
     EngineRouter router(nullptr, std::make_unique<PhrasebookEngine>());
-    for (std::string target : {Target("lp=xx_yy&urltext=name%3Dq+lass%3Dh"), Target("lp=en_fr&urltext=name=q%"),
-                               std::string("/name=q?lass=h")}) {
+    for (std::string target : {Target("lp=xx_yy&urltext=name%3Dq+lass%3Dh"),
+                               Target("lp=en_fr&urltext=name=q%"), std::string("/name=q?lass=h")}) {
         Answer answer = AnswerTranslateRequest(target, router);
         EXPECT_GE(answer.status, 400);
         EXPECT_FALSE(HasMarkers(answer.body)) << target;

@@ -26,7 +26,9 @@ using namespace std::chrono_literals;
 constexpr const char* kServiceProgram = QUILLMAR_SERVICE_PROGRAM;
 constexpr const char* kCliProgram = QUILLMAR_CLI_PROGRAM;
 
-bool Executable(const char* path) { return path[0] != '\0' && ::access(path, X_OK) == 0; }
+bool Executable(const char* path) {
+    return path[0] != '\0' && ::access(path, X_OK) == 0;
+}
 
 // A quillmar-service process with its standard error in a file; stopped (SIGTERM, then SIGKILL) at the end.
 class ServiceProcess {
@@ -154,13 +156,16 @@ TEST_F(ServiceEndToEnd, TheCliTranslatesEveryPairThroughThePhrasebookService) {
     };
     ASSERT_EQ(std::size(cases), quillmar::kLanguagePairs.size());
     for (const Case& c : cases) {
-        CliRun run = RunCli({"--service", "127.0.0.1:" + std::to_string(service.port), "--pair", c.caption, c.text});
+        CliRun run =
+            RunCli({"--service", "127.0.0.1:" + std::to_string(service.port), "--pair", c.caption, c.text});
         EXPECT_EQ(run.exitStatus, 0) << c.caption;
         EXPECT_EQ(run.out, std::string(c.expected) + "\n") << c.caption;
     }
     std::string log = service.Log();
     for (const quillmar::LanguagePair& pair : quillmar::kLanguagePairs) {
-        EXPECT_NE(log.find(std::string("GET /raging/translate.dyn ") + pair.code + " 200 "), std::string::npos) << pair.code;
+        EXPECT_NE(log.find(std::string("GET /raging/translate.dyn ") + pair.code + " 200 "),
+                  std::string::npos)
+            << pair.code;
     }
     EXPECT_EQ(service.Stop(), 0);
 }
@@ -168,11 +173,13 @@ TEST_F(ServiceEndToEnd, TheCliTranslatesEveryPairThroughThePhrasebookService) {
 TEST_F(ServiceEndToEnd, MarkupAndLineBreaksComeBackAsTheyWereThroughTheProxyForm) {
     ServiceProcess service({"--engine", "phrasebook"});
     ASSERT_GT(service.port, 0) << service.Log();
-    CliRun run = RunCli({"--service", "babel.invalid", "--proxy", "127.0.0.1:" + std::to_string(service.port), "--pair",
-                         "ENGLISH TO FRENCH", "<b>hello</b> & \"yes\"\r\nthanks"});
+    CliRun run = RunCli({"--service", "babel.invalid", "--proxy", "127.0.0.1:" + std::to_string(service.port),
+                         "--pair", "ENGLISH TO FRENCH", "<b>hello</b> & \"yes\"\r\nthanks"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, "<b>bonjour</b> & \"oui\"\r\nmerci\n");
-    EXPECT_NE(service.Log().find("GET http://babel.invalid/raging/translate.dyn en_fr 200"), std::string::npos) << service.Log();
+    EXPECT_NE(service.Log().find("GET http://babel.invalid/raging/translate.dyn en_fr 200"),
+              std::string::npos)
+        << service.Log();
 }
 
 TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
@@ -180,7 +187,8 @@ TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
     ServiceProcess service({"--engine", "apertium"});
     ASSERT_GT(service.port, 0) << service.Log();
     std::string address = "127.0.0.1:" + std::to_string(service.port);
-    CliRun spanish = RunCli({"--service", address, "--pair", "ENGLISH TO SPANISH", "good morning, how are you?"});
+    CliRun spanish =
+        RunCli({"--service", address, "--pair", "ENGLISH TO SPANISH", "good morning, how are you?"});
     EXPECT_EQ(spanish.exitStatus, 0);
     EXPECT_NE(spanish.out.find("buenos días"), std::string::npos) << spanish.out;
     CliRun french = RunCli({"--service", address, "--pair", "ENGLISH TO FRENCH", "good morning"});
@@ -194,7 +202,8 @@ TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
 
 TEST(ServiceProgram, RefusesABadListenAddressAndAnUpstreamWithoutUrl) {
     ASSERT_TRUE(Executable(kServiceProgram));
-    for (const char* args : {"--listen nonsense", "--listen 127.0.0.1:99999", "--engine upstream", "--engine bogus"}) {
+    for (const char* args :
+         {"--listen nonsense", "--listen 127.0.0.1:99999", "--engine upstream", "--engine bogus"}) {
         std::string command = std::string(kServiceProgram) + " " + args + " 2>/dev/null";
         int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << args;

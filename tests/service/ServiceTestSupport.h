@@ -23,7 +23,8 @@ namespace quillmar::service::testing {
 // An engine whose answers the test decides.
 class ScriptedEngine : public TranslationEngine {
 public:
-    explicit ScriptedEngine(bool fail = false, std::string reply = {}) : m_fail(fail), m_reply(std::move(reply)) {}
+    explicit ScriptedEngine(bool fail = false, std::string reply = {})
+        : m_fail(fail), m_reply(std::move(reply)) {}
     std::string_view Name() const override { return "scripted"; }
     bool Covers(std::string_view pairCode) const override { return pairCode != "ru_en"; }
     EngineResult Translate(std::string_view, std::string_view text) override {
@@ -72,7 +73,8 @@ inline RawAnswer ReadUntilClosed(int fd, std::chrono::milliseconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;
     char buffer[8192];
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0) return answer;
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;

@@ -1,10 +1,9 @@
-#include "service/TranslationServer.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 #include "ServiceTestSupport.h"
+#include "service/TranslationServer.h"
 #include "translate/AnswerText.h"
 
 namespace quillmar::service {
@@ -18,7 +17,9 @@ using testing::RunningServer;
 using testing::ScriptedEngine;
 using testing::StatusOf;
 
-std::string HeadersOf(const std::string& answer) { return testing::Lowered(answer.substr(0, answer.find("\r\n\r\n"))); }
+std::string HeadersOf(const std::string& answer) {
+    return testing::Lowered(answer.substr(0, answer.find("\r\n\r\n")));
+}
 
 // What the program does with the whole answer, status line and headers included.
 std::optional<std::string> ClientReads(const std::string& answer) {
@@ -30,8 +31,10 @@ std::optional<std::string> ClientReads(const std::string& answer) {
 TEST(TranslationServer, AnswersTheProgramsRequestWithAnUncompressedPageAndCloses) {
     RunningServer server(nullptr);
     ASSERT_TRUE(server.bound);
-    testing::RawAnswer answer =
-        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_es&urltext=Good+morning%2C+my+friend+%3Cb%3E+%26+%22you%22"));
+    testing::RawAnswer answer = Exchange(
+        server.Port(),
+        ClientRequest(
+            "/raging/translate.dyn?lp=en_es&urltext=Good+morning%2C+my+friend+%3Cb%3E+%26+%22you%22"));
     EXPECT_TRUE(answer.closed);
     EXPECT_EQ(StatusOf(answer.bytes), 200);
     std::string headers = HeadersOf(answer.bytes);
@@ -44,18 +47,19 @@ TEST(TranslationServer, AnswersTheProgramsRequestWithAnUncompressedPageAndCloses
 TEST(TranslationServer, AnswersTheAbsoluteFormAProxySends) {
     RunningServer server(nullptr);
     testing::RawAnswer answer = Exchange(
-        server.Port(), ClientRequest("http://babel.example/raging/translate.dyn?lp=de_fr&urltext=gute+Nacht", "babel.example"));
+        server.Port(), ClientRequest("http://babel.example/raging/translate.dyn?lp=de_fr&urltext=gute+Nacht",
+                                     "babel.example"));
     EXPECT_EQ(StatusOf(answer.bytes), 200);
     EXPECT_EQ(ClientReads(answer.bytes), "bonne nuit");
 }
 
 TEST(TranslationServer, ClosesAfterTheAnswerEvenWhenAnHttp11ClientAsksToKeepAlive) {
     RunningServer server(nullptr);
-    testing::RawAnswer answer =
-        Exchange(server.Port(),
-                 "GET /raging/translate.dyn?lp=en_it&urltext=thanks HTTP/1.1\r\nHost: x\r\nConnection: keep-alive\r\n"
-                 "Accept-Encoding: gzip, deflate, br\r\n\r\n",
-                 3000ms);
+    testing::RawAnswer answer = Exchange(
+        server.Port(),
+        "GET /raging/translate.dyn?lp=en_it&urltext=thanks HTTP/1.1\r\nHost: x\r\nConnection: keep-alive\r\n"
+        "Accept-Encoding: gzip, deflate, br\r\n\r\n",
+        3000ms);
     EXPECT_TRUE(answer.closed);
     EXPECT_EQ(StatusOf(answer.bytes), 200);
     EXPECT_EQ(HeadersOf(answer.bytes).find("content-encoding"), std::string::npos);
@@ -89,22 +93,26 @@ TEST(TranslationServer, RefusesBadInputWithPagesWithoutMarkersAndStaysUp) {
         EXPECT_EQ(HeadersOf(answer.bytes).find("content-encoding"), std::string::npos);
     }
     // Binary garbage without a line end: answered with 400 or simply closed.
-    testing::RawAnswer garbage = Exchange(server.Port(), std::string("\x16\x03\x01\x00\xa5\x01\x00\x00", 8), 3000ms);
+    testing::RawAnswer garbage =
+        Exchange(server.Port(), std::string("\x16\x03\x01\x00\xa5\x01\x00\x00", 8), 3000ms);
     EXPECT_TRUE(garbage.closed);
     EXPECT_TRUE(garbage.bytes.empty() || StatusOf(garbage.bytes) == 400);
     EXPECT_FALSE(HasMarkers(garbage.bytes));
 
-    testing::RawAnswer after = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=yes"));
+    testing::RawAnswer after =
+        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=yes"));
     EXPECT_EQ(ClientReads(after.bytes), "oui");
 }
 
 TEST(TranslationServer, AnEngineFailureIs502WithoutMarkers) {
     RunningServer server(std::make_unique<ScriptedEngine>(true));
-    testing::RawAnswer answer = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
+    testing::RawAnswer answer =
+        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
     EXPECT_EQ(StatusOf(answer.bytes), 502);
     EXPECT_FALSE(HasMarkers(answer.bytes));
     // The scripted engine does not cover ru_en: the phrase book still answers it.
-    testing::RawAnswer fallback = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=ru_en&urltext=%D0%B4%D0%B0"));
+    testing::RawAnswer fallback =
+        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=ru_en&urltext=%D0%B4%D0%B0"));
     EXPECT_EQ(ClientReads(fallback.bytes), "yes");
 }
 
@@ -117,10 +125,11 @@ TEST(TranslationServer, DropsAStalledClientWithoutHoldingUpOthers) {
     int stalled = testing::ConnectLoopback(server.Port());
     ASSERT_GE(stalled, 0);
     testing::SendAll(stalled, "GET /raging/translate.dyn?lp=en_fr&urltext=hel");  // and then nothing
-    int silent = testing::ConnectLoopback(server.Port());                          // sends nothing at all
+    int silent = testing::ConnectLoopback(server.Port());                         // sends nothing at all
 
     auto started = std::chrono::steady_clock::now();
-    testing::RawAnswer other = Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
+    testing::RawAnswer other =
+        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"));
     EXPECT_EQ(ClientReads(other.bytes), "bonjour");
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3000ms);
 

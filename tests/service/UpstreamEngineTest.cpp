@@ -1,5 +1,3 @@
-#include "service/UpstreamEngine.h"
-
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -7,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "service/UpstreamEngine.h"
 #include "translate/LanguagePairs.h"
 
 namespace quillmar::service {
@@ -32,7 +31,9 @@ public:
         m_server.stop();
         m_thread.join();
     }
-    std::string Url(std::string_view base = "") const { return "http://127.0.0.1:" + std::to_string(port) + std::string(base); }
+    std::string Url(std::string_view base = "") const {
+        return "http://127.0.0.1:" + std::to_string(port) + std::string(base);
+    }
 
     void AnswerWith(int status, std::string reply) {
         std::lock_guard lock(m_mutex);
@@ -101,8 +102,9 @@ TEST(UpstreamEngine, FailsOnErrorStatusBadJsonMissingFieldOrNoServer) {
         int status;
         const char* reply;
     };
-    for (Case c : {Case{500, R"({"error":"boom"})"}, Case{403, R"({"error":"Invalid API key"})"}, Case{200, "not json"},
-                   Case{200, R"({"translation":"x"})"}, Case{200, R"({"translatedText":42})"}, Case{200, "[]"}}) {
+    for (Case c : {Case{500, R"({"error":"boom"})"}, Case{403, R"({"error":"Invalid API key"})"},
+                   Case{200, "not json"}, Case{200, R"({"translation":"x"})"},
+                   Case{200, R"({"translatedText":42})"}, Case{200, "[]"}}) {
         upstream.AnswerWith(c.status, c.reply);
         EngineResult result = engine.Translate("en_es", "hello");
         EXPECT_FALSE(result.ok) << c.status << " " << c.reply;
