@@ -117,7 +117,7 @@ EngineResult ApertiumEngine::Translate(std::string_view pairCode, std::string_vi
         ApertiumPipeline* pipeline = Pipeline(mode, &reason);
         if (!pipeline) return EngineFailed(reason);
         std::optional<std::string> out = pipeline->Process(ToApertiumStream(current), &reason);
-        if (!out) return EngineFailed(mode + ": " + reason);
+        if (!out) return EngineFailed(std::string(mode).append(": ").append(reason));
         current = FromApertiumStream(*out);
     }
     return Translated(TidyBlanks(text, std::move(current)));

@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <cstring>
 
-extern char** environ;
-
 namespace quillmar::service {
 
 namespace {

@@ -9,7 +9,7 @@
 
 namespace quillmar::service {
 
-inline constexpr std::size_t kMaxTextBytes = 8 * 1024;
+inline constexpr std::size_t kMaxTextBytes = std::size_t{8} * 1024;
 
 // Decodes one form-encoded value: "+" is a blank, "%XX" the byte XX, anything else itself.
 // None when a "%" is not followed by two hexadecimal digits.

@@ -70,7 +70,7 @@ TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router
     server.set_write_timeout(seconds.count(), micros.count());
     server.set_keep_alive_timeout(
         std::max<long>(1, static_cast<long>((m_options.readTimeout.count() + 999) / 1000)));
-    server.set_payload_max_length(64 * 1024);
+    server.set_payload_max_length(std::size_t{64} * 1024);
     server.set_socket_options([this](socket_t sock) {
         int yes = 1;
         ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -98,9 +98,10 @@ TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router
         SetPage(res, res.status, RenderErrorPage(res.status, message));
         return httplib::Server::HandlerResponse::Handled;
     }));
-    server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        SetPage(res, 500, RenderErrorPage(500, "The service failed on this request."));
-    });
+    server.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& res, const std::exception_ptr&) {
+            SetPage(res, 500, RenderErrorPage(500, "The service failed on this request."));
+        });
     server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
         long long ms = 0;
         if (t_note.started) {

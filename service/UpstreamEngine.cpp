@@ -15,7 +15,7 @@ std::optional<UpstreamAddress> ParseUpstreamUrl(std::string_view url) {
     if (name != "http" && name != "https") return std::nullopt;
     std::size_t slash = url.find('/', scheme + 3);
     std::string_view authority =
-        url.substr(scheme + 3, slash == std::string_view::npos ? url.npos : slash - scheme - 3);
+        url.substr(scheme + 3, slash == std::string_view::npos ? std::string_view::npos : slash - scheme - 3);
     if (authority.empty() || authority.front() == ':') return std::nullopt;
     UpstreamAddress address;
     address.schemeHostPort = std::string(url.substr(0, scheme + 3)) + std::string(authority);
