@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$(nproc)"
-echo "run: the command-line client and the service are not built yet." >&2
+bash service/run-demo.sh build/native
