@@ -55,7 +55,8 @@ struct PosixConnection::Impl : std::enable_shared_from_this<PosixConnection::Imp
     template <typename Handler>
     auto Guard(Handler handler) {
         // Completions run on the loop; they act only while the connection they were started for lives.
-        return [weak = weak_from_this(), gen = generation, handler = std::move(handler)](auto&&... args) mutable {
+        return [weak = weak_from_this(), gen = generation,
+                handler = std::move(handler)](auto&&... args) mutable {
             const auto self = weak.lock();
             if (!self || !self->Current(gen)) return;
             handler(*self, gen, std::forward<decltype(args)>(args)...);
@@ -70,13 +71,12 @@ struct PosixConnection::Impl : std::enable_shared_from_this<PosixConnection::Imp
                        }));
             return;
         }
-        resolver.async_resolve(
-            host, std::to_string(port), asio::ip::tcp::resolver::numeric_service,
-            Guard([](Impl& self, std::uint64_t, const std::error_code& ec,
-                     const asio::ip::tcp::resolver::results_type& results) {
-                if (ec) return self.Fail(ec);
-                self.StartConnect(results);
-            }));
+        resolver.async_resolve(host, std::to_string(port), asio::ip::tcp::resolver::numeric_service,
+                               Guard([](Impl& self, std::uint64_t, const std::error_code& ec,
+                                        const asio::ip::tcp::resolver::results_type& results) {
+                                   if (ec) return self.Fail(ec);
+                                   self.StartConnect(results);
+                               }));
     }
 
     void StartConnect(const asio::ip::tcp::resolver::results_type& results) {
@@ -86,7 +86,8 @@ struct PosixConnection::Impl : std::enable_shared_from_this<PosixConnection::Imp
                                 if (ec) return self.Fail(ec);
                                 self.state = ConnectionState::Open;
                                 if (self.listener != nullptr) self.listener->OnConnect();
-                                if (self.Current(gen)) self.StartRead(std::make_shared<std::array<char, kReadChunk>>());
+                                if (self.Current(gen))
+                                    self.StartRead(std::make_shared<std::array<char, kReadChunk>>());
                             }));
     }
 
@@ -125,9 +126,13 @@ struct PosixConnection::Impl : std::enable_shared_from_this<PosixConnection::Imp
 
 PosixConnection::PosixConnection(PosixEventLoop& loop) : m_impl(std::make_shared<Impl>(loop.Context())) {}
 
-PosixConnection::~PosixConnection() { m_impl->Reset(); }
+PosixConnection::~PosixConnection() {
+    m_impl->Reset();
+}
 
-void PosixConnection::SetListener(ConnectionListener* listener) { m_impl->listener = listener; }
+void PosixConnection::SetListener(ConnectionListener* listener) {
+    m_impl->listener = listener;
+}
 
 bool PosixConnection::Connect(const std::string& host, std::uint16_t port) {
     if (m_impl->state != ConnectionState::Closed) return false;
@@ -144,10 +149,16 @@ bool PosixConnection::SendData(std::string_view bytes) {
     return true;
 }
 
-std::string PosixConnection::GetData() { return std::exchange(m_impl->received, {}); }
+std::string PosixConnection::GetData() {
+    return std::exchange(m_impl->received, {});
+}
 
-void PosixConnection::Close() { m_impl->Reset(); }
+void PosixConnection::Close() {
+    m_impl->Reset();
+}
 
-ConnectionState PosixConnection::State() const { return m_impl->state; }
+ConnectionState PosixConnection::State() const {
+    return m_impl->state;
+}
 
 }  // namespace quillmar::posix

@@ -34,13 +34,14 @@ struct Address {
 
 std::string SystemErrorText(int code) {
     wchar_t* buffer = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text;
     if (length > 0 && buffer != nullptr) text.assign(buffer, length);
     if (buffer != nullptr) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
     if (text.empty()) return "Windows error " + std::to_string(code);
     return WideToUtf8(text);
 }
@@ -102,7 +103,8 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
 
     // For failures found inside a Connection call: events never come from inside one.
     void DeferFail(int code) {
-        PostMessageW(Hwnd(), kDeferredErrorMessage, static_cast<WPARAM>(generation), static_cast<LPARAM>(code));
+        PostMessageW(Hwnd(), kDeferredErrorMessage, static_cast<WPARAM>(generation),
+                     static_cast<LPARAM>(code));
     }
 
     bool Resolve(const std::string& host, std::uint16_t port) {
@@ -145,7 +147,8 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
                 continue;
             }
             socketMessage = kSocketMessageFirst + (messageCounter++ % kSocketMessageCount);
-            if (WSAAsyncSelect(socket, Hwnd(), socketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) == 0) {
+            if (WSAAsyncSelect(socket, Hwnd(), socketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) ==
+                0) {
                 const auto* target = reinterpret_cast<const sockaddr*>(&address.storage);
                 if (::connect(socket, target, address.length) == 0) return true;
                 lastConnectError = WSAGetLastError();
@@ -255,7 +258,9 @@ WinConnection::~WinConnection() {
     m_impl->listener = nullptr;
 }
 
-void WinConnection::SetListener(ConnectionListener* listener) { m_impl->listener = listener; }
+void WinConnection::SetListener(ConnectionListener* listener) {
+    m_impl->listener = listener;
+}
 
 bool WinConnection::Connect(const std::string& host, std::uint16_t port) {
     Impl& impl = *m_impl;
@@ -279,10 +284,16 @@ bool WinConnection::SendData(std::string_view bytes) {
     return true;
 }
 
-std::string WinConnection::GetData() { return std::exchange(m_impl->received, {}); }
+std::string WinConnection::GetData() {
+    return std::exchange(m_impl->received, {});
+}
 
-void WinConnection::Close() { m_impl->Reset(); }
+void WinConnection::Close() {
+    m_impl->Reset();
+}
 
-ConnectionState WinConnection::State() const { return m_impl->state; }
+ConnectionState WinConnection::State() const {
+    return m_impl->state;
+}
 
 }  // namespace quillmar::win32

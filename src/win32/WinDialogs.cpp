@@ -11,35 +11,49 @@ namespace {
 
 UINT IconFlag(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Critical: return MB_ICONHAND;
-        case MessageIcon::Question: return MB_ICONQUESTION;
-        case MessageIcon::Exclamation: return MB_ICONEXCLAMATION;
-        case MessageIcon::Information: return MB_ICONASTERISK;
-        case MessageIcon::None: break;
+        case MessageIcon::Critical:
+            return MB_ICONHAND;
+        case MessageIcon::Question:
+            return MB_ICONQUESTION;
+        case MessageIcon::Exclamation:
+            return MB_ICONEXCLAMATION;
+        case MessageIcon::Information:
+            return MB_ICONASTERISK;
+        case MessageIcon::None:
+            break;
     }
     return 0;
 }
 
 UINT ButtonsFlag(MessageButtons buttons) {
     switch (buttons) {
-        case MessageButtons::OkCancel: return MB_OKCANCEL;
-        case MessageButtons::YesNo: return MB_YESNO;
-        case MessageButtons::YesNoCancel: return MB_YESNOCANCEL;
-        case MessageButtons::Ok: break;
+        case MessageButtons::OkCancel:
+            return MB_OKCANCEL;
+        case MessageButtons::YesNo:
+            return MB_YESNO;
+        case MessageButtons::YesNoCancel:
+            return MB_YESNOCANCEL;
+        case MessageButtons::Ok:
+            break;
     }
     return MB_OK;
 }
 
 MessageResult ToResult(int answer, MessageButtons buttons) {
     switch (answer) {
-        case IDOK: return MessageResult::Ok;
-        case IDYES: return MessageResult::Yes;
-        case IDNO: return MessageResult::No;
-        case IDCANCEL: return MessageResult::Cancel;
-        default: break;
+        case IDOK:
+            return MessageResult::Ok;
+        case IDYES:
+            return MessageResult::Yes;
+        case IDNO:
+            return MessageResult::No;
+        case IDCANCEL:
+            return MessageResult::Cancel;
+        default:
+            break;
     }
     // The box could not be shown: answer as closing it would.
-    return buttons == MessageButtons::Ok ? MessageResult::Ok
+    return buttons == MessageButtons::Ok      ? MessageResult::Ok
            : buttons == MessageButtons::YesNo ? MessageResult::No
                                               : MessageResult::Cancel;
 }

@@ -34,7 +34,9 @@ public:
         SetTimer(m_window.Handle(), id, ToTimerPeriod(interval), nullptr);
         return id;
     }
-    void Restart(UINT_PTR id, milliseconds interval) { SetTimer(m_window.Handle(), id, ToTimerPeriod(interval), nullptr); }
+    void Restart(UINT_PTR id, milliseconds interval) {
+        SetTimer(m_window.Handle(), id, ToTimerPeriod(interval), nullptr);
+    }
     void Stop(UINT_PTR id) {
         KillTimer(m_window.Handle(), id);
         m_running.erase(id);
@@ -102,7 +104,8 @@ WinTimers::WinTimers() : m_impl(std::make_unique<Impl>()) {}
 
 WinTimers::~WinTimers() = default;
 
-std::unique_ptr<Timer> WinTimers::CreateTimer(milliseconds interval, bool enabled, std::function<void()> onTick) {
+std::unique_ptr<Timer> WinTimers::CreateTimer(milliseconds interval, bool enabled,
+                                              std::function<void()> onTick) {
     auto timer = std::make_unique<WinTimer>(*m_impl, interval, std::move(onTick));
     if (enabled) timer->SetEnabled(true);
     return timer;

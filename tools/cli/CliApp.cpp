@@ -76,10 +76,13 @@ public:
         shown.push_back(text);
         m_platform.WriteErr(text + "\n");
         switch (buttons) {
-            case MessageButtons::Ok: return MessageResult::Ok;
-            case MessageButtons::YesNo: return MessageResult::No;
+            case MessageButtons::Ok:
+                return MessageResult::Ok;
+            case MessageButtons::YesNo:
+                return MessageResult::No;
             case MessageButtons::OkCancel:
-            case MessageButtons::YesNoCancel: break;
+            case MessageButtons::YesNoCancel:
+                break;
         }
         return MessageResult::Cancel;
     }
@@ -90,25 +93,30 @@ private:
 };
 
 // Parses the command line; an exit status when the run ends here (help, bad usage).
-std::optional<int> ParseOptions(const std::vector<std::string>& args, Options& options, CliPlatform& platform) {
-    CLI::App app{"Translates TEXT (or all of standard input) with the Quillmar translation client: status texts "
-                 "on standard error, the translation on standard output.",
-                 kProgram};
+std::optional<int> ParseOptions(const std::vector<std::string>& args, Options& options,
+                                CliPlatform& platform) {
+    CLI::App app{
+        "Translates TEXT (or all of standard input) with the Quillmar translation client: status texts "
+        "on standard error, the translation on standard output.",
+        kProgram};
     app.add_option("--pair", options.pair, "language pair, as the toolbar's pair label shows it")
         ->capture_default_str()
         ->type_name("CAPTION");
     app.add_option("--service", options.service, "translation service to ask")
         ->capture_default_str()
         ->type_name("HOST[:PORT]");
-    app.add_option("--proxy", options.proxy, "send the request through this HTTP proxy")->type_name("HOST[:PORT]");
+    app.add_option("--proxy", options.proxy, "send the request through this HTTP proxy")
+        ->type_name("HOST[:PORT]");
     const std::string defaultTimeout =
         std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kRequestTimeout).count());
     app.add_option("--timeout", options.timeoutSeconds,
                    "give up on a request after this long (default " + defaultTimeout + ")")
         ->check(CLI::Range(0.001, kMaxTimeoutSeconds))
         ->type_name("SECONDS");
-    app.add_option("TEXT", options.text, "text to translate (UTF-8); standard input when absent")->type_name("");
-    app.footer("Captions: " + ValidCaptions() + " (letter case does not matter).\nExit status: 0 translated, "
+    app.add_option("TEXT", options.text, "text to translate (UTF-8); standard input when absent")
+        ->type_name("");
+    app.footer("Captions: " + ValidCaptions() +
+               " (letter case does not matter).\nExit status: 0 translated, "
                "1 nothing to translate or no usable translation, 2 request failed, 64 bad usage.");
 
     std::vector<const char*> argv;
@@ -130,8 +138,9 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, Options& o
 
     for (const auto* hostOption : {&options.service, options.proxy ? &*options.proxy : nullptr}) {
         if (hostOption != nullptr && !ParseHostPort(*hostOption)) {
-            platform.WriteErr(std::string(kProgram) + ": \"" + *hostOption +
-                              "\" is not HOST or HOST:PORT (port 1-65535)\nRun with --help for more information.\n");
+            platform.WriteErr(
+                std::string(kProgram) + ": \"" + *hostOption +
+                "\" is not HOST or HOST:PORT (port 1-65535)\nRun with --help for more information.\n");
             return kExitUsage;
         }
     }

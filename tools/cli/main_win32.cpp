@@ -1,6 +1,8 @@
 // quillmar-cli on Windows: a console program on the Win32 connection and timers and the message loop.
+// clang-format off
 #include <windows.h>
-#include <shellapi.h>
+#include <shellapi.h>  // needs windows.h first
+// clang-format on
 
 #include <algorithm>
 #include <string>
@@ -32,7 +34,8 @@ bool Write(DWORD which, std::string_view text) {
         while (!rest.empty()) {
             DWORD written = 0;
             const DWORD count = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
-            if (WriteConsoleW(handle, rest.data(), count, &written, nullptr) == 0 || written == 0) return false;
+            if (WriteConsoleW(handle, rest.data(), count, &written, nullptr) == 0 || written == 0)
+                return false;
             rest.remove_prefix(written);
         }
         return true;
@@ -70,7 +73,8 @@ public:
         std::string bytes;
         char buffer[65536];
         DWORD read = 0;
-        while (ReadFile(handle, buffer, sizeof buffer, &read, nullptr) != 0 && read > 0) bytes.append(buffer, read);
+        while (ReadFile(handle, buffer, sizeof buffer, &read, nullptr) != 0 && read > 0)
+            bytes.append(buffer, read);
         return bytes;
     }
     bool WriteOut(std::string_view text) override { return Write(STD_OUTPUT_HANDLE, text); }

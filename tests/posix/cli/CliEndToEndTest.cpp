@@ -1,11 +1,10 @@
 // quillmar-cli as a user runs it: the real binary, real loopback sockets, a tiny HTTP server.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
@@ -32,7 +31,8 @@ struct CliRun {
 enum class Stdout { Piped, Closed };
 
 // Runs quillmar-cli with these arguments and this standard input; kills it after 20 s.
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "", Stdout stdoutMode = Stdout::Piped) {
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "",
+              Stdout stdoutMode = Stdout::Piped) {
     int in[2];
     int out[2];
     int err[2];
@@ -93,7 +93,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    run.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    run.elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
 }
@@ -121,7 +122,8 @@ std::vector<std::string> StatusLines(const std::string& err) {
 
 std::string Page(const std::string& translation) {
     return "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><body><form>"
-           "<textarea name=q>\n" + translation + "\r\n</textarea></form></body></html>\n";
+           "<textarea name=q>\n" +
+           translation + "\r\n</textarea></form></body></html>\n";
 }
 
 // Records the request, answers with `answer` in two pieces sent apart, then closes.
@@ -136,15 +138,20 @@ LoopbackServer::Session Answer(std::string answer) {
 }
 
 std::string ExpectedRequest(const std::string& target, const std::string& host) {
-    return "GET " + target + " HTTP/1.0\r\n"
+    return "GET " + target +
+           " HTTP/1.0\r\n"
            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
            "application/vnd.ms-excel, application/msword, application/x-comet, */*\r\n"
            "Accept-Language: en\r\n"
            "Accept-Encoding: gzip , deflate\r\n"
            "Cache-Control: no-cache\r\n"
            "Proxy-Connection: Keep-Alive\r\n"
-           "User-Agent:" + std::string(kUserAgent) + "\r\n"
-           "Host: " + host + "\r\n"
+           "User-Agent:" +
+           std::string(kUserAgent) +
+           "\r\n"
+           "Host: " +
+           host +
+           "\r\n"
            "\r\n";
 }
 
@@ -165,18 +172,21 @@ TEST(CliEndToEnd, TranslatesTheTextArgumentAndSendsTheExactRequest) {
 TEST(CliEndToEnd, ReadsStandardInputAsUtf8BytesAndTakesThePairCaption) {
     LoopbackServer server(Answer(Page("Gr&uuml;&szlig;e &amp; bises \xC3\xA0 tous")));
     const CliRun run = RunCli({"--pair", "German To French", "--service", server.HostPort()},
-                           "Gr\xC3\xBC\xC3\x9F" "e\r\nzusammen & co?");
+                              "Gr\xC3\xBC\xC3\x9F"
+                              "e\r\nzusammen & co?");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Gr&uuml;&szlig;e & bises \xC3\xA0 tous\n");
     ASSERT_EQ(server.Requests().size(), 1U);
-    EXPECT_EQ(server.Requests()[0],
-              ExpectedRequest("/raging/translate.dyn?lp=de_fr&urltext=Gr%C3%BC%C3%9Fe%0D%0Azusammen+%26+co%3F",
-                              server.HostPort()));
+    EXPECT_EQ(
+        server.Requests()[0],
+        ExpectedRequest("/raging/translate.dyn?lp=de_fr&urltext=Gr%C3%BC%C3%9Fe%0D%0Azusammen+%26+co%3F",
+                        server.HostPort()));
 }
 
 TEST(CliEndToEnd, ProxyModeConnectsToTheProxyWithTheAbsoluteUrl) {
     LoopbackServer proxy(Answer(Page("salut")));
-    const CliRun run = RunCli({"--proxy", proxy.HostPort(), "--service", "translate.example:8080", "hi there"});
+    const CliRun run =
+        RunCli({"--proxy", proxy.HostPort(), "--service", "translate.example:8080", "hi there"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "salut\n");
     ASSERT_EQ(proxy.Requests().size(), 1U);
@@ -202,9 +212,11 @@ TEST(CliEndToEnd, NothingToTranslateOrNoUsableAnswerExitsWithOne) {
     EXPECT_EQ(errorPage.exitCode, 1);
     EXPECT_EQ(errorPage.out, "");
     EXPECT_EQ(StatusLines(errorPage.err),
-              (std::vector<std::string>{"Connecting", "Connected", "Retrieving Data", "Processing", "Unknown error!"}));
+              (std::vector<std::string>{"Connecting", "Connected", "Retrieving Data", "Processing",
+                                        "Unknown error!"}));
 
-    const CliRun unknownPair = RunCli({"--service", server.HostPort(), "--pair", "KLINGON TO FRENCH", "hello"});
+    const CliRun unknownPair =
+        RunCli({"--service", server.HostPort(), "--pair", "KLINGON TO FRENCH", "hello"});
     EXPECT_EQ(unknownPair.exitCode, 1);
     EXPECT_NE(unknownPair.err.find("KLINGON TO FRENCH"), std::string::npos) << unknownPair.err;
     EXPECT_NE(unknownPair.err.find("\"GERMAN TO FRENCH\""), std::string::npos) << "names the valid captions";
@@ -253,10 +265,15 @@ TEST(CliEndToEnd, AnOutputThatCannotBeWrittenIsAFailure) {
 }
 
 TEST(CliEndToEnd, BadUsageExitsWith64AndHelpWithZero) {
-    const std::vector<std::vector<std::string>> bad{
-        {"--bogus", "hi"},           {"--timeout", "-1", "hi"},  {"--timeout", "soon", "hi"},
-        {"--timeout", "0", "hi"},    {"--service", "host:0", "hi"}, {"--service", "", "hi"},
-        {"--proxy", "proxy:99999", "hi"}, {"two", "texts"},      {"--pair"}};
+    const std::vector<std::vector<std::string>> bad{{"--bogus", "hi"},
+                                                    {"--timeout", "-1", "hi"},
+                                                    {"--timeout", "soon", "hi"},
+                                                    {"--timeout", "0", "hi"},
+                                                    {"--service", "host:0", "hi"},
+                                                    {"--service", "", "hi"},
+                                                    {"--proxy", "proxy:99999", "hi"},
+                                                    {"two", "texts"},
+                                                    {"--pair"}};
     for (const auto& args : bad) {
         const CliRun run = RunCli(args);
         EXPECT_EQ(run.exitCode, 64) << args[0] << " " << run.err;

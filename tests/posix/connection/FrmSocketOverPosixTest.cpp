@@ -39,7 +39,8 @@ struct Client {
 TEST(FrmSocketOverPosix, TranslatesAnAnswerThatArrivesInPieces) {
     LoopbackServer server([](LoopbackServer& s, int fd) {
         s.Record(s.ReadRequest(fd));
-        for (const char* piece : {"HTTP/1.0 200 OK\r\n\r\n<form><texta", "rea name=q>\nbon", "jour\r\n</textarea>"}) {
+        for (const char* piece :
+             {"HTTP/1.0 200 OK\r\n\r\n<form><texta", "rea name=q>\nbon", "jour\r\n</textarea>"}) {
             LoopbackServer::SendAll(fd, piece);
             std::this_thread::sleep_for(20ms);
         }
@@ -53,8 +54,9 @@ TEST(FrmSocketOverPosix, TranslatesAnAnswerThatArrivesInPieces) {
     EXPECT_EQ(client.output.writes[0].text, "bonjour");
     EXPECT_EQ(client.connection.State(), ConnectionState::Closed);
     ASSERT_EQ(server.Requests().size(), 1U);
-    EXPECT_EQ(server.Requests()[0].rfind("GET /raging/translate.dyn?lp=en_fr&urltext=good+morning HTTP/1.0\r\n", 0),
-              0U);
+    EXPECT_EQ(
+        server.Requests()[0].rfind("GET /raging/translate.dyn?lp=en_fr&urltext=good+morning HTTP/1.0\r\n", 0),
+        0U);
 }
 
 TEST(FrmSocketOverPosix, AServerThatNeverClosesIsGivenUpAfterTheTimeLimit) {
@@ -88,7 +90,8 @@ TEST(FrmSocketOverPosix, AServerThatNeverClosesIsGivenUpAfterTheTimeLimit) {
 TEST(FrmSocketOverPosix, ARefusedConnectionShowsTheSystemsDescription) {
     Client client;
     client.form.Form_Load();
-    ASSERT_TRUE(client.Translate("127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()), "hello+you", 5s));
+    ASSERT_TRUE(
+        client.Translate("127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()), "hello+you", 5s));
     EXPECT_EQ(client.status.statuses, std::vector<std::string>{status::kErrorsOccurred});
     ASSERT_EQ(client.dialogs.shown.size(), 1U);
     EXPECT_EQ(client.dialogs.shown[0].text, "Connection refused");

@@ -1,5 +1,3 @@
-#include "posix/PosixConnection.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,8 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "posix/PosixEventLoop.h"
 #include "loopback/LoopbackServer.h"
+#include "posix/PosixConnection.h"
+#include "posix/PosixEventLoop.h"
 
 namespace quillmar::posix {
 namespace {
@@ -18,7 +17,8 @@ namespace {
 using namespace std::chrono_literals;
 using testing::LoopbackServer;
 
-constexpr std::string_view kRequest = "GET /raging/translate.dyn?lp=en_fr&urltext=good+morning HTTP/1.0\r\n\r\n";
+constexpr std::string_view kRequest =
+    "GET /raging/translate.dyn?lp=en_fr&urltext=good+morning HTTP/1.0\r\n\r\n";
 
 // Writes down every event; what it does inside an event is up to the test.
 class Recorder : public ConnectionListener {
@@ -46,9 +46,7 @@ public:
         if (onError) onError();
     }
 
-    bool Ended() const {
-        return !events.empty() && (events.back() == "close" || events.back() == "error");
-    }
+    bool Ended() const { return !events.empty() && (events.back() == "close" || events.back() == "error"); }
 
     std::vector<std::string> events;
     std::vector<std::size_t> waiting;
@@ -72,7 +70,8 @@ void Settle(PosixEventLoop& loop, std::chrono::milliseconds time) {
 
 // Serves an answer in pieces, then closes. With `arrivals`, each piece waits until the client has seen
 // every piece before it arrive (or a second has passed), so no two pieces can reach it as one.
-LoopbackServer::Session ChunkedAnswer(std::vector<std::string> pieces, const std::atomic<int>* arrivals = nullptr) {
+LoopbackServer::Session ChunkedAnswer(std::vector<std::string> pieces,
+                                      const std::atomic<int>* arrivals = nullptr) {
     return [pieces = std::move(pieces), arrivals](LoopbackServer& server, int fd) {
         server.Record(server.ReadRequest(fd));
         int sent = 0;

@@ -1,5 +1,3 @@
-#include "posix/PosixTimers.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "posix/PosixEventLoop.h"
+#include "posix/PosixTimers.h"
 
 namespace quillmar::posix {
 namespace {

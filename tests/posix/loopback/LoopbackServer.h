@@ -106,7 +106,8 @@ public:
 
 private:
     static bool WaitReadable(int fd, std::chrono::steady_clock::time_point end) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd p{fd, POLLIN, 0};
         return ::poll(&p, 1, static_cast<int>(left.count())) > 0;

@@ -66,8 +66,8 @@ CliRun RunCli(const std::wstring& arguments, const std::string& input = "") {
     const std::wstring path = CliPath();
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
-                                        nullptr, nullptr, &startup, &process);
+    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        DETACHED_PROCESS, nullptr, nullptr, &startup, &process);
     EXPECT_TRUE(started) << GetLastError();
     CloseHandle(outWrite);
     CloseHandle(errWrite);
@@ -102,7 +102,8 @@ const std::string kPage =
 TEST(CliWin32, TakesTheWideCommandLineAndWritesUtf8WhenRedirected) {
     WinLoopbackServer server(Answer(kPage));
     const std::wstring service = L"127.0.0.1:" + std::to_wstring(server.Port());
-    const CliRun run = RunCli(L"--pair \"german to french\" --service " + service + L" \"gr\u00fc\u00dfe \u263a\"");
+    const CliRun run =
+        RunCli(L"--pair \"german to french\" --service " + service + L" \"gr\u00fc\u00dfe \u263a\"");
     EXPECT_EQ(run.exitCode, 0U) << run.err;
     EXPECT_EQ(run.out, "tr\xC3\xA8s bien \xE2\x98\xBA\n");
     EXPECT_EQ(run.err, "Connecting\nConnected\nRetrieving Data\nProcessing\nOperation Successfull !\n");
@@ -115,7 +116,8 @@ TEST(CliWin32, TakesTheWideCommandLineAndWritesUtf8WhenRedirected) {
 
 TEST(CliWin32, ReadsStandardInputAsBytes) {
     WinLoopbackServer server(Answer(kPage));
-    const CliRun run = RunCli(L"--service 127.0.0.1:" + std::to_wstring(server.Port()), "caf\xC3\xA9\r\nnoir");
+    const CliRun run =
+        RunCli(L"--service 127.0.0.1:" + std::to_wstring(server.Port()), "caf\xC3\xA9\r\nnoir");
     EXPECT_EQ(run.exitCode, 0U) << run.err;
     ASSERT_EQ(server.Requests().size(), 1U);
     EXPECT_NE(server.Requests()[0].find("urltext=caf%C3%A9%0D%0Anoir HTTP/1.0"), std::string::npos)
@@ -123,7 +125,8 @@ TEST(CliWin32, ReadsStandardInputAsBytes) {
 }
 
 TEST(CliWin32, RefusedConnectionExitsWithTwoAndTheSystemsDescription) {
-    const CliRun run = RunCli(L"--service 127.0.0.1:" + std::to_wstring(testing::UnusedLoopbackPort()) + L" hello");
+    const CliRun run =
+        RunCli(L"--service 127.0.0.1:" + std::to_wstring(testing::UnusedLoopbackPort()) + L" hello");
     EXPECT_EQ(run.exitCode, 2U);
     EXPECT_EQ(run.out, "");
     const std::string prefix = "Connecting\nErros Occured ...\n";

@@ -1,5 +1,3 @@
-#include "win32/WinConnection.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "WinLoopbackServer.h"
+#include "win32/WinConnection.h"
 #include "win32/WinEventLoop.h"
 
 namespace quillmar::win32 {
@@ -55,11 +54,14 @@ private:
 };
 
 // Lets time pass while the message loop keeps dispatching.
-void Settle(std::chrono::milliseconds time) { RunMessageLoopUntil([] { return false; }, time); }
+void Settle(std::chrono::milliseconds time) {
+    RunMessageLoopUntil([] { return false; }, time);
+}
 
 // Serves an answer in pieces, then closes. With `arrivals`, each piece waits until the client has seen
 // every piece before it arrive (or a second has passed), so no two pieces can reach it as one.
-WinLoopbackServer::Session ChunkedAnswer(std::vector<std::string> pieces, const std::atomic<int>* arrivals = nullptr) {
+WinLoopbackServer::Session ChunkedAnswer(std::vector<std::string> pieces,
+                                         const std::atomic<int>* arrivals = nullptr) {
     return [pieces = std::move(pieces), arrivals](WinLoopbackServer& server, SOCKET s) {
         server.Record(server.ReadRequest(s));
         int sent = 0;
@@ -111,7 +113,8 @@ TEST(WinConnection, ExchangesRequestAndChunkedAnswerThroughTheMessageLoop) {
 TEST(WinConnection, ALargeSendGoesOutWholeAsTheSocketTakesIt) {
     // Far more than the socket buffers take at once: the rest must follow on FD_WRITE, in order.
     std::string request(3 * 1024 * 1024, 'x');
-    for (std::size_t i = 0; i < request.size(); i += 1000) request[i] = static_cast<char>('a' + (i / 1000) % 26);
+    for (std::size_t i = 0; i < request.size(); i += 1000)
+        request[i] = static_cast<char>('a' + (i / 1000) % 26);
     request += "\r\n\r\n";
     WinLoopbackServer server([](WinLoopbackServer& s, SOCKET c) {
         s.Record(s.ReadRequest(c));
@@ -126,7 +129,8 @@ TEST(WinConnection, ALargeSendGoesOutWholeAsTheSocketTakesIt) {
     EXPECT_EQ(listener.events.back(), "close");
     EXPECT_EQ(listener.received, "done");
     ASSERT_EQ(server.Requests().size(), 1U);
-    EXPECT_TRUE(server.Requests()[0] == request) << "sizes " << server.Requests()[0].size() << " and " << request.size();
+    EXPECT_TRUE(server.Requests()[0] == request)
+        << "sizes " << server.Requests()[0].size() << " and " << request.size();
 }
 
 TEST(WinConnection, RefusedConnectionIsAnErrorWithTheSystemsDescription) {
@@ -222,7 +226,8 @@ TEST(WinConnection, ReconnectingInsideAnEventStartsAFreshConnection) {
     };
     ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
     ASSERT_TRUE(RunMessageLoopUntil([&] { return closes == 2; }, 10s));
-    EXPECT_EQ(listener.events, (std::vector<std::string>{"connect", "data", "close", "connect", "data", "close"}));
+    EXPECT_EQ(listener.events,
+              (std::vector<std::string>{"connect", "data", "close", "connect", "data", "close"}));
     EXPECT_EQ(listener.received, "firstsecond");
 }
 

@@ -1,7 +1,9 @@
+// clang-format off
 #include "win32/WinDialogs.h"
 
 #include <windows.h>
-#undef MessageBox
+#undef MessageBox  // the port's member, not the Win32 macro
+// clang-format on
 
 #include <gtest/gtest.h>
 
@@ -67,8 +69,8 @@ private:
 TEST(WinDialogs, ABoxWithoutATitleCarriesTheAppTitle) {
     WinDialogs dialogs;
     BoxAnswerer answerer(IDCANCEL);
-    const MessageResult result = dialogs.MessageBox("Unable To detect target page!", "", MessageIcon::Critical,
-                                                    MessageButtons::OkCancel);
+    const MessageResult result = dialogs.MessageBox("Unable To detect target page!", "",
+                                                    MessageIcon::Critical, MessageButtons::OkCancel);
     ASSERT_TRUE(answerer.found);
     EXPECT_EQ(answerer.title, kAppTitle);
     EXPECT_EQ(answerer.text, "Unable To detect target page!");
@@ -89,8 +91,8 @@ TEST(WinDialogs, WideTextsReachTheBoxAndEachAnswerMapsBack) {
     };
     for (const auto& c : cases) {
         BoxAnswerer answerer(c.command);
-        const MessageResult result = dialogs.MessageBox("\u00bfS\u00ed o no? \u263a", "Frage \u00fcber Quillmar",
-                                                        MessageIcon::Question, c.buttons);
+        const MessageResult result = dialogs.MessageBox(
+            "\u00bfS\u00ed o no? \u263a", "Frage \u00fcber Quillmar", MessageIcon::Question, c.buttons);
         ASSERT_TRUE(answerer.found) << c.command;
         EXPECT_EQ(answerer.title, "Frage \u00fcber Quillmar");
         EXPECT_EQ(answerer.text, "\u00bfS\u00ed o no? \u263a");

@@ -1,11 +1,10 @@
-#include "win32/WinTimers.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <vector>
 
 #include "win32/WinEventLoop.h"
+#include "win32/WinTimers.h"
 
 namespace quillmar::win32 {
 namespace {
@@ -13,7 +12,9 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-void Settle(std::chrono::milliseconds time) { RunMessageLoopUntil([] { return false; }, time); }
+void Settle(std::chrono::milliseconds time) {
+    RunMessageLoopUntil([] { return false; }, time);
+}
 
 TEST(WinTimers, TicksRepeatedlyThroughTheMessageLoopWhileEnabled) {
     WinTimers timers;
