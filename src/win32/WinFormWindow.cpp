@@ -60,13 +60,25 @@ WinFormWindow::~WinFormWindow() {
 }
 
 void WinFormWindow::PlaceTopmost(int x, int y, int width, int height) {
+    RestackUnderWine();
+    SetWindowPos(m_hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+void WinFormWindow::RestackUnderWine() {
     // Wine keeps its own Z order right but leaves the window's X surface under a window the user clicks,
     // so the toolbar would vanish behind the chat window it sits on; leaving the topmost band for a moment
-    // and coming back makes Wine restack the surface. Windows itself needs none of this.
-    if (RunningUnderWine()) {
-        SetWindowPos(m_hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-    SetWindowPos(m_hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    // and coming back makes Wine restack the surface. Doing that under the pointer or while a button is
+    // held loses clicks, so it waits until the pointer is elsewhere. Windows itself needs none of this.
+    if (!RunningUnderWine() || !IsWindowVisible(m_hwnd)) return;
+    if ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 || (GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0) return;
+    POINT pointer{};
+    RECT area{};
+    GetCursorPos(&pointer);
+    GetWindowRect(m_hwnd, &area);
+    InflateRect(&area, 2, 2);
+    if (PtInRect(&area, pointer)) return;
+    SetWindowPos(m_hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WinFormWindow::Repaint() { InvalidateRect(m_hwnd, nullptr, FALSE); }
@@ -84,6 +96,7 @@ void WinFormWindow::ApplyBounds() {
     if (bounds.visible && !shown) flags |= SWP_SHOWWINDOW;
     if (!bounds.visible && shown) flags |= SWP_HIDEWINDOW;
     SetWindowPos(m_hwnd, nullptr, bounds.x, bounds.y, bounds.width, bounds.height, flags);
+    if (bounds.visible && shown) RestackUnderWine();
 }
 
 LRESULT CALLBACK WinFormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -44,6 +44,7 @@ private:
     void OnPaint();
     // Moves and sizes the window and shows or hides it, never activating it.
     void ApplyBounds();
+    void RestackUnderWine();
 
     HWND m_hwnd = nullptr;
     bool m_pressed = false;

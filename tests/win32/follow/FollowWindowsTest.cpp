@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <mutex>
+#include <vector>
 #include <string>
 #include <thread>
 
@@ -53,9 +55,83 @@ RECT RectOf(HWND window) {
     return r;
 }
 
+// What the screen shows at a point, read back from the desktop.
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// Answers every message box of the program (title "QUILLMAR") from another thread and keeps its text,
+// so a box nobody expected fails the test instead of hanging it.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher() {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                std::this_thread::sleep_for(50ms);
+                HWND box = FindWindowW(L"#32770", L"QUILLMAR");
+                if (box == nullptr) continue;
+                wchar_t text[512] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 512);
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_texts.push_back(text);
+                }
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                std::this_thread::sleep_for(200ms);
+            }
+        });
+    }
+    ~MessageBoxWatcher() {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::wstring> Texts() {
+        std::lock_guard lock(m_mutex);
+        return m_texts;
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<std::wstring> m_texts;
+    std::thread m_thread;
+};
+
+// Moves the pointer through the input queue and waits until it is there (a bare SetCursorPos can be
+// overtaken under Wine by the pointer position the X server reports).
+void MoveMouseTo(int x, int y) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &move, sizeof(INPUT));
+        SetCursorPos(x, y);
+        const bool there = win32::RunMessageLoopUntil(
+            [&] {
+                POINT at{};
+                GetCursorPos(&at);
+                return at.x == x && at.y == y;
+            },
+            std::chrono::milliseconds(50));
+        if (there) return;
+    }
+}
+
 class FollowWindowsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { win32::EnsureGdiplus(); }
+    void TearDown() override {
+        program.reset();
+        if (!m_boxExpected) {
+            EXPECT_TRUE(boxes.Texts().empty()) << "a message box came up";
+        }
+    }
+    void ExpectMessageBox() { m_boxExpected = true; }
 
     void StartProgram(std::uint16_t port) {
         program = std::make_unique<win32::WinProgram>("127.0.0.1:" + std::to_string(port));
@@ -84,8 +160,11 @@ protected:
     // A real mouse click at x (client pixels) of the toolbar, through the input queue.
     void MouseClick(int x) {
         const RECT r = RectOf(Toolbar());
-        SetCursorPos(r.left + x, r.top + 7);
-        Pump(50ms);
+        // Only once the toolbar is on the screen: a press on the title bar beneath would start moving
+        // the chat window instead.
+        const COLORREF titleBar = ScreenPixel(r.left - 4, r.top + 7);
+        ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(r.left + 1, r.top + 7) != titleBar; }, 2000ms));
+        MoveMouseTo(r.left + x, r.top + 7);
         INPUT inputs[2]{};
         inputs[0].type = inputs[1].type = INPUT_MOUSE;
         inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -97,7 +176,9 @@ protected:
         return program->App().IsStatusLoaded() ? program->App().StatusForm().Label1() : std::string{};
     }
 
+    MessageBoxWatcher boxes;
     std::unique_ptr<win32::WinProgram> program;
+    bool m_boxExpected = false;
 };
 
 TEST_F(FollowWindowsTest, TheToolbarSitsOnTheChatTitleBarAndHidesForOtherWindows) {
@@ -193,22 +274,11 @@ TEST_F(FollowWindowsTest, ARefusedConnectionLeavesTheChatTextUntouched) {
     StartProgram(testing::UnusedLoopbackPort());
     TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
     ASSERT_GE(ShowChat(chat), 0);
-    // The failure is also reported in a message box; it is answered from another thread.
-    bool boxShown = false;
-    std::thread dismiss([&boxShown] {
-        for (int i = 0; i < 100 && !boxShown; ++i) {
-            std::this_thread::sleep_for(50ms);
-            if (HWND box = FindWindowW(L"#32770", L"QUILLMAR")) {
-                boxShown = true;
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
-            }
-        }
-    });
+    ExpectMessageBox();  // the failure is also reported in a message box
     PostClick(20);
     const bool reported = PumpUntil([&] { return StatusText() == "Erros Occured ..."; }, 5000ms);
-    dismiss.join();
     ASSERT_TRUE(reported) << StatusText();
-    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(PumpUntil([&] { return !boxes.Texts().empty(); }, 2000ms));
     Pump(300ms);
     EXPECT_EQ(chat.TypedText(), L"good morning");
     EXPECT_TRUE(program->App().IsStatusLoaded());  // no closing word: it stays
@@ -291,14 +361,6 @@ TEST_F(FollowWindowsTest, AnAnswerForAChatWindowThatStoppedAnsweringIsDroppedAnd
     EXPECT_EQ(service.Requests().size(), 1u);
 }
 
-// What the screen shows at a point, read back from the desktop.
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
-
 TEST_F(FollowWindowsTest, AClickInTheChatWindowLeavesTheToolbarDrawnOnTop) {
     StartProgram(testing::UnusedLoopbackPort());
     TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
@@ -309,7 +371,7 @@ TEST_F(FollowWindowsTest, AClickInTheChatWindowLeavesTheToolbarDrawnOnTop) {
     ASSERT_NE(ScreenPixel(t.left + 1, t.top + 7), titleBar);  // the toolbar's edge, not the title bar
 
     const RECT typed = RectOf(chat.Typed());
-    SetCursorPos(typed.left + 20, typed.top + 10);
+    MoveMouseTo(typed.left + 20, typed.top + 10);
     INPUT inputs[2]{};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -341,7 +403,7 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
             std::this_thread::sleep_for(150ms);
         }
     });
-    MouseClick(241 - 8);
+    PostClick(241 - 8);
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 3000ms);
     keys.join();
     EXPECT_TRUE(chosen) << Follow().Label1();
