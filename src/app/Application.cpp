@@ -34,23 +34,26 @@ frmFollow& Application::FollowForm() {
 
 frmStatus& Application::StatusForm() {
     if (!m_status) {
-        m_status = std::make_unique<frmStatus>(*this, m_state, m_ports.timers, m_ports.pictures, m_ports.views);
+        m_status =
+            std::make_unique<frmStatus>(*this, m_state, m_ports.timers, m_ports.pictures, m_ports.views);
         m_status->Form_Load();
     }
     return *m_status;
 }
 
-void Application::UnloadStatusForm() { m_status.reset(); }
+void Application::UnloadStatusForm() {
+    m_status.reset();
+}
 
 frmSocket& Application::SocketForm() {
     if (!m_socket) {
         StatusSink& status = *this;
         TranslationOutput& output = *this;
-        m_socket = std::make_unique<frmSocket>(m_ports.connection, m_ports.timers, m_ports.dialogs, status, output);
+        m_socket =
+            std::make_unique<frmSocket>(m_ports.connection, m_ports.timers, m_ports.dialogs, status, output);
         m_sock = std::make_unique<SockModule>(*m_socket, m_ports.dialogs, m_serviceHost);
-        m_options = std::make_unique<OptionsMenu>([this](const std::string& caption) {
-            FollowForm().SetLabel1(caption);
-        });
+        m_options = std::make_unique<OptionsMenu>(
+            [this](const std::string& caption) { FollowForm().SetLabel1(caption); });
         m_socket->Form_Load();
     }
     return *m_socket;
@@ -73,7 +76,9 @@ void Application::RequestTranslation(const std::string& queryText, const std::st
 
 void Application::ApplySkin(const std::string& /*skinName*/) {}
 
-void Application::SetStatus(const std::string& text) { StatusForm().SetLabel1(text); }
+void Application::SetStatus(const std::string& text) {
+    StatusForm().SetLabel1(text);
+}
 
 bool Application::WriteTranslation(WindowHandle target, const std::string& text) {
     return m_followMod.WriteWindowText(target, text);

@@ -6,7 +6,9 @@
 namespace quillmar {
 
 namespace {
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 // A sibling chain that is re-ordered while it is walked can loop; no real window has this many children.
 constexpr std::size_t kMaxChildren = 1 << 16;
 }  // namespace

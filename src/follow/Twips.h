@@ -16,7 +16,11 @@ inline int RoundHalfEven(double value) {
     return static_cast<int>(result);
 }
 
-inline int TwipsToPixels(int twips) { return RoundHalfEven(static_cast<double>(twips) / kTwipsPerPixel); }
-inline constexpr int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int TwipsToPixels(int twips) {
+    return RoundHalfEven(static_cast<double>(twips) / kTwipsPerPixel);
+}
+inline constexpr int PixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 }  // namespace quillmar

@@ -172,7 +172,10 @@ void frmFollow::SetVisible(bool visible) {
 }
 
 void frmFollow::SetButtonPicture(int button, Picture picture) {
-    Button* target = button == 1 ? &m_picture1 : button == 2 ? &m_picture2 : button == 3 ? &m_picture3 : nullptr;
+    Button* target = button == 1   ? &m_picture1
+                     : button == 2 ? &m_picture2
+                     : button == 3 ? &m_picture3
+                                   : nullptr;
     if (target == nullptr) return;
     target->picture = std::move(picture);
     if (m_view) m_view->Repaint();

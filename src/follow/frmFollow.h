@@ -55,7 +55,7 @@ public:
     const Button& Picture1() const { return m_picture1; }  // translate
     const Button& Picture2() const { return m_picture2; }  // pair selector
     const Button& Picture3() const { return m_picture3; }  // options menu
-    void SetButtonPicture(int button, Picture picture);     // 1, 2 or 3; the layout stays as it is
+    void SetButtonPicture(int button, Picture picture);    // 1, 2 or 3; the layout stays as it is
 
     const std::string& Label1() const { return m_label1; }  // the language pair
     void SetLabel1(const std::string& caption);

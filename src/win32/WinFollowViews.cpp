@@ -23,7 +23,8 @@ void FillWith(HDC dc, const RECT& area, Colour colour) {
 
 // A label with a transparent background: only its text is drawn, in the largest of the small fonts that
 // lets it fit in `room` pixels (a skin's or a long caption is clipped at the edge of its button).
-void DrawLabel(HDC dc, const std::string& caption, Colour colour, int x, int y, int room, LabelWeight weight) {
+void DrawLabel(HDC dc, const std::string& caption, Colour colour, int x, int y, int room,
+               LabelWeight weight) {
     const std::wstring text = Utf8ToWide(caption);
     const int length = static_cast<int>(text.size());
     HGDIOBJ oldFont = nullptr;
@@ -59,11 +60,12 @@ protected:
         }
         const frmFollow::Button& translate = m_form.Picture1();
         const frmFollow::Button& pair = m_form.Picture2();
-        DrawLabel(dc, m_form.Label2(), m_form.Label2ForeColor(), TwipsToPixels(translate.left + kTranslateLabelLeft),
-                  TwipsToPixels(kButtonLabelTop), TwipsToPixels(translate.width - 2 * kTranslateLabelLeft),
-                  LabelWeight::Bold);
+        DrawLabel(dc, m_form.Label2(), m_form.Label2ForeColor(),
+                  TwipsToPixels(translate.left + kTranslateLabelLeft), TwipsToPixels(kButtonLabelTop),
+                  TwipsToPixels(translate.width - 2 * kTranslateLabelLeft), LabelWeight::Bold);
         DrawLabel(dc, m_form.Label1(), m_form.Label1ForeColor(), TwipsToPixels(pair.left + kPairLabelLeft),
-                  TwipsToPixels(kButtonLabelTop), TwipsToPixels(pair.width - 2 * kPairLabelLeft), LabelWeight::Bold);
+                  TwipsToPixels(kButtonLabelTop), TwipsToPixels(pair.width - 2 * kPairLabelLeft),
+                  LabelWeight::Bold);
     }
 
     void Click(int x, int /*y*/) override {

@@ -39,9 +39,9 @@ HFONT LabelFont(int pixelHeight, LabelWeight weight) {
     static std::map<std::pair<int, LabelWeight>, HFONT> fonts;
     HFONT& font = fonts[{pixelHeight, weight}];
     if (font == nullptr) {
-        font = CreateFontW(-pixelHeight, 0, 0, 0, weight == LabelWeight::Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                           DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+        font = CreateFontW(-pixelHeight, 0, 0, 0, weight == LabelWeight::Bold ? FW_BOLD : FW_NORMAL, FALSE,
+                           FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
     }
     return font;
 }
@@ -81,7 +81,9 @@ void WinFormWindow::RestackUnderWine() {
     SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void WinFormWindow::Repaint() { InvalidateRect(m_hwnd, nullptr, FALSE); }
+void WinFormWindow::Repaint() {
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
 
 void WinFormWindow::UpdateBounds() {
     if (m_boundsPending || m_hwnd == nullptr) return;

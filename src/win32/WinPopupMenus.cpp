@@ -24,8 +24,8 @@ std::optional<std::size_t> WinPopupMenus::TrackPopupMenu(WindowHandle owner,
     GetCursorPos(&cursor);
     HWND previous = GetForegroundWindow();
     SetForegroundWindow(ownerHwnd);
-    const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN,
-                                                            cursor.x, cursor.y, 0, ownerHwnd, nullptr));
+    const UINT command = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0, ownerHwnd, nullptr));
     // Lets the menu's own loop end cleanly before anything else runs (a documented quirk).
     PostMessageW(ownerHwnd, WM_NULL, 0, 0);
     DestroyMenu(menu);

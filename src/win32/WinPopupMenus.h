@@ -9,7 +9,8 @@ namespace quillmar::win32 {
 // window that was in front before gets the foreground back, so the chat window keeps the keyboard.
 class WinPopupMenus final : public PopupMenus {
 public:
-    std::optional<std::size_t> TrackPopupMenu(WindowHandle owner, const std::vector<MenuItemView>& items) override;
+    std::optional<std::size_t> TrackPopupMenu(WindowHandle owner,
+                                              const std::vector<MenuItemView>& items) override;
 };
 
 }  // namespace quillmar::win32

@@ -34,7 +34,9 @@ public:
     struct Placement {
         int x, y, width, height;
     };
-    explicit FakeFormView(WindowHandle handle, bool* alive) : m_handle(handle), m_alive(alive) { *m_alive = true; }
+    explicit FakeFormView(WindowHandle handle, bool* alive) : m_handle(handle), m_alive(alive) {
+        *m_alive = true;
+    }
     ~FakeFormView() override { *m_alive = false; }
     WindowHandle Hwnd() const override { return m_handle; }
     void PlaceTopmost(int x, int y, int width, int height) override {
@@ -78,7 +80,8 @@ public:
 // Pops up nothing: records the menu and answers with a preset choice.
 class FakePopupMenus : public PopupMenus {
 public:
-    std::optional<std::size_t> TrackPopupMenu(WindowHandle owner, const std::vector<MenuItemView>& items) override {
+    std::optional<std::size_t> TrackPopupMenu(WindowHandle owner,
+                                              const std::vector<MenuItemView>& items) override {
         owners.push_back(owner);
         shown = items;
         return choice;

@@ -34,7 +34,8 @@ public:
         int x, y, width, height;
     };
 
-    WindowHandle Add(WindowHandle handle, std::string className, std::string text = {}, WindowHandle parent = 0) {
+    WindowHandle Add(WindowHandle handle, std::string className, std::string text = {},
+                     WindowHandle parent = 0) {
         Window& w = windows[handle];
         w.className = std::move(className);
         w.text = std::move(text);

@@ -1,9 +1,8 @@
-#include "app/Application.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
+#include "app/Application.h"
 #include "fakes/FakeConnection.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeFollowPorts.h"

@@ -24,8 +24,7 @@ public:
         WindowHandle target;
     };
 
-    FollowFixture()
-        : menu([this](const std::string& caption) { Follow().SetLabel1(caption); }) {}
+    FollowFixture() : menu([this](const std::string& caption) { Follow().SetLabel1(caption); }) {}
 
     frmFollow& Follow() {
         if (!follow) {

@@ -1,8 +1,7 @@
-#include "follow/FollowMod.h"
-
 #include <gtest/gtest.h>
 
 #include "fakes/FakeForeignWindows.h"
+#include "follow/FollowMod.h"
 
 namespace quillmar {
 namespace {

@@ -1,9 +1,9 @@
-#include "translate/OptionsMenu.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "translate/OptionsMenu.h"
 
 namespace quillmar {
 namespace {
@@ -12,11 +12,21 @@ TEST(OptionsMenu, HoldsTheThirteenPairsInThreeGroupsInTableOrder) {
     OptionsMenu menu([](const std::string&) {});
     std::vector<std::string> captions;
     for (const MenuItemView& view : menu.Views()) captions.push_back(view.caption);
-    const std::vector<std::string> expected{
-        "English to French",  "English to German",  "English to Italian",    "English to Portuguese",
-        "English to Spanish", "-",                  "French to English",     "German to English",
-        "Italian to English", "Portuguese to English", "Russian to English", "Spanish to English",
-        "-",                  "French to German",   "German to French"};
+    const std::vector<std::string> expected{"English to French",
+                                            "English to German",
+                                            "English to Italian",
+                                            "English to Portuguese",
+                                            "English to Spanish",
+                                            "-",
+                                            "French to English",
+                                            "German to English",
+                                            "Italian to English",
+                                            "Portuguese to English",
+                                            "Russian to English",
+                                            "Spanish to English",
+                                            "-",
+                                            "French to German",
+                                            "German to French"};
     EXPECT_EQ(captions, expected);
 }
 
@@ -29,7 +39,8 @@ TEST(OptionsMenu, EachPairItemSetsItsLabelCaptionAndNothingElseReacts) {
     EXPECT_FALSE(menu.Choose(5));   // a separator
     EXPECT_FALSE(menu.Choose(15));  // past the end
     EXPECT_FALSE(menu.Click("mnuExit"));
-    EXPECT_EQ(labels, (std::vector<std::string>{"ENGLISH TO FRENCH", "GERMAN TO FRENCH", "RUSSIAN TO ENGLISH"}));
+    EXPECT_EQ(labels,
+              (std::vector<std::string>{"ENGLISH TO FRENCH", "GERMAN TO FRENCH", "RUSSIAN TO ENGLISH"}));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
-#include "follow/frmFollow.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "FollowFixture.h"
 #include "follow/Twips.h"
+#include "follow/frmFollow.h"
 
 namespace quillmar {
 namespace {
@@ -72,9 +71,15 @@ TEST_F(frmFollowTest, OnlyTitlesWithSendOrIncomingAndMessageAreTargetsWhateverTh
         const char* title;
         bool target;
     };
-    const Case cases[] = {{"Send Message", true},     {"Incoming Message", true}, {"john - incoming message", true},
-                          {"SEND MESSAGE", true},     {"Message", false},         {"Send", false},
-                          {"Sent Items", false},      {"", false},                {"Incoming", false}};
+    const Case cases[] = {{"Send Message", true},
+                          {"Incoming Message", true},
+                          {"john - incoming message", true},
+                          {"SEND MESSAGE", true},
+                          {"Message", false},
+                          {"Send", false},
+                          {"Sent Items", false},
+                          {"", false},
+                          {"Incoming", false}};
     Follow();
     for (const Case& c : cases) {
         windows.Add(kChat, "#32770", c.title);
@@ -270,7 +275,7 @@ TEST(FindReplace, ReplacesEveryOccurrenceInOnePassAndAlwaysEnds) {
     frmFollow& f = fx.Follow();
     EXPECT_EQ(f.FindReplace("a b  c", " ", "+"), "a+b++c");
     EXPECT_EQ(f.FindReplace("x", "", ""), "x");
-    EXPECT_EQ(f.FindReplace("x", "", "y"), "x");        // would loop for ever if repeated
+    EXPECT_EQ(f.FindReplace("x", "", "y"), "x");          // would loop for ever if repeated
     EXPECT_EQ(f.FindReplace("aXa", "a", "aa"), "aaXaa");  // the replacement holds the search text
     EXPECT_EQ(f.FindReplace("aaa", "aa", "b"), "ba");
     EXPECT_EQ(f.FindReplace("l1\r\nl2\r\n", "\r", "%0D"), "l1%0D\nl2%0D\n");

@@ -1,10 +1,9 @@
-#include "follow/frmStatus.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "FollowFixture.h"
+#include "follow/frmStatus.h"
 
 namespace quillmar {
 namespace {
@@ -36,7 +35,8 @@ TEST_F(frmStatusTest, ANewWindowIsHiddenSaysConnectingAndHasItsBuiltInSize) {
 }
 
 TEST_F(frmStatusTest, ClosingWordsCloseTheWindow700To800MsLaterInAnyCase) {
-    for (const char* text : {"No message !", "Operation Successfull !", "Unknown error!", "OPERATION SUCCESSFULL"}) {
+    for (const char* text :
+         {"No message !", "Operation Successfull !", "Unknown error!", "OPERATION SUCCESSFULL"}) {
         const int after = ClosesAfter(text);
         EXPECT_GE(after, 700) << text;
         EXPECT_LE(after, 800) << text;
@@ -45,7 +45,8 @@ TEST_F(frmStatusTest, ClosingWordsCloseTheWindow700To800MsLaterInAnyCase) {
 }
 
 TEST_F(frmStatusTest, ProgressTextsAndTheConnectionErrorTextNeverCloseIt) {
-    for (const char* text : {"Connecting", "Connected", "Retrieving Data", "Processing", "Erros Occured ..."}) {
+    for (const char* text :
+         {"Connecting", "Connected", "Retrieving Data", "Processing", "Erros Occured ..."}) {
         EXPECT_EQ(ClosesAfter(text), -1) << text;
     }
     // A later closing word still closes it.

@@ -1,7 +1,7 @@
 // A stand-alone chat-like window for trying the program by hand: ChatProgram.exe [title] [text].
 #include <windows.h>
 
-#include <shellapi.h>
+#include <shellapi.h>  // after windows.h
 
 #include "TestChatWindow.h"
 

@@ -1,4 +1,6 @@
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+//
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,9 +10,9 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
-#include <vector>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "TestChatWindow.h"
 #include "connection/WinLoopbackServer.h"
@@ -33,7 +35,8 @@ using testing::WinLoopbackServer;
 
 std::string AnswerPage(const std::string& translation) {
     return "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
-           "<html><form><textarea name=q\">" + translation + "  </textarea></form></html>";
+           "<html><form><textarea name=q\">" +
+           translation + "  </textarea></form></html>";
 }
 
 // A service that answers every request with the same translation and keeps what it was asked.
@@ -47,7 +50,9 @@ WinLoopbackServer::Session Answering(std::string translation) {
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     return win32::RunMessageLoopUntil(done, limit);
 }
-void Pump(std::chrono::milliseconds time) { win32::RunMessageLoopUntil([] { return false; }, time); }
+void Pump(std::chrono::milliseconds time) {
+    win32::RunMessageLoopUntil([] { return false; }, time);
+}
 
 RECT RectOf(HWND window) {
     RECT r{};
@@ -145,7 +150,10 @@ protected:
         chat.BringToFront();
         const auto start = Clock::now();
         const bool shown = PumpUntil(
-            [&] { return IsWindowVisible(Toolbar()) && program->State().TargetHwnd == (WindowHandle)chat.Handle(); },
+            [&] {
+                return IsWindowVisible(Toolbar()) &&
+                       program->State().TargetHwnd == (WindowHandle)chat.Handle();
+            },
             2000ms);
         if (!shown) return -1;
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -216,8 +224,8 @@ TEST_F(FollowWindowsTest, TranslateReplacesTheTypedTextAndTheStatusWindowShowsUn
     ASSERT_GE(ShowChat(chat), 0);
 
     PostClick(20);  // on "TRANSLATE"
-    ASSERT_TRUE(PumpUntil([&] { return program->App().IsStatusLoaded() && program->App().StatusForm().Visible(); },
-                          1000ms));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return program->App().IsStatusLoaded() && program->App().StatusForm().Visible(); }, 1000ms));
     const HWND status = reinterpret_cast<HWND>(program->App().StatusForm().Hwnd());
     const RECT t = RectOf(Toolbar());
     const RECT s = RectOf(status);
@@ -236,7 +244,8 @@ TEST_F(FollowWindowsTest, TranslateReplacesTheTypedTextAndTheStatusWindowShowsUn
     EXPECT_EQ(GetForegroundWindow(), chat.Handle());
 
     ASSERT_TRUE(PumpUntil([&] { return !program->App().IsStatusLoaded(); }, 3000ms));
-    const auto closedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - done).count();
+    const auto closedAfter =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - done).count();
     std::printf("status window closed %lld ms after \"Operation Successfull !\"\n", closedAfter);
     EXPECT_GE(closedAfter, 650);
     EXPECT_FALSE(IsWindow(status));
@@ -252,7 +261,8 @@ TEST_F(FollowWindowsTest, RussianTextGoesOutEncodedAndTheRussianAnswerComesBackW
     ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"Здравствуй, мир 😀"; }, 5000ms))
         << "chat text: " << chat.TypedText().size() << " units, status: " << StatusText();
     ASSERT_EQ(service.Requests().size(), 1u);
-    EXPECT_NE(service.Requests()[0].find("%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82+%D0%BC%D0%B8%D1%80"), std::string::npos);
+    EXPECT_NE(service.Requests()[0].find("%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82+%D0%BC%D0%B8%D1%80"),
+              std::string::npos);
     EXPECT_NE(service.Requests()[0].find("ru_en"), std::string::npos);
 }
 
@@ -326,7 +336,8 @@ public:
     std::wstring TypedText() const {
         wchar_t text[256] = {};
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(m_typed, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &ignored);
+        SendMessageTimeoutW(m_typed, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
+                            &ignored);
         return text;
     }
 
@@ -350,7 +361,8 @@ TEST_F(FollowWindowsTest, AnAnswerForAChatWindowThatStoppedAnsweringIsDroppedAnd
         WinLoopbackServer::SendAll(client, AnswerPage("bonjour"));
     });
     StartProgram(service.Port());
-    ASSERT_TRUE(PumpUntil([&] { return program->State().TargetHwnd == (WindowHandle)chat.Window(); }, 2000ms));
+    ASSERT_TRUE(
+        PumpUntil([&] { return program->State().TargetHwnd == (WindowHandle)chat.Window(); }, 2000ms));
     PostClick(20);
     const auto start = Clock::now();
     ASSERT_TRUE(PumpUntil([&] { return StatusText() == "Erros Occured ..."; }, 6000ms)) << StatusText();
@@ -415,11 +427,13 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
 TEST_F(FollowWindowsTest, CaptureFindsTheEditBehind2000ControlsOfAnotherWindow) {
     TestChatWindow chat(L"big - Send Message", L"", 150, 120, 560, 220);
     chat.SetTypedText(L"");
-    HWND panel = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, chat.Handle(), nullptr, nullptr, nullptr);
+    HWND panel =
+        CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 10, 10, chat.Handle(), nullptr, nullptr, nullptr);
     for (int i = 0; i < 2000; ++i) {
         CreateWindowExW(0, L"Static", L"x", WS_CHILD, 0, 0, 5, 5, panel, nullptr, nullptr, nullptr);
     }
-    HWND edit = CreateWindowExW(0, L"Edit", L"last one", WS_CHILD, 0, 0, 50, 20, panel, nullptr, nullptr, nullptr);
+    HWND edit =
+        CreateWindowExW(0, L"Edit", L"last one", WS_CHILD, 0, 0, 50, 20, panel, nullptr, nullptr, nullptr);
     SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_NE(GetWindow(panel, GW_CHILD), edit);  // the walk meets the 2000 others first
     ProgramState state;

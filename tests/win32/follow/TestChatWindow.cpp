@@ -35,17 +35,20 @@ TestChatWindow::TestChatWindow(const std::wstring& title, const std::wstring& te
                              height, nullptr, nullptr, instance, nullptr);
     m_history = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE, 5, 5,
                                 width - 30, 60, m_hwnd, nullptr, instance, nullptr);
-    m_panel = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 5, 70, width - 30, 60, m_hwnd, nullptr,
-                              instance, nullptr);
-    m_typed = CreateWindowExW(0, RICHEDIT_CLASSW, text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE,
-                              0, 0, width - 30, 50, m_panel, nullptr, instance, nullptr);
+    m_panel = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 5, 70, width - 30, 60, m_hwnd,
+                              nullptr, instance, nullptr);
+    m_typed =
+        CreateWindowExW(0, RICHEDIT_CLASSW, text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE, 0,
+                        0, width - 30, 50, m_panel, nullptr, instance, nullptr);
     if (m_typed == nullptr) {  // no RichEdit here: a plain Edit holds the message instead
-        m_typed = CreateWindowExW(0, L"Edit", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE, 0,
-                                  0, width - 30, 50, m_panel, nullptr, instance, nullptr);
+        m_typed = CreateWindowExW(0, L"Edit", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE,
+                                  0, 0, width - 30, 50, m_panel, nullptr, instance, nullptr);
     }
 }
 
-TestChatWindow::~TestChatWindow() { DestroyWindow(m_hwnd); }
+TestChatWindow::~TestChatWindow() {
+    DestroyWindow(m_hwnd);
+}
 
 std::wstring TestChatWindow::TypedText() const {
     const int length = GetWindowTextLengthW(m_typed);
@@ -54,7 +57,9 @@ std::wstring TestChatWindow::TypedText() const {
     return text;
 }
 
-void TestChatWindow::SetTypedText(const std::wstring& text) { SetWindowTextW(m_typed, text.c_str()); }
+void TestChatWindow::SetTypedText(const std::wstring& text) {
+    SetWindowTextW(m_typed, text.c_str());
+}
 
 void TestChatWindow::BringToFront() {
     ShowWindow(m_hwnd, SW_SHOW);
