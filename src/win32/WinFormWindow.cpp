@@ -11,6 +11,9 @@ namespace {
 
 constexpr const wchar_t* kClassName = L"QuillmarFormWindow";
 constexpr UINT kApplyBoundsMessage = WM_APP + 1;
+// How long after the user's last input a buried window may still need raising (the other program
+// raises its own window a little after the click).
+constexpr DWORD kRestackAfterInputMs = 1500;
 
 ATOM RegisterFormClass(WNDPROC proc) {
     static ATOM atom = 0;
@@ -69,7 +72,11 @@ void WinFormWindow::RestackUnderWine() {
     // so the toolbar would vanish behind the chat window it sits on; leaving the topmost band for a moment
     // and coming back makes Wine restack the surface. Doing that under the pointer or while a button is
     // held loses clicks, so it waits until the pointer is elsewhere. Windows itself needs none of this.
+    // Only the user's input buries the window, so while the user is idle nothing is restacked.
     if (!RunningUnderWine() || !IsWindowVisible(m_hwnd)) return;
+    LASTINPUTINFO input{};
+    input.cbSize = sizeof(input);
+    if (GetLastInputInfo(&input) && GetTickCount() - input.dwTime > kRestackAfterInputMs) return;
     if ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 || (GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0) return;
     POINT pointer{};
     RECT area{};
