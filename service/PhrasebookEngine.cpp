@@ -4,6 +4,7 @@
 
 #include "service/PhrasebookTables.h"
 #include "translate/LanguagePairs.h"
+#include "translate/Utf8.h"
 
 namespace quillmar::service {
 
@@ -24,24 +25,6 @@ std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t pos
         cp = (cp << 6) | (byte(pos + i) & 0x3F);
     }
     return {cp, length};
-}
-
-void Encode(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 char32_t Lower(char32_t cp) {
@@ -169,7 +152,7 @@ std::string LowerUtf8(std::string_view text) {
         if (cp == kInvalid)
             out.append(text.substr(pos, len));
         else
-            Encode(Lower(cp), out);
+            utf8::AppendCodePoint(out, Lower(cp));
         pos += len;
     }
     return out;
@@ -184,7 +167,7 @@ std::string UpperUtf8(std::string_view text, bool firstOnly) {
         if (cp == kInvalid || done)
             out.append(text.substr(pos, len));
         else
-            Encode(Upper(cp), out);
+            utf8::AppendCodePoint(out, Upper(cp));
         if (firstOnly && IsLetter(cp)) done = true;
         pos += len;
     }
