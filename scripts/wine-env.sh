@@ -9,10 +9,12 @@ export WINEARCH=win64
 export DISPLAY=$QUILLMAR_DISPLAY
 
 wine_session_start() {
-    if ! xdpyinfo >/dev/null 2>&1 && ! [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
+    if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+        # A server killed without warning leaves its lock and socket behind, and a new one refuses to start.
+        rm -f "/tmp/.X${DISPLAY#:}-lock" "/tmp/.X11-unix/X${DISPLAY#:}"
         setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
         QUILLMAR_XVFB_PID=$!
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+        for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
