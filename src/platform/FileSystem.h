@@ -16,14 +16,15 @@ struct DirectoryEntry {
     bool system = false;
 };
 
+// (Method names avoid the Win32 macros CopyFile and DeleteFile.)
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // The entries of a folder, without "." and "..", in the system's order; empty when it cannot be read.
     virtual std::vector<DirectoryEntry> ListDirectory(const std::string& folder) = 0;
     virtual bool FileExists(const std::string& path) = 0;
-    virtual SystemResult CopyFile(const std::string& from, const std::string& to) = 0;
-    virtual SystemResult DeleteFile(const std::string& path) = 0;
+    virtual SystemResult Copy(const std::string& from, const std::string& to) = 0;
+    virtual SystemResult Remove(const std::string& path) = 0;
 };
 
 }  // namespace quillmar
