@@ -1,6 +1,11 @@
 # Sourced: a headless Wine session for this checkout (Xvfb, a prefix under build/, a kept-alive server).
 # Call wine_session_start once; wine_session_stop ends it (set as an EXIT trap by the caller).
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$root_dir/scripts/arch-probe.sh"
+# Probed once per session; scripts/wine.sh picks each program's loader from it.
+: "${QUILLMAR_I386_MODE:=$(quillmar_i386_mode)}"
+export QUILLMAR_I386_MODE
+if [ "$QUILLMAR_I386_MODE" != native ]; then export WINELOADER=/usr/lib/wine/wine64; fi
 export WINEPREFIX="${QUILLMAR_WINEPREFIX:-$root_dir/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -18,10 +23,10 @@ wine_session_start() {
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
-        wine wineboot -i >/dev/null 2>&1
+        "$root_dir/scripts/wine.sh" wineboot -i >/dev/null 2>&1
         # A virtual desktop: without a window manager, destroying a visible window blocks for seconds.
-        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        "$root_dir/scripts/wine.sh" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        "$root_dir/scripts/wine.sh" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         wineserver -k 2>/dev/null || true  # restart so the virtual desktop applies
     fi
     wineserver -p 2>/dev/null || true  # keep one server alive; fails harmlessly if one runs already
