@@ -5,7 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "$1")
-budget=${QUILLMAR_SMOKE_SECONDS:-600}
+budget=${QUILLMAR_SMOKE_SECONDS:-480}
 start=$SECONDS
 
 declare -A filter
