@@ -133,8 +133,8 @@ void SkinStuff::ApplyBuiltinLook() {
     m_targets.SetStatusLabelColour(m_builtin.statusLabelColour);
 }
 
-bool SkinStuff::mnuSkinList_Click(int Index, std::string& currentSkinName) {
-    const std::optional<SkinSlot> slot = Slot(Index);
+bool SkinStuff::ChooseSkin(int index, std::string& currentSkinName) {
+    const std::optional<SkinSlot> slot = Slot(index);
     if (!slot) return false;
     currentSkinName = slot->title;
     // Stored first, whatever applying it then does.

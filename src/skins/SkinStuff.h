@@ -64,9 +64,9 @@ public:
     void BuildSkinMenu(const std::string& skinsPath);
     // Applies the lowest slot whose title equals `name` exactly; nothing when none does.
     void ApplySkin(const std::string& name);
-    // mnuSkinList_Click(Index): the slot's title becomes the current skin, is stored as "CurrentSkin",
-    // and only then applied. False (and nothing changes) for an index with no slot.
-    bool mnuSkinList_Click(int Index, std::string& currentSkinName);
+    // What mnuSkinList_Click(Index) does: the slot's title becomes the current skin, is stored as
+    // "CurrentSkin", and only then applied. False (and nothing changes) for an index with no slot.
+    bool ChooseSkin(int index, std::string& currentSkinName);
 
     const std::vector<std::string>& List1() const { return m_list1; }
     int SkinSlotCount() const { return m_skinSlotCount; }

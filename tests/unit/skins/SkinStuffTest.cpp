@@ -233,10 +233,10 @@ TEST_F(SkinStuffTest, DefaultSkinInSlotZeroBringsTheBuiltInLookBack) {
     files.AddFolder(Path("Empty"));
     AddFullSkin("Red", "Red", "255");
     Build();
-    ASSERT_TRUE(skins.mnuSkinList_Click(1, current));
+    ASSERT_TRUE(skins.ChooseSkin(1, current));
     ASSERT_EQ(targets.buttons[3].source, Path("Red\\m.gif"));
 
-    ASSERT_TRUE(skins.mnuSkinList_Click(0, current));
+    ASSERT_TRUE(skins.ChooseSkin(0, current));
     EXPECT_EQ(current, "Default Skin");
     EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Default Skin");
     EXPECT_EQ(targets.buttons[1].source, "builtin:translate");
@@ -274,7 +274,7 @@ TEST_F(SkinStuffTest, AChoiceIsStoredBeforeItIsAppliedWhateverApplyingDoes) {
     AddFullSkin("Red", "Red", "255");
     Build();
     settings.onSave = [this] { targets.events.push_back("saved"); };
-    ASSERT_TRUE(skins.mnuSkinList_Click(0, current));
+    ASSERT_TRUE(skins.ChooseSkin(0, current));
     EXPECT_EQ(current, "Red");
     ASSERT_FALSE(targets.events.empty());
     EXPECT_EQ(targets.events.front(), "saved");
@@ -286,10 +286,10 @@ TEST_F(SkinStuffTest, AChoiceIsStoredBeforeItIsAppliedWhateverApplyingDoes) {
     AddSkin("Red", "Red.QSK", "Renamed");
     Build();
     profiles.RemoveFile(Path("Red\\Red.QSK"));
-    ASSERT_TRUE(skins.mnuSkinList_Click(0, current));
+    ASSERT_TRUE(skins.ChooseSkin(0, current));
     EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Renamed");
 
-    EXPECT_FALSE(skins.mnuSkinList_Click(5, current));
+    EXPECT_FALSE(skins.ChooseSkin(5, current));
     EXPECT_EQ(current, "Renamed");
 }
 
