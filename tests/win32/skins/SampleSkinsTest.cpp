@@ -1,5 +1,5 @@
-// The sample skins as the program finds them in skins\ beside itself: listed, applied with every
-// picture at its built-in size and every colour taken, and "Default Skin" back to the built-in look.
+// The sample skins as the program finds them in skins\ beside itself: listed, and applied with every
+// picture at its built-in size and every colour taken.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -93,16 +93,6 @@ TEST_F(SampleSkins, ThreeSkinsAreListedAndEachAppliesCompletelyAtTheBuiltInSizes
     m_skins.ApplySkin("High Contrast");
     EXPECT_EQ(m_targets.translateColour, Colour{0x00FFFF});  // yellow: red + 256 * green
     EXPECT_EQ(m_targets.pairColour, Colour{0xFFFFFF});
-}
-
-TEST_F(SampleSkins, DefaultSkinBringsBackTheBuiltInPictures) {
-    m_skins.ApplySkin("Default Skin");
-    EXPECT_EQ(m_targets.buttons[1].source, "builtin:translate");
-    EXPECT_EQ(m_targets.buttons[1].width, 71);
-    EXPECT_EQ(m_targets.buttons[3].width, 17);
-    EXPECT_EQ(m_targets.status.source, "builtin:status");
-    EXPECT_EQ(m_targets.status.height, 25);
-    EXPECT_EQ(m_targets.statusColour, Colour{0});
 }
 
 }  // namespace
