@@ -30,25 +30,32 @@ public:
     ContractFolder(const ContractFolder&) = delete;
     ContractFolder& operator=(const ContractFolder&) = delete;
 
-    std::string Path() const { return (m_path / "").string(); }
+    std::string Path() const {
+        const std::u8string path = (m_path / "").u8string();
+        return std::string(path.begin(), path.end());
+    }
     std::string Path(const std::string& name) const { return Path() + name; }
 
     void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(m_path / name, std::ios::binary | std::ios::trunc);
+        std::ofstream out(m_path / Utf8(name), std::ios::binary | std::ios::trunc);
         out << bytes;
     }
     std::optional<std::string> Get(const std::string& name) const {
-        std::ifstream in(m_path / name, std::ios::binary);
+        std::ifstream in(m_path / Utf8(name), std::ios::binary);
         if (!in) return std::nullopt;
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
     }
     bool MakeFolder(const std::string& name) const {
-        return std::filesystem::create_directories(m_path / name);
+        return std::filesystem::create_directories(m_path / Utf8(name));
     }
 
 private:
+    // Names are UTF-8, as the program's are, whatever the system's narrow encoding.
+    static std::filesystem::path Utf8(const std::string& name) {
+        return std::filesystem::path(std::u8string(name.begin(), name.end()));
+    }
     std::filesystem::path m_path;
 };
 

@@ -85,7 +85,21 @@ TYPED_TEST_P(FileSystemContract, ExistenceCopyAndRemoval) {
     EXPECT_EQ(this->m_files->ListDirectory(this->m_folder.Path()).size(), 2u);
 }
 
+// A user's folders often are not ASCII: names come and go as UTF-8.
+TYPED_TEST_P(FileSystemContract, NamesAreUtf8) {
+    const std::string night = "N\u00e4cht \u043d\u043e\u0447\u044c";  // Nächt ночь
+    ASSERT_TRUE(this->m_folder.MakeFolder(night));
+    this->m_folder.Put(night + "/" + night + ".QSK", "[Skin]\r\n");
+    const std::vector<DirectoryEntry> entries = this->m_files->ListDirectory(this->m_folder.Path());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, night);
+    const std::string inner = this->m_folder.Path(night) + "/";
+    ASSERT_EQ(this->m_files->ListDirectory(inner).size(), 1u);
+    EXPECT_EQ(this->m_files->ListDirectory(inner)[0].name, night + ".QSK");
+    EXPECT_TRUE(this->m_files->FileExists(inner + night + ".QSK"));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, ListsFilesAndFoldersWithTheirKindAndHiddenFlag,
-                            ExistenceCopyAndRemoval);
+                            ExistenceCopyAndRemoval, NamesAreUtf8);
 
 }  // namespace quillmar::contracts

@@ -158,7 +158,18 @@ TYPED_TEST_P(ProfileFilesContract, RefusedWritesLeaveTheFileAsItWas) {
     EXPECT_FALSE(this->m_files->WriteString("relative.qsk", "Skin", "title", "Red"));
 }
 
-REGISTER_TYPED_TEST_SUITE_P(ProfileFilesContract, ReadsNamesAndValuesWithoutSurroundingBlanksOrMatchingQuotes,
+TYPED_TEST_P(ProfileFilesContract, FilesInFoldersWithNonAsciiNamesAreFound) {
+    const std::string folder = "J\u00fcrgen \u0418\u0432\u0430\u043d";  // Jürgen Иван
+    ASSERT_TRUE(this->m_folder.MakeFolder(folder));
+    this->m_folder.Put(folder + "/a.qsk", "[Skin]\r\ntitle=Red\r\n");
+    EXPECT_EQ(this->Read(folder + "/a.qsk", "Skin", "title"), "Red");
+    ASSERT_TRUE(this->Write(folder + "/a.qsk", "Details", "menufile", "m.gif"));
+    EXPECT_EQ(this->m_folder.Get(folder + "/a.qsk"),
+              "[Skin]\r\ntitle=Red\r\n[Details]\r\nmenufile=m.gif\r\n");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ProfileFilesContract, FilesInFoldersWithNonAsciiNamesAreFound,
+                            ReadsNamesAndValuesWithoutSurroundingBlanksOrMatchingQuotes,
                             SectionAndKeyNamesIgnoreCase, MissingFileSectionKeyOrRelativePathGiveTheFallback,
                             ValuesAreCutToOneCharacterLessThanTheBuffer,
                             WritesCreateTheFileAndAddKeysAtTheEndOfTheirSectionAndSectionsAtTheEnd,
