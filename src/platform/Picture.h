@@ -16,7 +16,7 @@ struct Picture {
 class PictureLoader {
 public:
     virtual ~PictureLoader() = default;
-    // GIF, JPEG or BMP; a picture of width 0 when the file cannot be read.
+    // GIF, JPEG, BMP or PNG; a picture of width 0 when the file cannot be read.
     virtual Picture LoadPicture(const std::string& source) = 0;
 };
 

@@ -32,20 +32,6 @@ struct Address {
 
 }  // namespace
 
-std::string SystemErrorText(int code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (length > 0 && buffer != nullptr) text.assign(buffer, length);
-    if (buffer != nullptr) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
-    if (text.empty()) return "Windows error " + std::to_string(code);
-    return WideToUtf8(text);
-}
-
 struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<WinConnection::Impl> {
     Impl() : started(WSAStartup(MAKEWORD(2, 2), &wsa) == 0), window(*this) {}
     ~Impl() override {

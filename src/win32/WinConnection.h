@@ -31,7 +31,4 @@ private:
     std::shared_ptr<Impl> m_impl;
 };
 
-// The system's description of a Windows or Winsock error code, UTF-8, without the trailing line break.
-std::string SystemErrorText(int code);
-
 }  // namespace quillmar::win32

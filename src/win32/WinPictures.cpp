@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "win32/PictureHeader.h"
 #include "win32/WinText.h"
 #include "win32/resources/ResourceIds.h"
 
@@ -35,6 +36,8 @@ constexpr BuiltinPicture kBuiltinPictures[] = {
 // refers to the stream (or the file) afterwards: GDI+ otherwise decodes lazily from its source.
 std::unique_ptr<Gdiplus::Bitmap> DecodeBytes(const void* bytes, std::size_t size) {
     if (bytes == nullptr || size == 0 || size > static_cast<std::size_t>(kMaxFileBytes)) return nullptr;
+    // The decoders trust what a file claims; a broken or hostile one never reaches them.
+    if (!InspectPicture(static_cast<const unsigned char*>(bytes), size)) return nullptr;
     IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
     if (stream == nullptr) return nullptr;
 
@@ -43,7 +46,8 @@ std::unique_ptr<Gdiplus::Bitmap> DecodeBytes(const void* bytes, std::size_t size
         Gdiplus::Bitmap decoded(stream);
         const UINT width = decoded.GetWidth();
         const UINT height = decoded.GetHeight();
-        if (decoded.GetLastStatus() == Gdiplus::Ok && width > 0 && height > 0) {
+        if (decoded.GetLastStatus() == Gdiplus::Ok && width > 0 && height > 0 &&
+            width <= static_cast<UINT>(kMaxPictureSide) && height <= static_cast<UINT>(kMaxPictureSide)) {
             copy = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height),
                                                      PixelFormat32bppPARGB);
             const Gdiplus::Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
@@ -140,7 +144,7 @@ Picture WinPictures::LoadPicture(const std::string& source) {
     return picture;
 }
 
-bool WinPictures::Draw(const std::string& source, HDC dc, int x, int y) {
+bool WinPictures::Draw(const std::string& source, HDC dc, int x, int y, int maxWidth, int maxHeight) {
     if (dc == nullptr) return false;
     auto found = m_pictures.find(source);
     if (found == m_pictures.end()) {
@@ -149,8 +153,12 @@ bool WinPictures::Draw(const std::string& source, HDC dc, int x, int y) {
         found = m_pictures.emplace(source, std::move(bitmap)).first;
     }
     Gdiplus::Bitmap& bitmap = *found->second;
-    const INT width = static_cast<INT>(bitmap.GetWidth());
-    const INT height = static_cast<INT>(bitmap.GetHeight());
+    INT width = static_cast<INT>(bitmap.GetWidth());
+    INT height = static_cast<INT>(bitmap.GetHeight());
+    // A picture larger than its place shows its top-left part; the place keeps its size.
+    if (maxWidth >= 0 && width > maxWidth) width = maxWidth;
+    if (maxHeight >= 0 && height > maxHeight) height = maxHeight;
+    if (width == 0 || height == 0) return true;
     Gdiplus::Graphics graphics(dc);
     // One picture pixel to one screen pixel, never smoothed or shifted by half a pixel.
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);

@@ -37,15 +37,17 @@ public:
     WinPictures& operator=(const WinPictures&) = delete;
 
     // Reads the picture afresh (a skin file may have changed on disk) and keeps it for Draw.
-    // Width 0 when the source is empty, unknown or not a readable picture; a failed load leaves a
-    // picture kept earlier under the same source untouched.
+    // Width 0 when the source is empty, unknown or not a readable picture - a file that is not a whole
+    // GIF, JPEG, BMP or PNG, or claims more than kMaxPictureSide pixels a side, is not decoded at all.
+    // A failed load leaves a picture kept earlier under the same source untouched.
     Picture LoadPicture(const std::string& source) override;
 
     // Draws the picture kept for `source` (loading it first if it was never loaded) at its own pixel
-    // size with its top-left corner at x, y. Transparent parts of a GIF leave the device context's
-    // pixels as they were, so fill the background first. Clipping follows the DC's clip region.
-    // False when there is nothing to draw.
-    bool Draw(const std::string& source, HDC dc, int x, int y);
+    // size with its top-left corner at x, y, cut to maxWidth x maxHeight pixels where those are not
+    // negative (a button draws a larger picture's top-left part). Transparent parts of a GIF leave the
+    // device context's pixels as they were, so fill the background first. Clipping also follows the
+    // DC's clip region. False when there is nothing to draw.
+    bool Draw(const std::string& source, HDC dc, int x, int y, int maxWidth = -1, int maxHeight = -1);
 
 private:
     std::unique_ptr<Gdiplus::Bitmap> Decode(const std::string& source) const;

@@ -26,4 +26,18 @@ std::string WideToUtf8(std::wstring_view text) {
     return utf8;
 }
 
+std::string SystemErrorText(int code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (length > 0 && buffer != nullptr) text.assign(buffer, length);
+    if (buffer != nullptr) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
+    if (text.empty()) return "Windows error " + std::to_string(code);
+    return WideToUtf8(text);
+}
+
 }  // namespace quillmar::win32

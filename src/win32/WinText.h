@@ -10,4 +10,7 @@ namespace quillmar::win32 {
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
+// The system's description of a Windows or Winsock error code, UTF-8, without the trailing line break.
+std::string SystemErrorText(int code);
+
 }  // namespace quillmar::win32

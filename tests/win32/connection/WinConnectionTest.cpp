@@ -9,6 +9,7 @@
 #include "WinLoopbackServer.h"
 #include "win32/WinConnection.h"
 #include "win32/WinEventLoop.h"
+#include "win32/WinText.h"
 
 namespace quillmar::win32 {
 namespace {
