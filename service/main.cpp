@@ -1,7 +1,9 @@
 // quillmar-service: answers the translation program's request offline (or through a LibreTranslate server).
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -32,6 +34,25 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
     return !host.empty() && port <= 65535;
 }
 
+// "skins" beside the program when it is there, else the sample skins of the source tree, else none.
+std::string DefaultSkinsDir() {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error && std::filesystem::is_directory(program.parent_path() / "skins", error))
+        return (program.parent_path() / "skins").string();
+    if (std::filesystem::is_directory(QUILLMAR_SOURCE_SKINS_DIR, error)) return QUILLMAR_SOURCE_SKINS_DIR;
+    return {};
+}
+
+// Every waiting client holds a descriptor; the usual soft limit of 1024 would cap them far too low.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,8 +77,11 @@ int main(int argc, char** argv) {
     std::string engineName;
     std::string upstreamUrl;
     std::string upstreamKey;
-    int threads = 16;
+    int threads = 0;
+    int ioThreads = 0;
+    int pipelines = 0;
     double readTimeout = 5.0;
+    std::string skinsDir = DefaultSkinsDir();
     app.add_option("--listen", listen,
                    "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
@@ -67,7 +91,18 @@ int main(int argc, char** argv) {
     app.add_option("--upstream-url", upstreamUrl,
                    "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
     app.add_option("--upstream-key", upstreamKey, "API key sent to the upstream server");
-    app.add_option("--threads", threads, "Worker threads")->check(CLI::Range(1, 1024))->capture_default_str();
+    app.add_option("--threads", threads, "Threads that run the engines (0: one per core)")
+        ->check(CLI::Range(0, 1024))
+        ->capture_default_str();
+    app.add_option("--io-threads", ioThreads, "Threads that serve the connections (0: one per core)")
+        ->check(CLI::Range(0, 64))
+        ->capture_default_str();
+    app.add_option("--pipelines", pipelines,
+                   "Apertium pipelines per mode at most, more started while requests queue (0: one per core)")
+        ->check(CLI::Range(0, 64))
+        ->capture_default_str();
+    app.add_option("--skins-dir", skinsDir, "Folder of skin folders the skin gallery lists")
+        ->capture_default_str();
     app.add_option("--read-timeout", readTimeout, "Seconds a client may stay silent before it is dropped")
         ->check(CLI::Range(0.1, 300.0))
         ->capture_default_str();
@@ -79,6 +114,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     options.threads = threads;
+    options.ioThreads = ioThreads;
+    options.skinsDir = skinsDir;
     options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
 
     std::unique_ptr<TranslationEngine> chosen;
@@ -90,7 +127,9 @@ int main(int argc, char** argv) {
         }
         chosen = std::make_unique<UpstreamEngine>(UpstreamOptions{upstreamUrl, upstreamKey});
     } else if (engineName != "phrasebook") {
-        auto apertium = std::make_unique<ApertiumEngine>();
+        ApertiumOptions apertiumOptions;
+        apertiumOptions.maxPipelines = pipelines;
+        auto apertium = std::make_unique<ApertiumEngine>(apertiumOptions);
         if (apertium->Installed()) {
             chosen = std::move(apertium);
         } else if (engineName == "apertium") {
@@ -108,15 +147,20 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    RaiseDescriptorLimit();
+    // Nothing is listening before the engines are warm: the first request costs no more than any other.
+    std::string reason;
+    if (!router.Warm(&reason))
+        std::cerr << "quillmar-service: not every engine is ready: " << reason << std::endl;
+
     TranslationServer server(options, router,
                              [](const std::string& line) { std::cerr << line << std::endl; });
-    std::string reason;
     if (!server.Bind(&reason)) {
         std::cerr << "quillmar-service: " << reason << "\n";
         return kExitUnavailable;
     }
     std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "
-              << chosenName << ", " << options.threads << " threads" << std::endl;
+              << chosenName << std::endl;
 
     std::thread signalWaiter([&server, stopSignals] {
         int signal = 0;

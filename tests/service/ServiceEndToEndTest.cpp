@@ -49,8 +49,8 @@ public:
         if (::posix_spawn(&m_pid, kServiceProgram, &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(logFd);
-        // The first line names the port it bound.
-        for (int i = 0; i < 500 && m_pid > 0 && port == 0; ++i) {
+        // The first line names the port it bound; warming Apertium comes before it.
+        for (int i = 0; i < 3000 && m_pid > 0 && port == 0; ++i) {
             std::string log = Log();
             std::size_t at = log.find("listening on 127.0.0.1:");
             if (at != std::string::npos && log.find(' ', at + 23) != std::string::npos) {
