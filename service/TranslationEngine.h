@@ -33,6 +33,9 @@ public:
     virtual bool Covers(std::string_view pairCode) const = 0;
     // text is UTF-8, never empty.
     virtual EngineResult Translate(std::string_view pairCode, std::string_view text) = 0;
+    // Whether a translation may wait (on a process, on the network). Such engines run on the worker pool;
+    // the others cost less than handing the request over and run where it was read.
+    virtual bool Waits() const { return true; }
     // Readies what the first requests would otherwise wait for; false (with reason) when it cannot.
     virtual bool Warm(std::string* /*reason*/) { return true; }
     // Engines with parts that can fail check them here (and may bring them back).

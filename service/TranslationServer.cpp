@@ -75,6 +75,8 @@ struct TranslationServer::Impl {
 
     void Accept();
     Answer AnswerFor(Route route, std::string_view target);
+    // Whether the engine of a translation request may wait (unreadable requests are answered at once).
+    bool WaitsFor(std::string_view target);
     void Log(const std::string& line);
     // Only on the thread of context index.
     void Register(std::size_t index, Connection* connection);
@@ -184,6 +186,8 @@ private:
         if (head.method != "GET" && !m_headOnly) return Send(ErrorAnswer(404, "Only GET is answered here."));
         Route route = RouteOf(head.target);
         if (route == Route::NotFound) return Send(ErrorAnswer(404, "There is nothing at this address."));
+        if (route == Route::Translate && !m_server.WaitsFor(head.target))
+            return Send(m_server.AnswerFor(route, head.target));
         asio::io_context& context = *m_server.contexts[m_index];
         asio::post(*m_server.workers,
                    [self = shared_from_this(), route, keep = asio::make_work_guard(context)]() mutable {
@@ -316,6 +320,11 @@ Answer TranslationServer::Impl::AnswerFor(Route route, std::string_view target) 
             break;
     }
     return ErrorAnswer(404, "There is nothing at this address.");
+}
+
+bool TranslationServer::Impl::WaitsFor(std::string_view target) {
+    ParsedRequest request = ParseTranslateTarget(target);
+    return request.status == 200 && router.EngineFor(request.pairCode).Waits();
 }
 
 void TranslationServer::Impl::Log(const std::string& line) {

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ServiceProcess.h"
 #include "service/ApertiumEngine.h"
 #include "translate/LanguagePairs.h"
 
@@ -23,79 +24,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using quillmar::service::testing::Executable;
+using quillmar::service::testing::ServiceProcess;
+
 constexpr const char* kServiceProgram = QUILLMAR_SERVICE_PROGRAM;
 constexpr const char* kCliProgram = QUILLMAR_CLI_PROGRAM;
-
-bool Executable(const char* path) {
-    return path[0] != '\0' && ::access(path, X_OK) == 0;
-}
-
-// A quillmar-service process with its standard error in a file; stopped (SIGTERM, then SIGKILL) at the end.
-class ServiceProcess {
-public:
-    explicit ServiceProcess(std::vector<std::string> extraArgs) {
-        char logTemplate[] = "/tmp/quillmar-service-test-XXXXXX";
-        int logFd = ::mkstemp(logTemplate);
-        m_logPath = logTemplate;
-        std::vector<std::string> args{kServiceProgram, "--listen", "127.0.0.1:0", "--threads", "4"};
-        args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, logFd, STDERR_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        if (::posix_spawn(&m_pid, kServiceProgram, &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(logFd);
-        // The first line names the port it bound; warming Apertium comes before it.
-        for (int i = 0; i < 3000 && m_pid > 0 && port == 0; ++i) {
-            std::string log = Log();
-            std::size_t at = log.find("listening on 127.0.0.1:");
-            if (at != std::string::npos && log.find(' ', at + 23) != std::string::npos) {
-                port = std::stoi(log.substr(at + 23));
-            } else {
-                std::this_thread::sleep_for(10ms);
-            }
-        }
-    }
-    ~ServiceProcess() {
-        Stop();
-        ::unlink(m_logPath.c_str());
-    }
-    // SIGTERM; the exit status, or -1 when it had to be killed.
-    int Stop() {
-        if (m_pid <= 0) return m_status;
-        ::kill(m_pid, SIGTERM);
-        int status = 0;
-        for (int i = 0; i < 500; ++i) {
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                return m_status;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        m_status = -1;
-        return m_status;
-    }
-    std::string Log() const {
-        std::ifstream in(m_logPath);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    int port = 0;
-
-private:
-    pid_t m_pid = -1;
-    int m_status = -1;
-    std::string m_logPath;
-};
 
 std::string Quoted(const std::string& text) {
     std::string out = "'";
@@ -132,7 +65,7 @@ protected:
 };
 
 TEST_F(ServiceEndToEnd, TheCliTranslatesEveryPairThroughThePhrasebookService) {
-    ServiceProcess service({"--engine", "phrasebook"});
+    ServiceProcess service(kServiceProgram, {"--engine", "phrasebook"});
     ASSERT_GT(service.port, 0) << service.Log();
     struct Case {
         const char* caption;
@@ -171,7 +104,7 @@ TEST_F(ServiceEndToEnd, TheCliTranslatesEveryPairThroughThePhrasebookService) {
 }
 
 TEST_F(ServiceEndToEnd, MarkupAndLineBreaksComeBackAsTheyWereThroughTheProxyForm) {
-    ServiceProcess service({"--engine", "phrasebook"});
+    ServiceProcess service(kServiceProgram, {"--engine", "phrasebook"});
     ASSERT_GT(service.port, 0) << service.Log();
     CliRun run = RunCli({"--service", "babel.invalid", "--proxy", "127.0.0.1:" + std::to_string(service.port),
                          "--pair", "ENGLISH TO FRENCH", "<b>hello</b> & \"yes\"\r\nthanks"});
@@ -184,7 +117,7 @@ TEST_F(ServiceEndToEnd, MarkupAndLineBreaksComeBackAsTheyWereThroughTheProxyForm
 
 TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
     if (!quillmar::service::ApertiumEngine().Installed()) GTEST_SKIP() << "Apertium is not installed";
-    ServiceProcess service({"--engine", "apertium"});
+    ServiceProcess service(kServiceProgram, {"--engine", "apertium"});
     ASSERT_GT(service.port, 0) << service.Log();
     std::string address = "127.0.0.1:" + std::to_string(service.port);
     CliRun spanish =
