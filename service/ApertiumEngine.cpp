@@ -131,7 +131,12 @@ ApertiumPipelinePool* ApertiumEngine::Pool(const std::string& mode, std::string*
 
 bool ApertiumEngine::Warm(std::string* reason) {
     std::set<std::string> modes;
-    for (const auto& [pair, route] : m_routes) modes.insert(route.begin(), route.end());
+    for (const auto& [pair, route] : m_routes) {
+        if (m_options.warmPairs && std::find(m_options.warmPairs->begin(), m_options.warmPairs->end(),
+                                             pair) == m_options.warmPairs->end())
+            continue;
+        modes.insert(route.begin(), route.end());
+    }
     std::vector<std::string> pending(modes.begin(), modes.end());
     std::mutex mutex;
     std::string failures;

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,9 @@ namespace quillmar::service {
 
 struct ApertiumOptions {
     std::string modesDir = "/usr/share/apertium/modes";
-    std::chrono::milliseconds deadline{10000};  // per pipeline stage and request
-    int maxPipelines = 0;                       // per mode; 0: one per core
+    std::chrono::milliseconds deadline{10000};          // per pipeline stage and request
+    int maxPipelines = 0;                               // per mode; 0: one per core
+    std::optional<std::vector<std::string>> warmPairs;  // pairs Warm() readies; none: every covered pair
 };
 
 // Rule-based translation with Debian's Apertium: persistent null-flush pipelines per mode (more of them
@@ -31,7 +33,7 @@ public:
     std::string_view Name() const override { return "apertium"; }
     bool Covers(std::string_view pairCode) const override;
     EngineResult Translate(std::string_view pairCode, std::string_view text) override;
-    // Starts and warms a pipeline of every mode of the covered pairs, several modes at once.
+    // Starts and warms a pipeline of every mode of the pairs to warm, several modes at once.
     bool Warm(std::string* reason) override;
     // Up when every mode started so far has a pipeline that answers; dead idle ones are started again.
     EngineHealth Health() override;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     int pipelines = 0;
     double readTimeout = 5.0;
     std::string skinsDir = DefaultSkinsDir();
+    std::string warm = "all";
     app.add_option("--listen", listen,
                    "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
@@ -100,6 +102,10 @@ int main(int argc, char** argv) {
     app.add_option("--pipelines", pipelines,
                    "Apertium pipelines per mode at most, more started while requests queue (0: one per core)")
         ->check(CLI::Range(0, 64))
+        ->capture_default_str();
+    app.add_option("--warm", warm,
+                   "Pairs whose Apertium pipelines start before the service listens: all, none, or codes "
+                   "such as en_fr,fr_en (each pipeline holds some 75 MB)")
         ->capture_default_str();
     app.add_option("--skins-dir", skinsDir, "Folder of skin folders the skin gallery lists")
         ->capture_default_str();
@@ -129,6 +135,18 @@ int main(int argc, char** argv) {
     } else if (engineName != "phrasebook") {
         ApertiumOptions apertiumOptions;
         apertiumOptions.maxPipelines = pipelines;
+        if (warm != "all") {
+            apertiumOptions.warmPairs.emplace();
+            std::stringstream codes(warm == "none" ? std::string() : warm);
+            for (std::string code; std::getline(codes, code, ',');) {
+                if (code.empty()) continue;
+                if (ApertiumRoutes().count(code) == 0) {
+                    std::cerr << "quillmar-service: --warm: Apertium serves no pair \"" << code << "\"\n";
+                    return kExitUsage;
+                }
+                apertiumOptions.warmPairs->push_back(code);
+            }
+        }
         auto apertium = std::make_unique<ApertiumEngine>(apertiumOptions);
         if (apertium->Installed()) {
             chosen = std::move(apertium);

@@ -135,8 +135,8 @@ TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
 
 TEST(ServiceProgram, RefusesABadListenAddressAndAnUpstreamWithoutUrl) {
     ASSERT_TRUE(Executable(kServiceProgram));
-    for (const char* args :
-         {"--listen nonsense", "--listen 127.0.0.1:99999", "--engine upstream", "--engine bogus"}) {
+    for (const char* args : {"--listen nonsense", "--listen 127.0.0.1:99999", "--engine upstream",
+                             "--engine bogus", "--warm en_xx"}) {
         std::string command = std::string(kServiceProgram) + " " + args + " 2>/dev/null";
         int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << args;
