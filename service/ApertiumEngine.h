@@ -19,7 +19,7 @@ struct ApertiumOptions {
     std::string modesDir = "/usr/share/apertium/modes";
     std::chrono::milliseconds deadline{10000};          // per pipeline stage and request
     int maxPipelines = 0;                               // per mode; 0: one per core
-    std::optional<std::vector<std::string>> warmPairs;  // pairs Warm() readies; none: every covered pair
+    std::optional<std::vector<std::string>> warmPairs{};  // pairs Warm() readies; none: every covered pair
 };
 
 // Rule-based translation with Debian's Apertium: persistent null-flush pipelines per mode (more of them
