@@ -119,9 +119,9 @@ public:
         m_server.Register(m_index, this);
         asio::error_code ignored;
         m_socket.non_blocking(true, ignored);
-        m_socket.set_option(tcp::no_delay(true), ignored);
         ArmTimer(m_server.options.readTimeout);
-        WaitToRead();
+        // The request has usually arrived with the connection: read it without waiting to be told.
+        OnReadable({});
     }
 
     // When the service stops: clients that are not being answered are dropped.
