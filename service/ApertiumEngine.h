@@ -17,8 +17,8 @@ namespace quillmar::service {
 
 struct ApertiumOptions {
     std::string modesDir = "/usr/share/apertium/modes";
-    std::chrono::milliseconds deadline{10000};          // per pipeline stage and request
-    int maxPipelines = 0;                               // per mode; 0: one per core
+    std::chrono::milliseconds deadline{10000};            // per pipeline stage and request
+    int maxPipelines = 0;                                 // per mode; 0: one per core
     std::optional<std::vector<std::string>> warmPairs{};  // pairs Warm() readies; none: every covered pair
 };
 

@@ -264,7 +264,9 @@ private:
 
 TranslationServer::Impl::Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink)
     : options(std::move(serverOptions)), router(engineRouter), log(std::move(logSink)) {
-    int ioThreads = options.ioThreads > 0 ? options.ioThreads : Cores();
+    // Two per core: on a host shared with other work, a thread that is preempted stalls only the
+    // connections it holds while the other one goes on.
+    int ioThreads = options.ioThreads > 0 ? options.ioThreads : 2 * Cores();
     int workerThreads = options.threads > 0 ? options.threads : Cores();
     for (int i = 0; i < ioThreads; ++i) contexts.push_back(std::make_unique<asio::io_context>(1));
     live.resize(contexts.size());

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     app.add_option("--threads", threads, "Threads that run the engines (0: one per core)")
         ->check(CLI::Range(0, 1024))
         ->capture_default_str();
-    app.add_option("--io-threads", ioThreads, "Threads that serve the connections (0: one per core)")
+    app.add_option("--io-threads", ioThreads, "Threads that serve the connections (0: two per core)")
         ->check(CLI::Range(0, 64))
         ->capture_default_str();
     app.add_option("--pipelines", pipelines,

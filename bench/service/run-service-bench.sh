@@ -2,7 +2,8 @@
 # Figures for quillmar-service (printed, never asserted):
 #  - Apertium over HTTP: the first request after start and warm ones, en_es (direct) and en_fr (through
 #    Spanish), next to the cost of starting Apertium once per request;
-#  - Apertium throughput with wrk, 8 and 64 connections, with one pipeline per mode and with the default;
+#  - Apertium throughput with wrk, 8 and 64 connections, with one pipeline per mode and with the default,
+#    and the CPU time the service and its pipelines spend per request (which a busy machine does not skew);
 #  - a real request's latency while 1,000 clients that sent half a request line stay connected, and the
 #    service's memory per such connection;
 #  - phrase-book throughput with wrk, 8, 32 and 64 connections, 10 s each;
@@ -54,10 +55,35 @@ stop_service() {
     wait "$service_pid" 2>/dev/null || true
 }
 
-# run_wrk CONNECTIONS SECONDS URL: wrk as before the event-driven front (two threads, --latency).
+descendants() {
+    local child
+    for child in $(ps -o pid= --ppid "$1"); do
+        echo "$child"
+        descendants "$child"
+    done
+}
+
+# tree_ticks PID: CPU time used so far by the process and all its descendants (pipelines), in ticks.
+tree_ticks() {
+    local q total=0 ticks
+    for q in "$1" $(descendants "$1"); do
+        ticks=$(awk '{print $14 + $15 + $16 + $17}' "/proc/$q/stat" 2>/dev/null || echo 0)
+        total=$((total + ticks))
+    done
+    echo "$total"
+}
+
+# run_wrk CONNECTIONS SECONDS URL [PID]: wrk as before the event-driven front (two threads, --latency),
+# and with PID the CPU time that process and its pipelines spent per request.
 run_wrk() {
-    wrk -t2 -c"$1" -d"$2"s --latency "$3" |
-        grep -E 'Requests/sec|Latency  |50%|99%|requests in|Socket errors|Non-2xx' | sed "s/^/  [$1 conn] /"
+    local before=0 out count
+    if [ -n "${4:-}" ]; then before=$(tree_ticks "$4"); fi
+    out=$(wrk -t2 -c"$1" -d"$2"s --latency "$3")
+    echo "$out" | grep -E 'Requests/sec|Latency  |50%|99%|requests in|Socket errors|Non-2xx' | sed "s/^/  [$1 conn] /"
+    if [ -n "${4:-}" ]; then
+        count=$(echo "$out" | sed -n 's/ *\([0-9]*\) requests in.*/\1/p')
+        echo "  [$1 conn] CPU per request: $(( ($(tree_ticks "$4") - before) * 1000000 / $(getconf CLK_TCK) / count )) us"
+    fi
 }
 
 sentence="good morning, how are you today? I will send the documents tomorrow."
@@ -79,7 +105,8 @@ if command -v apertium >/dev/null && [ -f /usr/share/apertium/modes/eng-spa.mode
         echo "--pipelines $pipelines (0: one per core)"
         start_service "apertium-p$pipelines" --engine apertium --pipelines "$pipelines"
         for connections in 8 64; do
-            run_wrk "$connections" 10 "http://127.0.0.1:$port/raging/translate.dyn?lp=en_es&urltext=$query"
+            run_wrk "$connections" 10 "http://127.0.0.1:$port/raging/translate.dyn?lp=en_es&urltext=$query" \
+                "$service_pid"
         done
         stop_service
     done
@@ -98,7 +125,8 @@ echo
 echo "== Phrase book throughput: wrk, 10 s (before the event-driven front: 43,000 requests/s with 32)"
 start_service phrasebook --engine phrasebook
 for connections in 8 32 64; do
-    run_wrk "$connections" 10 "http://127.0.0.1:$port/raging/translate.dyn?lp=en_es&urltext=good+morning%2C+how+are+you%3F"
+    run_wrk "$connections" 10 \
+        "http://127.0.0.1:$port/raging/translate.dyn?lp=en_es&urltext=good+morning%2C+how+are+you%3F" "$service_pid"
 done
 
 echo
@@ -111,7 +139,8 @@ if command -v apertium-apy >/dev/null && [ -f /usr/share/apertium/modes/eng-spa.
     echo "== Debian's apertium-apy, eng|spa, the same sentence"
     apy_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     apertium-apy -p "$apy_port" /usr/share/apertium/modes >"$workdir/apy.log" 2>&1 &
-    pids+=($!)
+    apy_pid=$!
+    pids+=("$apy_pid")
     for _ in $(seq 300); do
         if curl -sf "http://127.0.0.1:$apy_port/listPairs" >/dev/null; then break; fi
         sleep 0.1
@@ -120,7 +149,7 @@ if command -v apertium-apy >/dev/null && [ -f /usr/share/apertium/modes/eng-spa.
     "$client" get "$apy_port" "$target" 1 >/dev/null  # starts its pipeline
     "$client" get "$apy_port" "$target" 30
     for connections in 8 64; do
-        run_wrk "$connections" 10 "http://127.0.0.1:$apy_port$target"
+        run_wrk "$connections" 10 "http://127.0.0.1:$apy_port$target" "$apy_pid"
     done
 else
     echo
