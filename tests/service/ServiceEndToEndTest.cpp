@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ServiceProcess.h"
+#include "ServiceTestSupport.h"
 #include "service/ApertiumEngine.h"
 #include "translate/LanguagePairs.h"
 
@@ -119,6 +120,14 @@ TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
     if (!quillmar::service::ApertiumEngine().Installed()) GTEST_SKIP() << "Apertium is not installed";
     ServiceProcess service(kServiceProgram, {"--engine", "apertium"});
     ASSERT_GT(service.port, 0) << service.Log();
+    // Every mode is warm before the service says it listens.
+    std::string health =
+        quillmar::service::testing::Exchange(service.port, "GET /healthz HTTP/1.0\r\n\r\n").bytes;
+    EXPECT_EQ(quillmar::service::testing::StatusOf(health), 200);
+    for (const auto& [pair, modes] : quillmar::service::ApertiumRoutes()) {
+        for (const std::string& mode : modes)
+            EXPECT_NE(health.find("apertium " + mode + ": 1 of 1 pipelines up"), std::string::npos) << health;
+    }
     std::string address = "127.0.0.1:" + std::to_string(service.port);
     CliRun spanish =
         RunCli({"--service", address, "--pair", "ENGLISH TO SPANISH", "good morning, how are you?"});
