@@ -119,7 +119,8 @@ public:
         m_server.Register(m_index, this);
         asio::error_code ignored;
         m_socket.non_blocking(true, ignored);
-        ArmTimer(m_server.options.readTimeout);
+        m_requestDeadline = Clock::now() + m_server.options.requestTimeout;
+        ArmReadTimer();
         // The request has usually arrived with the connection: read it without waiting to be told.
         OnReadable({});
     }
@@ -136,6 +137,13 @@ private:
         m_socket.async_wait(
             tcp::socket::wait_read,
             [self = shared_from_this()](const asio::error_code& error) { self->OnReadable(error); });
+    }
+
+    // Silence for the read timeout drops a client, and so does a request still unfinished at its deadline
+    // (a client that sends a byte now and then would otherwise hold its buffer for ever).
+    void ArmReadTimer() {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_requestDeadline - Clock::now());
+        ArmTimer(std::max(std::chrono::milliseconds(0), std::min(m_server.options.readTimeout, left)));
     }
 
     void ArmTimer(std::chrono::milliseconds limit) {
@@ -169,7 +177,7 @@ private:
                     return Send(ErrorAnswer(m_reader.RefusalStatus(), m_reader.RefusalMessage()));
             }
         }
-        if (m_phase == Phase::Reading) ArmTimer(m_server.options.readTimeout);
+        if (m_phase == Phase::Reading) ArmReadTimer();
         WaitToRead();
     }
 
@@ -254,6 +262,7 @@ private:
     Phase m_phase = Phase::Reading;
     bool m_headOnly = false;
     Clock::time_point m_started;
+    Clock::time_point m_requestDeadline;
     int m_status = 0;
     std::string m_pairCode;
     std::string m_engineNote;

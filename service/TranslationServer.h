@@ -14,7 +14,8 @@ struct ServerOptions {
     int port = 80;      // 0 picks a free port
     int threads = 0;    // threads that run the engines; 0: one per core
     int ioThreads = 0;  // threads that move bytes for every connection; 0: two per core
-    std::chrono::milliseconds readTimeout{5000};  // a client that sends nothing for this long is dropped
+    std::chrono::milliseconds readTimeout{5000};      // a client that sends nothing for this long is dropped
+    std::chrono::milliseconds requestTimeout{30000};  // and one whose request is not whole after this long
     int backlog = 1024;
     std::string skinsDir;  // the skin gallery lists the skins in it; empty: none are listed
 };

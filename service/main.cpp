@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
     int ioThreads = 0;
     int pipelines = 0;
     double readTimeout = 5.0;
+    double requestTimeout = 30.0;
     std::string skinsDir = DefaultSkinsDir();
     std::string warm = "all";
     app.add_option("--listen", listen,
@@ -112,6 +113,10 @@ int main(int argc, char** argv) {
     app.add_option("--read-timeout", readTimeout, "Seconds a client may stay silent before it is dropped")
         ->check(CLI::Range(0.1, 300.0))
         ->capture_default_str();
+    app.add_option("--request-timeout", requestTimeout,
+                   "Seconds a client may take to send its whole request before it is dropped")
+        ->check(CLI::Range(0.1, 3600.0))
+        ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
 
     ServerOptions options;
@@ -123,6 +128,7 @@ int main(int argc, char** argv) {
     options.ioThreads = ioThreads;
     options.skinsDir = skinsDir;
     options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
+    options.requestTimeout = std::chrono::milliseconds(static_cast<long long>(requestTimeout * 1000));
 
     std::unique_ptr<TranslationEngine> chosen;
     if (engineName == "upstream") {

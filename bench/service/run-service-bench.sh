@@ -113,8 +113,8 @@ if command -v apertium >/dev/null && [ -f /usr/share/apertium/modes/eng-spa.mode
 
     echo
     echo "== 1,000 stalled clients connected; real en_es requests meanwhile (goal: p99 <= 50 ms)"
-    # A read timeout long enough that no stalled client is dropped while the figures are taken.
-    start_service stalled --engine apertium --read-timeout 120
+    # Time-outs long enough that no stalled client is dropped while the figures are taken.
+    start_service stalled --engine apertium --read-timeout 120 --request-timeout 240
     "$client" stalled "$port" "$service_pid" 1000 en_es "$sentence" 300
     stop_service
 else

@@ -274,6 +274,29 @@ TEST(TranslationServer, SlowAndSilentClientsHoldNoThreadWhileOthersAreAnswered) 
     for (int fd : stalled) ::close(fd);
 }
 
+TEST(TranslationServer, DropsAClientThatKeepsSendingAByteNowAndThenAtTheRequestDeadline) {
+    ServerOptions options = RunningServer::TestOptions();
+    options.requestTimeout = 1000ms;
+    RunningServer server(nullptr, options);
+    int fd = testing::ConnectLoopback(server.Port());
+    auto started = std::chrono::steady_clock::now();
+    std::string request = ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello");
+    bool refused = false;
+    // One byte every 200 ms: never silent for the 700 ms read timeout.
+    for (std::size_t i = 0; i < request.size() && !refused; ++i) {
+        refused = !testing::SendAll(fd, request.substr(i, 1));
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 200) > 0) break;
+    }
+    testing::RawAnswer dropped = testing::ReadUntilClosed(fd, 3000ms);
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(dropped.closed);
+    EXPECT_TRUE(dropped.bytes.empty());
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 2500ms);
+    ::close(fd);
+}
+
 // An engine that takes its time, and one that says it is down.
 class SlowEngine : public ScriptedEngine {
 public:
