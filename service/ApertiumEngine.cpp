@@ -153,7 +153,8 @@ bool ApertiumEngine::Warm(std::string* reason) {
             ApertiumPipelinePool* pool = Pool(mode, &why);
             if (pool && pool->Warm(&why)) continue;
             std::lock_guard lock(mutex);
-            failures += (failures.empty() ? "" : "; ") + mode + ": " + why;
+            if (!failures.empty()) failures += "; ";
+            failures.append(mode).append(": ").append(why);
         }
     };
     std::vector<std::thread> threads;
