@@ -147,12 +147,19 @@ private:
     }
 
     void ArmTimer(std::chrono::milliseconds limit) {
+        ++m_timerGeneration;
         m_timer.expires_after(limit);
-        m_timer.async_wait([self = shared_from_this()](const asio::error_code& error) {
-            // A wait that had already fired when the timer was set again must not drop the client.
-            if (error || self->m_phase == Phase::Closed || self->m_timer.expiry() > Clock::now()) return;
-            self->Close();
-        });
+        m_timer.async_wait(
+            [self = shared_from_this(), generation = m_timerGeneration](const asio::error_code& error) {
+                // A wait that had fired before the timer was set again or stopped must not drop the client.
+                if (error || self->m_phase == Phase::Closed || generation != self->m_timerGeneration) return;
+                self->Close();
+            });
+    }
+
+    void StopTimer() {
+        ++m_timerGeneration;
+        m_timer.cancel();
     }
 
     void OnReadable(const asio::error_code& error) {
@@ -183,7 +190,7 @@ private:
 
     void BeginAnswer() {
         m_phase = Phase::Answering;
-        m_timer.cancel();
+        StopTimer();
         m_started = Clock::now();
     }
 
@@ -263,6 +270,7 @@ private:
     bool m_headOnly = false;
     Clock::time_point m_started;
     Clock::time_point m_requestDeadline;
+    unsigned m_timerGeneration = 0;
     int m_status = 0;
     std::string m_pairCode;
     std::string m_engineNote;
