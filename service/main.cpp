@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
     app.add_option("--upstream-url", upstreamUrl,
                    "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
     app.add_option("--upstream-key", upstreamKey, "API key sent to the upstream server");
-    app.add_option("--threads", threads, "Threads that run the engines (0: one per core)")
+    app.add_option("--threads", threads,
+                   "Threads that run the engines (0: one per core; 16 with the upstream engine)")
         ->check(CLI::Range(0, 1024))
         ->capture_default_str();
     app.add_option("--io-threads", ioThreads, "Threads that serve the connections (0: two per core)")
@@ -124,7 +125,9 @@ int main(int argc, char** argv) {
         std::cerr << "quillmar-service: --listen wants HOST:PORT, not \"" << listen << "\"\n";
         return kExitUsage;
     }
-    options.threads = threads;
+    // The upstream engine spends its time waiting on the network, not on a core: it gets as many
+    // requests in flight as before the engines had their own pool.
+    options.threads = threads == 0 && engineName == "upstream" ? 16 : threads;
     options.ioThreads = ioThreads;
     options.skinsDir = skinsDir;
     options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
