@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -140,6 +141,25 @@ TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
     CliRun german = RunCli({"--service", address, "--pair", "ENGLISH TO GERMAN", "good morning"});
     EXPECT_EQ(german.out, "guten Morgen\n");
     EXPECT_EQ(service.Stop(), 0);
+}
+
+TEST(ServiceProgram, ItsSkinGalleryListsTheFolderNamedBySkinsDir) {
+    ASSERT_TRUE(Executable(kServiceProgram));
+    char name[] = "/tmp/quillmar-skins-e2e-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    std::string dir = name;
+    std::filesystem::create_directories(dir + "/night");
+    std::ofstream(dir + "/night/night.qsk") << "[SKIN]\r\nTITLE=Night & Day\r\n";
+    ServiceProcess service(kServiceProgram, {"--engine", "phrasebook", "--skins-dir", dir});
+    ASSERT_GT(service.port, 0) << service.Log();
+    std::string page =
+        quillmar::service::testing::Exchange(
+            service.port, quillmar::service::testing::ClientRequest("/cgi-bin/quillmarskins.cgi"))
+            .bytes;
+    EXPECT_EQ(quillmar::service::testing::StatusOf(page), 200);
+    EXPECT_NE(page.find("<b>Night &amp; Day</b>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<code>night</code>"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ServiceProgram, RefusesABadListenAddressAndAnUpstreamWithoutUrl) {
