@@ -66,8 +66,10 @@ HttpRequestReader::State HttpRequestReader::Feed(std::string_view bytes) {
     m_started = true;
     m_buffer.append(bytes);
 
-    // The head ends at the first empty line; only the bytes not looked at before are scanned.
-    std::size_t requestLineEnd = m_buffer.find('\n');
+    // The head ends at the first empty line; only the bytes not looked at before are scanned, so a client
+    // that sends a byte at a time costs no more than one that sends it all at once.
+    if (m_requestLineEnd == std::string::npos) m_requestLineEnd = m_buffer.find('\n', m_scanned);
+    std::size_t requestLineEnd = m_requestLineEnd;
     if (requestLineEnd == std::string::npos) {
         m_scanned = m_buffer.size();
         if (m_buffer.size() > kMaxRequestLineBytes + 1)

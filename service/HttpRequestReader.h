@@ -46,6 +46,7 @@ private:
     State m_state = State::NeedMore;
     std::string m_buffer;  // the request line and header fields until they are complete
     std::size_t m_scanned = 0;
+    std::size_t m_requestLineEnd = std::string::npos;
     bool m_started = false;
     bool m_extraBytes = false;
     std::size_t m_bodyLeft = 0;
