@@ -48,8 +48,17 @@ std::optional<std::string> NullFlushScript(const std::string& modeFile) {
     return script;
 }
 
-// Every program of a pipeline has loaded its data once it has answered this.
-constexpr std::string_view kWarmText = "Good morning, how are you today? I will send the documents tomorrow.";
+// A chat sentence in the mode's source language: once a pipeline has answered it, the data an everyday
+// request needs has been read in.
+std::string_view WarmTextFor(std::string_view mode) {
+    std::string_view source = mode.substr(0, mode.find('-'));
+    if (source == "spa" || source == "es")
+        return "Buenos días, ¿cómo estás hoy? Enviaré los documentos mañana.";
+    if (source == "fr") return "Bonjour, comment allez-vous aujourd'hui ? J'enverrai les documents demain.";
+    if (source == "ita") return "Buongiorno, come stai oggi? Invierò i documenti domani.";
+    if (source == "pt") return "Bom dia, como estás hoje? Enviarei os documentos amanhã.";
+    return "Good morning, how are you today? I will send the documents tomorrow.";
+}
 
 int Cores() {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -122,8 +131,8 @@ ApertiumPipelinePool* ApertiumEngine::Pool(const std::string& mode, std::string*
     auto factory = [argv = std::vector<std::string>{"bash", "-c", *script, "bash", "-n", ""}, deadline] {
         return std::make_unique<ApertiumPipeline>(argv, deadline);
     };
-    auto pool = std::make_unique<ApertiumPipelinePool>(factory, m_maxPipelines, ToApertiumStream(kWarmText),
-                                                       m_options.deadline);
+    auto pool = std::make_unique<ApertiumPipelinePool>(
+        factory, m_maxPipelines, ToApertiumStream(WarmTextFor(mode)), m_options.deadline);
     ApertiumPipelinePool* raw = pool.get();
     m_pools.emplace(mode, std::move(pool));
     return raw;
