@@ -120,8 +120,8 @@ public:
         asio::error_code ignored;
         m_socket.non_blocking(true, ignored);
         m_requestDeadline = Clock::now() + m_server.options.requestTimeout;
-        ArmReadTimer();
-        // The request has usually arrived with the connection: read it without waiting to be told.
+        // The request has usually arrived with the connection: read it without waiting to be told (the
+        // read timer starts only if it has not).
         OnReadable({});
     }
 
@@ -221,8 +221,14 @@ private:
         m_pairCode = std::move(answer.pairCode);
         m_engineNote = std::move(answer.engineNote);
         m_response = ResponseBytes(answer, m_headOnly);
+        // An answer usually fits the socket's buffer at once; the write timer is for the ones that do not.
+        asio::error_code error;
+        std::size_t written = m_socket.write_some(asio::buffer(m_response), error);
+        if (!error && written == m_response.size()) return OnWritten(error);
+        if (error && error != asio::error::would_block && error != asio::error::try_again)
+            return OnWritten(error);
         ArmTimer(m_server.options.readTimeout);
-        asio::async_write(m_socket, asio::buffer(m_response),
+        asio::async_write(m_socket, asio::buffer(m_response.data() + written, m_response.size() - written),
                           [self = shared_from_this()](const asio::error_code& error, std::size_t) {
                               self->OnWritten(error);
                           });

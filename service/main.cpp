@@ -181,7 +181,8 @@ int main(int argc, char** argv) {
         std::cerr << "quillmar-service: not every engine is ready: " << reason << std::endl;
 
     TranslationServer server(options, router,
-                             [](const std::string& line) { std::cerr << line << std::endl; });
+                             // One write per line: standard error is unbuffered.
+                             [](const std::string& line) { std::cerr << line + '\n'; });
     if (!server.Bind(&reason)) {
         std::cerr << "quillmar-service: " << reason << "\n";
         return kExitUnavailable;
