@@ -3,10 +3,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <set>
+#include <thread>
 
 #include "service/ApertiumStream.h"
 
@@ -45,6 +48,22 @@ std::optional<std::string> NullFlushScript(const std::string& modeFile) {
     return script;
 }
 
+// A chat sentence in the mode's source language: once a pipeline has answered it, the data an everyday
+// request needs has been read in.
+std::string_view WarmTextFor(std::string_view mode) {
+    std::string_view source = mode.substr(0, mode.find('-'));
+    if (source == "spa" || source == "es")
+        return "Buenos días, ¿cómo estás hoy? Enviaré los documentos mañana.";
+    if (source == "fr") return "Bonjour, comment allez-vous aujourd'hui ? J'enverrai les documents demain.";
+    if (source == "ita") return "Buongiorno, come stai oggi? Invierò i documenti domani.";
+    if (source == "pt") return "Bom dia, como estás hoje? Enviarei os documentos amanhã.";
+    return "Good morning, how are you today? I will send the documents tomorrow.";
+}
+
+int Cores() {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 }  // namespace
 
 const std::map<std::string, std::vector<std::string>, std::less<>>& ApertiumRoutes() {
@@ -61,7 +80,9 @@ const std::map<std::string, std::vector<std::string>, std::less<>>& ApertiumRout
     return routes;
 }
 
-ApertiumEngine::ApertiumEngine(ApertiumOptions options) : m_options(std::move(options)) {
+ApertiumEngine::ApertiumEngine(ApertiumOptions options)
+    : m_options(std::move(options)),
+      m_maxPipelines(m_options.maxPipelines > 0 ? m_options.maxPipelines : Cores()) {
     if (!OnPath("apertium-wblank-mode")) return;
     for (const auto& [pair, modes] : ApertiumRoutes()) {
         bool all = true;
@@ -85,27 +106,91 @@ std::vector<std::string> ApertiumEngine::ModesFor(std::string_view pairCode) con
     return it == m_routes.end() ? std::vector<std::string>{} : it->second;
 }
 
-ApertiumPipeline* ApertiumEngine::PipelineOf(const std::string& mode) {
+ApertiumPipelinePool* ApertiumEngine::PoolOf(const std::string& mode) {
     std::lock_guard lock(m_mutex);
-    auto it = m_pipelines.find(mode);
-    return it == m_pipelines.end() ? nullptr : it->second.get();
+    auto it = m_pools.find(mode);
+    return it == m_pools.end() ? nullptr : it->second.get();
 }
 
-ApertiumPipeline* ApertiumEngine::Pipeline(const std::string& mode, std::string* reason) {
+ApertiumPipeline* ApertiumEngine::PipelineOf(const std::string& mode) {
+    ApertiumPipelinePool* pool = PoolOf(mode);
+    return pool ? pool->At(0) : nullptr;
+}
+
+ApertiumPipelinePool* ApertiumEngine::Pool(const std::string& mode, std::string* reason) {
     std::lock_guard lock(m_mutex);
-    auto it = m_pipelines.find(mode);
-    if (it != m_pipelines.end()) return it->second.get();
+    auto it = m_pools.find(mode);
+    if (it != m_pools.end()) return it->second.get();
     std::optional<std::string> script = NullFlushScript(ModeFile(m_options, mode));
     if (!script) {
         *reason = "cannot read the mode " + mode;
         return nullptr;
     }
+    std::chrono::milliseconds deadline = m_options.deadline;
     // "-n" as the generator's switch leaves unknown words unmarked, as "apertium -u" does.
-    auto pipeline = std::make_unique<ApertiumPipeline>(
-        std::vector<std::string>{"bash", "-c", *script, "bash", "-n", ""}, m_options.deadline);
-    ApertiumPipeline* raw = pipeline.get();
-    m_pipelines.emplace(mode, std::move(pipeline));
+    auto factory = [argv = std::vector<std::string>{"bash", "-c", *script, "bash", "-n", ""}, deadline] {
+        return std::make_unique<ApertiumPipeline>(argv, deadline);
+    };
+    auto pool = std::make_unique<ApertiumPipelinePool>(
+        factory, m_maxPipelines, ToApertiumStream(WarmTextFor(mode)), m_options.deadline);
+    ApertiumPipelinePool* raw = pool.get();
+    m_pools.emplace(mode, std::move(pool));
     return raw;
+}
+
+bool ApertiumEngine::Warm(std::string* reason) {
+    std::set<std::string> modes;
+    for (const auto& [pair, route] : m_routes) {
+        if (m_options.warmPairs && std::find(m_options.warmPairs->begin(), m_options.warmPairs->end(),
+                                             pair) == m_options.warmPairs->end())
+            continue;
+        modes.insert(route.begin(), route.end());
+    }
+    std::vector<std::string> pending(modes.begin(), modes.end());
+    std::mutex mutex;
+    std::string failures;
+    std::size_t next = 0;
+    auto warmer = [&] {
+        for (;;) {
+            std::string mode;
+            {
+                std::lock_guard lock(mutex);
+                if (next == pending.size()) return;
+                mode = pending[next++];
+            }
+            std::string why;
+            ApertiumPipelinePool* pool = Pool(mode, &why);
+            if (pool && pool->Warm(&why)) continue;
+            std::lock_guard lock(mutex);
+            if (!failures.empty()) failures += "; ";
+            failures.append(mode).append(": ").append(why);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < std::min<int>(Cores(), static_cast<int>(pending.size())); ++i)
+        threads.emplace_back(warmer);
+    for (std::thread& thread : threads) thread.join();
+    if (!failures.empty() && reason) *reason = failures;
+    return failures.empty();
+}
+
+EngineHealth ApertiumEngine::Health() {
+    std::vector<std::pair<std::string, ApertiumPipelinePool*>> pools;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [mode, pool] : m_pools) pools.emplace_back(mode, pool.get());
+    }
+    EngineHealth health;
+    if (m_routes.empty()) return {false, "apertium: not installed\n"};
+    if (pools.empty()) health.detail = "apertium: no pipeline started yet\n";
+    for (const auto& [mode, pool] : pools) {
+        ApertiumPipelinePool::Health pipes = pool->Check();
+        health.up = health.up && pipes.up > 0;
+        health.detail += "apertium " + mode + ": " + std::to_string(pipes.up) + " of " +
+                         std::to_string(pipes.size) + " pipelines up (at most " +
+                         std::to_string(pool->MaxPipelines()) + ")\n";
+    }
+    return health;
 }
 
 EngineResult ApertiumEngine::Translate(std::string_view pairCode, std::string_view text) {
@@ -114,9 +199,9 @@ EngineResult ApertiumEngine::Translate(std::string_view pairCode, std::string_vi
     std::string current(text);
     for (const std::string& mode : route->second) {
         std::string reason;
-        ApertiumPipeline* pipeline = Pipeline(mode, &reason);
-        if (!pipeline) return EngineFailed(reason);
-        std::optional<std::string> out = pipeline->Process(ToApertiumStream(current), &reason);
+        ApertiumPipelinePool* pool = Pool(mode, &reason);
+        if (!pool) return EngineFailed(reason);
+        std::optional<std::string> out = pool->Process(ToApertiumStream(current), &reason);
         if (!out) return EngineFailed(std::string(mode).append(": ").append(reason));
         current = FromApertiumStream(*out);
     }

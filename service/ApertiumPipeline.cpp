@@ -51,6 +51,11 @@ int ApertiumPipeline::Starts() const {
     return m_starts;
 }
 
+bool ApertiumPipeline::Alive() {
+    std::lock_guard lock(m_mutex);
+    return AliveLocked();
+}
+
 bool ApertiumPipeline::StartLocked(std::string* reason) {
     int toChild[2];
     int fromChild[2];

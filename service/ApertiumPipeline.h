@@ -26,6 +26,9 @@ public:
     // input must not hold a NUL. None on failure; then reason says why.
     std::optional<std::string> Process(std::string_view input, std::string* reason = nullptr);
 
+    // Whether the process is running; one that ended is reaped (the next request starts it again).
+    bool Alive();
+
     // The running process, or -1 (for tests and the benchmark).
     pid_t Pid() const;
     // How many times the process was started.

@@ -11,4 +11,18 @@ TranslationEngine& EngineRouter::EngineFor(std::string_view pairCode) {
     return *m_fallback;
 }
 
+EngineHealth EngineRouter::Health() {
+    EngineHealth health = m_fallback->Health();
+    if (m_chosen) {
+        EngineHealth chosen = m_chosen->Health();
+        health.up = health.up && chosen.up;
+        health.detail = chosen.detail + health.detail;
+    }
+    return health;
+}
+
+bool EngineRouter::Warm(std::string* reason) {
+    return (!m_chosen || m_chosen->Warm(reason)) && m_fallback->Warm(reason);
+}
+
 }  // namespace quillmar::service

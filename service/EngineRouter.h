@@ -13,6 +13,9 @@ public:
     EngineRouter(std::unique_ptr<TranslationEngine> chosen, std::unique_ptr<TranslationEngine> fallback);
 
     TranslationEngine& EngineFor(std::string_view pairCode);
+    // Both engines must be up.
+    EngineHealth Health();
+    bool Warm(std::string* reason);
 
 private:
     std::unique_ptr<TranslationEngine> m_chosen;

@@ -21,6 +21,7 @@ public:
     std::string_view Name() const override { return "phrasebook"; }
     bool Covers(std::string_view pairCode) const override;
     EngineResult Translate(std::string_view pairCode, std::string_view text) override;
+    bool Waits() const override { return false; }
 
     // The translation itself (the engine never fails on a pair it covers).
     std::string TranslateText(std::string_view pairCode, std::string_view text) const;

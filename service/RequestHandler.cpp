@@ -8,8 +8,6 @@ namespace quillmar::service {
 
 namespace {
 
-constexpr std::string_view kTranslatePath = "/raging/translate.dyn";
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -68,6 +66,19 @@ ParsedRequest Refuse(int status, std::string message) {
 }
 
 }  // namespace
+
+Route RouteOf(std::string_view target) {
+    std::string_view origin = OriginForm(target);
+    std::string_view path = origin.substr(0, origin.find_first_of("?#"));
+    if (path == kTranslatePath) return Route::Translate;
+    if (path == kHealthPath) return Route::Health;
+    if (path == kSkinGalleryPath) return Route::SkinGallery;
+    return Route::NotFound;
+}
+
+std::string_view PathOf(std::string_view target) {
+    return target.substr(0, target.find_first_of("?#"));
+}
 
 std::optional<std::string> DecodeFormValue(std::string_view encoded) {
     std::string out;

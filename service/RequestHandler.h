@@ -29,10 +29,23 @@ struct ParsedRequest {
 // Windows-1252; control characters other than tab, CR and LF are dropped.
 ParsedRequest ParseTranslateTarget(std::string_view target);
 
+inline constexpr std::string_view kTranslatePath = "/raging/translate.dyn";
+inline constexpr std::string_view kHealthPath = "/healthz";
+inline constexpr std::string_view kSkinGalleryPath = "/cgi-bin/quillmarskins.cgi";
+
+enum class Route { Translate, Health, SkinGallery, NotFound };
+
+// Which page a request target (origin or absolute form) asks for; the query does not count.
+Route RouteOf(std::string_view target);
+
+// The target's path for the log: without the query (which holds the user's text).
+std::string_view PathOf(std::string_view target);
+
 // What the service sends back for one GET.
 struct Answer {
     int status = 200;
     std::string body;
+    std::string contentType = "text/html; charset=utf-8";
     std::string pairCode;    // for the log; empty when the request named none that is valid
     std::string engineNote;  // engine name, and the failure reason on 502
 };

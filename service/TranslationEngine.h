@@ -18,6 +18,12 @@ inline EngineResult EngineFailed(std::string reason) {
     return {false, std::move(reason)};
 }
 
+// Whether an engine can answer now, and a line per part of it for the health page.
+struct EngineHealth {
+    bool up = true;
+    std::string detail;
+};
+
 // A translation engine. Translate may be called from several threads at once.
 class TranslationEngine {
 public:
@@ -27,6 +33,13 @@ public:
     virtual bool Covers(std::string_view pairCode) const = 0;
     // text is UTF-8, never empty.
     virtual EngineResult Translate(std::string_view pairCode, std::string_view text) = 0;
+    // Whether a translation may wait (on a process, on the network). Such engines run on the worker pool;
+    // the others cost less than handing the request over and run where it was read.
+    virtual bool Waits() const { return true; }
+    // Readies what the first requests would otherwise wait for; false (with reason) when it cannot.
+    virtual bool Warm(std::string* /*reason*/) { return true; }
+    // Engines with parts that can fail check them here (and may bring them back).
+    virtual EngineHealth Health() { return {true, std::string(Name()) + ": up\n"}; }
 };
 
 }  // namespace quillmar::service

@@ -1,46 +1,44 @@
 #include "service/TranslationServer.h"
 
-#include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
-#include <memory>
+#include <asio/executor_work_guard.hpp>
+#include <asio/io_context.hpp>
+#include <asio/ip/tcp.hpp>
+#include <asio/post.hpp>
+#include <asio/steady_timer.hpp>
+#include <asio/thread_pool.hpp>
+#include <asio/write.hpp>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
+#include <unordered_set>
+#include <vector>
 
 #include "service/AnswerPage.h"
+#include "service/HttpRequestReader.h"
 #include "service/RequestHandler.h"
+#include "service/SkinGallery.h"
 
 namespace quillmar::service {
 
 namespace {
 
-constexpr const char* kHtml = "text/html; charset=utf-8";
+using asio::ip::tcp;
+using Clock = asio::steady_timer::clock_type;
 
-// What the log line needs to know that httplib's logger is not given; set on the worker thread that
-// handles the request, read and cleared by the logger on that same thread.
-struct RequestNote {
-    bool started = false;
-    std::chrono::steady_clock::time_point start;
-    std::string pairCode;
-    std::string engineNote;
-};
-thread_local RequestNote t_note;
+// After an answer to a request that left bytes unread, the service reads and drops what still comes for
+// this long before it closes: closing on unread bytes resets the connection, which can wipe the answer
+// before the client has read it.
+constexpr std::chrono::milliseconds kLingerLimit{2000};
+// Requests being answered when the service stops get this long beyond the read timeout to finish.
+constexpr std::chrono::milliseconds kDrainLimit{10000};
+constexpr std::chrono::milliseconds kAcceptPause{50};
 
-// Sent through a content provider of known length rather than as a body: the Debian build of httplib
-// gzips bodies of text types whenever the client accepts gzip, and the client cannot read that.
-void SetPage(httplib::Response& res, int status, std::string page) {
-    res.status = status;
-    auto body = std::make_shared<std::string>(std::move(page));
-    res.set_content_provider(body->size(), kHtml,
-                             [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                 sink.write(body->data() + offset, length);
-                                 return true;
-                             });
+int Cores() {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
-// Printable for the log: control bytes as "?", long paths cut.
+// Printable for the log: control bytes and blanks as "?", long paths cut.
 std::string ForLog(std::string_view text) {
     if (text.empty()) return "-";
     std::string out;
@@ -52,119 +50,417 @@ std::string ForLog(std::string_view text) {
     return out;
 }
 
+Answer ErrorAnswer(int status, std::string_view message) {
+    Answer answer;
+    answer.status = status;
+    answer.body = RenderErrorPage(status, message);
+    return answer;
+}
+
+std::string ResponseBytes(const Answer& answer, bool headOnly) {
+    std::string bytes = "HTTP/1.1 " + std::to_string(answer.status) + " " +
+                        std::string(StatusTitle(answer.status)) + "\r\nContent-Type: " + answer.contentType +
+                        "\r\nContent-Length: " + std::to_string(answer.body.size()) +
+                        "\r\nConnection: close\r\n\r\n";
+    if (!headOnly) bytes += answer.body;
+    return bytes;
+}
+
+class Connection;
+
 }  // namespace
 
-TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, LogSink log)
-    : m_options(std::move(options)),
-      m_router(router),
-      m_log(std::move(log)),
-      m_server(std::make_unique<httplib::Server>()) {
-    httplib::Server& server = *m_server;
-    int threads = m_options.threads < 1 ? 1 : m_options.threads;
-    server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
-    // One answer per connection: the client reads until the server closes.
-    server.set_keep_alive_max_count(1);
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(m_options.readTimeout);
-    auto micros = std::chrono::duration_cast<std::chrono::microseconds>(m_options.readTimeout - seconds);
-    server.set_read_timeout(seconds.count(), micros.count());
-    server.set_write_timeout(seconds.count(), micros.count());
-    server.set_keep_alive_timeout(
-        std::max<long>(1, static_cast<long>((m_options.readTimeout.count() + 999) / 1000)));
-    server.set_payload_max_length(std::size_t{64} * 1024);
-    server.set_socket_options([this](socket_t sock) {
-        int yes = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        m_listenFd = sock;
-    });
+struct TranslationServer::Impl {
+    Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink);
 
-    server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-        t_note = RequestNote{true, std::chrono::steady_clock::now(), {}, {}};
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-        Answer answer = AnswerTranslateRequest(req.target, m_router);
-        t_note.pairCode = answer.pairCode;
-        t_note.engineNote = answer.engineNote;
-        SetPage(res, answer.status, std::move(answer.body));
-    });
-    // Statuses httplib decides itself (unparsable request, request line too long, other methods).
-    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req,
-                                                                     httplib::Response& res) {
-        if (res.has_header("Content-Type")) return httplib::Server::HandlerResponse::Unhandled;
-        std::string message = res.status == 414   ? "The request line is too long."
-                              : res.status == 404 ? (req.method == "GET" ? "There is nothing at this address."
-                                                                         : "Only GET is answered here.")
-                                                  : "The request could not be read.";
-        SetPage(res, res.status, RenderErrorPage(res.status, message));
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    server.set_exception_handler(
-        [](const httplib::Request&, httplib::Response& res, const std::exception_ptr&) {
-            SetPage(res, 500, RenderErrorPage(500, "The service failed on this request."));
-        });
-    server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
-        long long ms = 0;
-        if (t_note.started) {
-            ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                       t_note.start)
-                     .count();
+    void Accept();
+    Answer AnswerFor(Route route, std::string_view target);
+    // Whether the engine of a translation request may wait (unreadable requests are answered at once).
+    bool WaitsFor(std::string_view target);
+    void Log(const std::string& line);
+    // Only on the thread of context index.
+    void Register(std::size_t index, Connection* connection);
+    void Unregister(std::size_t index, Connection* connection);
+
+    ServerOptions options;
+    EngineRouter& router;
+    LogSink log;
+    std::mutex logMutex;
+    // A connection unregisters itself when it goes, possibly while its context is being destroyed.
+    std::vector<std::unordered_set<Connection*>> live;  // live[i] is touched by the thread of context i only
+    std::atomic<long> open{0};
+    // Destroyed after everything but the above: sockets, timers and pending handlers belong to them.
+    std::vector<std::unique_ptr<asio::io_context>> contexts;
+    std::unique_ptr<asio::thread_pool> workers;
+    std::unique_ptr<tcp::acceptor> acceptor;
+    std::unique_ptr<asio::steady_timer> acceptPause;
+    std::size_t nextContext = 0;
+    int port = -1;
+
+    std::mutex runMutex;
+    std::condition_variable runChanged;
+    bool runEntered = false;
+    bool stopRequested = false;
+    int running = 0;
+};
+
+namespace {
+
+// One client connection: read one request (waiting costs no thread), answer it, close.
+class Connection : public std::enable_shared_from_this<Connection> {
+public:
+    Connection(TranslationServer::Impl& server, std::size_t index, tcp::socket socket)
+        : m_server(server), m_index(index), m_socket(std::move(socket)), m_timer(m_socket.get_executor()) {}
+    ~Connection() {
+        if (m_phase != Phase::Closed) m_server.Unregister(m_index, this);
+    }
+
+    void Start() {
+        m_server.Register(m_index, this);
+        asio::error_code ignored;
+        m_socket.non_blocking(true, ignored);
+        m_requestDeadline = Clock::now() + m_server.options.requestTimeout;
+        // The request has usually arrived with the connection: read it without waiting to be told (the
+        // read timer starts only if it has not).
+        OnReadable({});
+    }
+
+    // When the service stops: clients that are not being answered are dropped.
+    void CloseIfIdle() {
+        if (m_phase == Phase::Reading || m_phase == Phase::Lingering) Close();
+    }
+
+private:
+    enum class Phase { Reading, Answering, Writing, Lingering, Closed };
+
+    void WaitToRead() {
+        m_socket.async_wait(
+            tcp::socket::wait_read,
+            [self = shared_from_this()](const asio::error_code& error) { self->OnReadable(error); });
+    }
+
+    // Silence for the read timeout drops a client, and so does a request still unfinished at its deadline
+    // (a client that sends a byte now and then would otherwise hold its buffer for ever).
+    void ArmReadTimer() {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_requestDeadline - Clock::now());
+        ArmTimer(std::max(std::chrono::milliseconds(0), std::min(m_server.options.readTimeout, left)));
+    }
+
+    void ArmTimer(std::chrono::milliseconds limit) {
+        ++m_timerGeneration;
+        m_timer.expires_after(limit);
+        m_timer.async_wait(
+            [self = shared_from_this(), generation = m_timerGeneration](const asio::error_code& error) {
+                // A wait that had fired before the timer was set again or stopped must not drop the client.
+                if (error || self->m_phase == Phase::Closed || generation != self->m_timerGeneration) return;
+                self->Close();
+            });
+    }
+
+    void StopTimer() {
+        ++m_timerGeneration;
+        m_timer.cancel();
+    }
+
+    void OnReadable(const asio::error_code& error) {
+        if (m_phase == Phase::Closed) return;
+        if (error) return Close();
+        // One buffer per thread: an idle connection holds no read buffer of its own.
+        thread_local char buffer[16384];
+        for (;;) {
+            asio::error_code readError;
+            std::size_t n = m_socket.read_some(asio::buffer(buffer), readError);
+            if (readError == asio::error::would_block || readError == asio::error::try_again) break;
+            // The client closed (or reset) before a whole request, or after the answer.
+            if (readError) return Close();
+            if (m_phase == Phase::Lingering) continue;
+            switch (m_reader.Feed(std::string_view(buffer, n))) {
+                case HttpRequestReader::State::NeedMore:
+                    break;
+                case HttpRequestReader::State::Complete:
+                    return Dispatch();
+                case HttpRequestReader::State::Refused:
+                    BeginAnswer();
+                    return Send(ErrorAnswer(m_reader.RefusalStatus(), m_reader.RefusalMessage()));
+            }
         }
-        std::string line = ForLog(req.method) + " " + ForLog(req.path) + " " +
-                           (t_note.pairCode.empty() ? "-" : t_note.pairCode) + " " +
-                           std::to_string(res.status) + " " + std::to_string(ms) + " ms";
-        if (!t_note.engineNote.empty()) line += " (" + t_note.engineNote + ")";
-        t_note = RequestNote{};
-        Log(line);
-    });
+        if (m_phase == Phase::Reading) ArmReadTimer();
+        WaitToRead();
+    }
+
+    void BeginAnswer() {
+        m_phase = Phase::Answering;
+        StopTimer();
+        m_started = Clock::now();
+    }
+
+    void Dispatch() {
+        BeginAnswer();
+        const HttpRequestHead& head = m_reader.Head();
+        m_headOnly = head.method == "HEAD";
+        if (head.method != "GET" && !m_headOnly) return Send(ErrorAnswer(404, "Only GET is answered here."));
+        Route route = RouteOf(head.target);
+        if (route == Route::NotFound) return Send(ErrorAnswer(404, "There is nothing at this address."));
+        if (route == Route::Translate && !m_server.WaitsFor(head.target))
+            return Send(m_server.AnswerFor(route, head.target));
+        asio::io_context& context = *m_server.contexts[m_index];
+        asio::post(*m_server.workers,
+                   [self = shared_from_this(), route, keep = asio::make_work_guard(context)]() mutable {
+                       Answer answer = self->m_server.AnswerFor(route, self->m_reader.Head().target);
+                       asio::io_context& home = *self->m_server.contexts[self->m_index];
+                       asio::post(home, [self = std::move(self), answer = std::move(answer)]() mutable {
+                           self->Send(std::move(answer));
+                       });
+                   });
+    }
+
+    void Send(Answer answer) {
+        if (m_phase == Phase::Closed) return;
+        m_phase = Phase::Writing;
+        m_status = answer.status;
+        m_pairCode = std::move(answer.pairCode);
+        m_engineNote = std::move(answer.engineNote);
+        m_response = ResponseBytes(answer, m_headOnly);
+        // An answer usually fits the socket's buffer at once; the write timer is for the ones that do not.
+        asio::error_code error;
+        std::size_t written = m_socket.write_some(asio::buffer(m_response), error);
+        if (!error && written == m_response.size()) return OnWritten(error);
+        if (error && error != asio::error::would_block && error != asio::error::try_again)
+            return OnWritten(error);
+        ArmTimer(m_server.options.readTimeout);
+        asio::async_write(m_socket, asio::buffer(m_response.data() + written, m_response.size() - written),
+                          [self = shared_from_this()](const asio::error_code& error, std::size_t) {
+                              self->OnWritten(error);
+                          });
+    }
+
+    void OnWritten(const asio::error_code& error) {
+        if (m_phase == Phase::Closed) return;
+        LogRequest();
+        std::string().swap(m_response);
+        if (error || (m_reader.Current() == HttpRequestReader::State::Complete && !m_reader.HasExtraBytes()))
+            return Close();
+        asio::error_code ignored;
+        m_socket.shutdown(tcp::socket::shutdown_send, ignored);
+        m_phase = Phase::Lingering;
+        ArmTimer(std::min(m_server.options.readTimeout, kLingerLimit));
+        WaitToRead();
+    }
+
+    void LogRequest() {
+        const HttpRequestHead& head = m_reader.Head();
+        long long ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_started).count();
+        std::string line = ForLog(head.method) + " " + ForLog(PathOf(head.target)) + " " +
+                           (m_pairCode.empty() ? "-" : m_pairCode) + " " + std::to_string(m_status) + " " +
+                           std::to_string(ms) + " ms";
+        if (!m_engineNote.empty()) line += " (" + m_engineNote + ")";
+        m_server.Log(line);
+    }
+
+    void Close() {
+        if (m_phase == Phase::Closed) return;
+        m_phase = Phase::Closed;
+        asio::error_code ignored;
+        m_timer.cancel();
+        m_socket.close(ignored);
+        m_server.Unregister(m_index, this);
+    }
+
+    TranslationServer::Impl& m_server;
+    std::size_t m_index;
+    tcp::socket m_socket;
+    asio::steady_timer m_timer;
+    HttpRequestReader m_reader;
+    Phase m_phase = Phase::Reading;
+    bool m_headOnly = false;
+    Clock::time_point m_started;
+    Clock::time_point m_requestDeadline;
+    unsigned m_timerGeneration = 0;
+    int m_status = 0;
+    std::string m_pairCode;
+    std::string m_engineNote;
+    std::string m_response;
+};
+
+}  // namespace
+
+TranslationServer::Impl::Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink)
+    : options(std::move(serverOptions)), router(engineRouter), log(std::move(logSink)) {
+    // Two per core: on a host shared with other work, a thread that is preempted stalls only the
+    // connections it holds while the other one goes on.
+    int ioThreads = options.ioThreads > 0 ? options.ioThreads : 2 * Cores();
+    int workerThreads = options.threads > 0 ? options.threads : Cores();
+    for (int i = 0; i < ioThreads; ++i) contexts.push_back(std::make_unique<asio::io_context>(1));
+    live.resize(contexts.size());
+    workers = std::make_unique<asio::thread_pool>(static_cast<std::size_t>(workerThreads));
+    acceptor = std::make_unique<tcp::acceptor>(*contexts[0]);
+    acceptPause = std::make_unique<asio::steady_timer>(*contexts[0]);
 }
+
+void TranslationServer::Impl::Accept() {
+    std::size_t index = nextContext++ % contexts.size();
+    acceptor->async_accept(
+        *contexts[index], [this, index](const asio::error_code& error, tcp::socket socket) {
+            if (error == asio::error::operation_aborted || !acceptor->is_open()) return;
+            if (error) {
+                // Out of descriptors or memory: wait a little instead of spinning on an accept that keeps
+                // failing.
+                if (error == asio::error::no_descriptors || error == asio::error::no_buffer_space ||
+                    error == asio::error::no_memory || error.value() == ENFILE) {
+                    acceptPause->expires_after(kAcceptPause);
+                    acceptPause->async_wait([this](const asio::error_code& waitError) {
+                        if (!waitError && acceptor->is_open()) Accept();
+                    });
+                    return;
+                }
+                return Accept();
+            }
+            auto connection = std::make_shared<Connection>(*this, index, std::move(socket));
+            asio::post(*contexts[index], [connection] { connection->Start(); });
+            Accept();
+        });
+}
+
+Answer TranslationServer::Impl::AnswerFor(Route route, std::string_view target) {
+    switch (route) {
+        case Route::Translate:
+            return AnswerTranslateRequest(target, router);
+        case Route::Health: {
+            EngineHealth health = router.Health();
+            Answer answer;
+            answer.status = health.up ? 200 : 503;
+            answer.contentType = "text/plain; charset=utf-8";
+            answer.body = std::string(health.up ? "up\n" : "down\n") + health.detail +
+                          "connections open: " + std::to_string(open.load()) + "\n";
+            return answer;
+        }
+        case Route::SkinGallery: {
+            Answer answer;
+            answer.body = RenderSkinGalleryPage(options.skinsDir.empty() ? std::vector<SkinListing>{}
+                                                                         : ListSkins(options.skinsDir));
+            return answer;
+        }
+        case Route::NotFound:
+            break;
+    }
+    return ErrorAnswer(404, "There is nothing at this address.");
+}
+
+bool TranslationServer::Impl::WaitsFor(std::string_view target) {
+    ParsedRequest request = ParseTranslateTarget(target);
+    return request.status == 200 && router.EngineFor(request.pairCode).Waits();
+}
+
+void TranslationServer::Impl::Log(const std::string& line) {
+    std::lock_guard lock(logMutex);
+    if (log) log(line);
+}
+
+void TranslationServer::Impl::Register(std::size_t index, Connection* connection) {
+    live[index].insert(connection);
+    ++open;
+}
+
+void TranslationServer::Impl::Unregister(std::size_t index, Connection* connection) {
+    if (live[index].erase(connection) > 0) --open;
+}
+
+TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, LogSink log)
+    : m_impl(std::make_unique<Impl>(std::move(options), router, std::move(log))) {}
 
 TranslationServer::~TranslationServer() {
     Stop();
+    m_impl->workers->join();
 }
 
 bool TranslationServer::Bind(std::string* reason) {
-    m_port = -1;
-    if (m_options.port == 0) {
-        m_port = m_server->bind_to_any_port(m_options.host);
-    } else if (m_server->bind_to_port(m_options.host, m_options.port)) {
-        m_port = m_options.port;
+    Impl& impl = *m_impl;
+    impl.port = -1;
+    asio::error_code error;
+    tcp::endpoint endpoint;
+    asio::ip::address address = asio::ip::make_address(impl.options.host, error);
+    if (!error) {
+        endpoint = tcp::endpoint(address, static_cast<unsigned short>(impl.options.port));
+    } else {
+        tcp::resolver resolver(*impl.contexts[0]);
+        auto results = resolver.resolve(impl.options.host, std::to_string(impl.options.port), error);
+        if (!error && !results.empty()) endpoint = results.begin()->endpoint();
     }
-    if (m_port <= 0) {
+    if (!error) impl.acceptor->open(endpoint.protocol(), error);
+    if (!error) impl.acceptor->set_option(tcp::acceptor::reuse_address(true), error);
+    if (!error) impl.acceptor->bind(endpoint, error);
+    if (!error) impl.acceptor->listen(impl.options.backlog, error);
+    if (error) {
         if (reason)
-            *reason = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port) + ": " +
-                      std::strerror(errno);
+            *reason = "cannot listen on " + impl.options.host + ":" + std::to_string(impl.options.port) +
+                      ": " + error.message();
+        asio::error_code ignored;
+        impl.acceptor->close(ignored);
         return false;
     }
-    // httplib listens with a backlog of 5; a burst of clients needs a longer queue. Listening again on the
-    // same socket only changes the backlog.
-    if (m_listenFd >= 0) ::listen(m_listenFd, m_options.backlog);
+    impl.port = impl.acceptor->local_endpoint().port();
     return true;
 }
 
+int TranslationServer::Port() const {
+    return m_impl->port;
+}
+
+long TranslationServer::OpenConnections() const {
+    return m_impl->open.load();
+}
+
 void TranslationServer::Run() {
+    Impl& impl = *m_impl;
     {
-        std::lock_guard lock(m_runMutex);
-        if (m_stopRequested) return;
-        m_runEntered = true;
+        std::lock_guard lock(impl.runMutex);
+        if (impl.stopRequested || impl.runEntered || !impl.acceptor->is_open()) return;
+        impl.runEntered = true;
+        impl.running = static_cast<int>(impl.contexts.size());
     }
-    m_server->listen_after_bind();
-    m_finished = true;
+    using Guard = asio::executor_work_guard<asio::io_context::executor_type>;
+    std::vector<Guard> guards;
+    for (auto& context : impl.contexts) guards.push_back(asio::make_work_guard(*context));
+    impl.Accept();
+    std::vector<std::thread> threads;
+    for (auto& context : impl.contexts) {
+        threads.emplace_back([&impl, &context] {
+            context->run();
+            std::lock_guard lock(impl.runMutex);
+            --impl.running;
+            impl.runChanged.notify_all();
+        });
+    }
+
+    std::unique_lock lock(impl.runMutex);
+    impl.runChanged.wait(lock, [&impl] { return impl.stopRequested; });
+    lock.unlock();
+    // Stop taking connections and drop the clients that are not being answered; the rest finish.
+    asio::post(*impl.contexts[0], [&impl] {
+        asio::error_code ignored;
+        impl.acceptor->close(ignored);
+        impl.acceptPause->cancel();
+    });
+    for (std::size_t i = 0; i < impl.contexts.size(); ++i) {
+        asio::post(*impl.contexts[i], [&impl, i] {
+            std::vector<Connection*> connections(impl.live[i].begin(), impl.live[i].end());
+            for (Connection* connection : connections) connection->CloseIfIdle();
+        });
+    }
+    guards.clear();
+    lock.lock();
+    impl.runChanged.wait_for(lock, impl.options.readTimeout + kDrainLimit,
+                             [&impl] { return impl.running == 0; });
+    lock.unlock();
+    for (auto& context : impl.contexts) context->stop();
+    for (std::thread& thread : threads) thread.join();
 }
 
 void TranslationServer::Stop() {
-    {
-        std::lock_guard lock(m_runMutex);
-        m_stopRequested = true;
-        if (!m_runEntered) return;
-    }
-    // httplib ignores a stop that comes before its loop has started.
-    while (!m_server->is_running() && !m_finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    m_server->stop();
-}
-
-void TranslationServer::Log(const std::string& line) {
-    std::lock_guard lock(m_logMutex);
-    if (m_log) m_log(line);
+    std::lock_guard lock(m_impl->runMutex);
+    m_impl->stopRequested = true;
+    m_impl->runChanged.notify_all();
 }
 
 }  // namespace quillmar::service

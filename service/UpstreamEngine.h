@@ -34,6 +34,11 @@ public:
     std::string_view Name() const override { return "upstream"; }
     bool Covers(std::string_view pairCode) const override;
     EngineResult Translate(std::string_view pairCode, std::string_view text) override;
+    // Not probed: a health check must not cost the upstream a translation.
+    EngineHealth Health() override {
+        return {m_address.has_value(),
+                m_address ? "upstream: configured, not probed\n" : "upstream: no usable address\n"};
+    }
 
 private:
     UpstreamOptions m_options;

@@ -1,9 +1,12 @@
 // quillmar-service: answers the translation program's request offline (or through a LibreTranslate server).
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -32,6 +35,25 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
     return !host.empty() && port <= 65535;
 }
 
+// "skins" beside the program when it is there, else the sample skins of the source tree, else none.
+std::string DefaultSkinsDir() {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error && std::filesystem::is_directory(program.parent_path() / "skins", error))
+        return (program.parent_path() / "skins").string();
+    if (std::filesystem::is_directory(QUILLMAR_SOURCE_SKINS_DIR, error)) return QUILLMAR_SOURCE_SKINS_DIR;
+    return {};
+}
+
+// Every waiting client holds a descriptor; the usual soft limit of 1024 would cap them far too low.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,8 +78,13 @@ int main(int argc, char** argv) {
     std::string engineName;
     std::string upstreamUrl;
     std::string upstreamKey;
-    int threads = 16;
+    int threads = 0;
+    int ioThreads = 0;
+    int pipelines = 0;
     double readTimeout = 5.0;
+    double requestTimeout = 30.0;
+    std::string skinsDir = DefaultSkinsDir();
+    std::string warm = "all";
     app.add_option("--listen", listen,
                    "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
@@ -67,9 +94,29 @@ int main(int argc, char** argv) {
     app.add_option("--upstream-url", upstreamUrl,
                    "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
     app.add_option("--upstream-key", upstreamKey, "API key sent to the upstream server");
-    app.add_option("--threads", threads, "Worker threads")->check(CLI::Range(1, 1024))->capture_default_str();
+    app.add_option("--threads", threads,
+                   "Threads that run the engines (0: one per core; 16 with the upstream engine)")
+        ->check(CLI::Range(0, 1024))
+        ->capture_default_str();
+    app.add_option("--io-threads", ioThreads, "Threads that serve the connections (0: two per core)")
+        ->check(CLI::Range(0, 64))
+        ->capture_default_str();
+    app.add_option("--pipelines", pipelines,
+                   "Apertium pipelines per mode at most, more started while requests queue (0: one per core)")
+        ->check(CLI::Range(0, 64))
+        ->capture_default_str();
+    app.add_option("--warm", warm,
+                   "Pairs whose Apertium pipelines start before the service listens: all, none, or codes "
+                   "such as en_fr,fr_en (each pipeline holds some 75 MB)")
+        ->capture_default_str();
+    app.add_option("--skins-dir", skinsDir, "Folder of skin folders the skin gallery lists")
+        ->capture_default_str();
     app.add_option("--read-timeout", readTimeout, "Seconds a client may stay silent before it is dropped")
         ->check(CLI::Range(0.1, 300.0))
+        ->capture_default_str();
+    app.add_option("--request-timeout", requestTimeout,
+                   "Seconds a client may take to send its whole request before it is dropped")
+        ->check(CLI::Range(0.1, 3600.0))
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
 
@@ -78,8 +125,13 @@ int main(int argc, char** argv) {
         std::cerr << "quillmar-service: --listen wants HOST:PORT, not \"" << listen << "\"\n";
         return kExitUsage;
     }
-    options.threads = threads;
+    // The upstream engine spends its time waiting on the network, not on a core: it gets as many
+    // requests in flight as before the engines had their own pool.
+    options.threads = threads == 0 && engineName == "upstream" ? 16 : threads;
+    options.ioThreads = ioThreads;
+    options.skinsDir = skinsDir;
     options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
+    options.requestTimeout = std::chrono::milliseconds(static_cast<long long>(requestTimeout * 1000));
 
     std::unique_ptr<TranslationEngine> chosen;
     if (engineName == "upstream") {
@@ -90,7 +142,21 @@ int main(int argc, char** argv) {
         }
         chosen = std::make_unique<UpstreamEngine>(UpstreamOptions{upstreamUrl, upstreamKey});
     } else if (engineName != "phrasebook") {
-        auto apertium = std::make_unique<ApertiumEngine>();
+        ApertiumOptions apertiumOptions;
+        apertiumOptions.maxPipelines = pipelines;
+        if (warm != "all") {
+            apertiumOptions.warmPairs.emplace();
+            std::stringstream codes(warm == "none" ? std::string() : warm);
+            for (std::string code; std::getline(codes, code, ',');) {
+                if (code.empty()) continue;
+                if (ApertiumRoutes().count(code) == 0) {
+                    std::cerr << "quillmar-service: --warm: Apertium serves no pair \"" << code << "\"\n";
+                    return kExitUsage;
+                }
+                apertiumOptions.warmPairs->push_back(code);
+            }
+        }
+        auto apertium = std::make_unique<ApertiumEngine>(apertiumOptions);
         if (apertium->Installed()) {
             chosen = std::move(apertium);
         } else if (engineName == "apertium") {
@@ -108,15 +174,21 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    TranslationServer server(options, router,
-                             [](const std::string& line) { std::cerr << line << std::endl; });
+    RaiseDescriptorLimit();
+    // Nothing is listening before the engines are warm: the first request costs no more than any other.
     std::string reason;
+    if (!router.Warm(&reason))
+        std::cerr << "quillmar-service: not every engine is ready: " << reason << std::endl;
+
+    TranslationServer server(options, router,
+                             // One write per line: standard error is unbuffered.
+                             [](const std::string& line) { std::cerr << line + '\n'; });
     if (!server.Bind(&reason)) {
         std::cerr << "quillmar-service: " << reason << "\n";
         return kExitUnavailable;
     }
     std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "
-              << chosenName << ", " << options.threads << " threads" << std::endl;
+              << chosenName << std::endl;
 
     std::thread signalWaiter([&server, stopSignals] {
         int signal = 0;

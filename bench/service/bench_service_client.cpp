@@ -1,10 +1,17 @@
 // Figures for quillmar-service (prints them; asserts nothing).
-//   bench_service_client latency PORT PAIR TEXT COUNT   sequential requests: median, p90, max in ms
+//   bench_service_client latency PORT PAIR TEXT COUNT   sequential requests: the first one, then median, p90,
+//                                                       p99, max in ms of the rest
+//   bench_service_client get PORT TARGET COUNT          the same for any GET target (another server's too)
+//   bench_service_client stalled PORT PID STALLED PAIR TEXT COUNT
+//                                                       STALLED clients that sent half a request line stay
+//                                                       connected while COUNT real requests are timed; the
+//                                                       service's (PID) memory per stalled connection
 //   bench_service_client burst PORT CLIENTS             that many connections at once: how many got a 200
 //   bench_service_client spawn MODE TEXT COUNT          "apertium -u MODE" started once per request
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,7 +20,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -79,24 +88,106 @@ void PrintSpread(const char* what, std::vector<double> ms) {
     auto at = [&](double q) {
         return ms[std::min(ms.size() - 1, static_cast<std::size_t>(q * static_cast<double>(ms.size())))];
     };
-    std::printf("%s: n=%zu median %.1f ms, p90 %.1f ms, max %.1f ms\n", what, ms.size(), at(0.5), at(0.9),
-                ms.back());
+    std::printf("%s: n=%zu median %.2f ms, p90 %.2f ms, p99 %.2f ms, max %.2f ms\n", what, ms.size(), at(0.5),
+                at(0.9), at(0.99), ms.back());
+}
+
+// One GET on a fresh connection: the answer and the milliseconds it took.
+std::pair<std::string, double> Timed(int port, const std::string& request) {
+    auto start = Clock::now();
+    int fd = Connect(port);
+    if (fd < 0) return {"", 0.0};
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer = ReadAll(fd);
+    ::close(fd);
+    return {answer, Ms(Clock::now() - start)};
+}
+
+long ResidentKiB(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+int Get(int port, const std::string& target, int count) {
+    std::string request = "GET " + target + " HTTP/1.0\r\nHost: localhost\r\nUser-Agent: bench\r\n\r\n";
+    std::vector<double> ms;
+    int ok = 0;
+    for (int i = 0; i < count; ++i) {
+        auto [answer, took] = Timed(port, request);
+        if (answer.find(" 200 ") != std::string::npos && answer.find(" 200 ") < 16) ++ok;
+        ms.push_back(took);
+    }
+    PrintSpread(("GET " + target.substr(0, 40) + "...").c_str(), ms);
+    return ok == count ? 0 : 1;
+}
+
+int Stalled(int port, int pid, int stalledCount, const std::string& pair, const std::string& text,
+            int count) {
+    RaiseDescriptorLimit();
+    std::string request = Request(pair, text);
+    std::string half = request.substr(0, request.find("&urltext=") + 12);
+    long before = ResidentKiB(pid);
+    std::vector<int> stalled;
+    for (int i = 0; i < stalledCount; ++i) {
+        int fd = Connect(port);
+        if (fd < 0) break;
+        ::send(fd, half.data(), half.size(), MSG_NOSIGNAL);
+        stalled.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    long during = ResidentKiB(pid);
+    std::vector<double> ms;
+    int ok = 0;
+    for (int i = 0; i < count; ++i) {
+        auto [answer, took] = Timed(port, request);
+        if (answer.rfind("HTTP/1.1 200", 0) == 0) ++ok;
+        ms.push_back(took);
+    }
+    std::printf(
+        "%zu stalled clients connected (half a request line each), service memory %ld -> %ld KiB: "
+        "%.2f KiB per stalled connection\n",
+        stalled.size(), before, during,
+        stalled.empty() ? 0.0 : static_cast<double>(during - before) / static_cast<double>(stalled.size()));
+    std::string label = "real " + pair + " requests meanwhile (" + std::to_string(ok) + " answered with 200)";
+    PrintSpread(label.c_str(), ms);
+    // Still connected at the end: none was dropped while the figures were taken.
+    int open = 0;
+    for (int fd : stalled) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 0) == 0) ++open;
+        ::close(fd);
+    }
+    std::printf("  %d of %zu stalled clients still connected at the end\n", open, stalled.size());
+    return ok == count ? 0 : 1;
 }
 
 int Latency(int port, const std::string& pair, const std::string& text, int count) {
     std::string request = Request(pair, text);
     std::vector<double> ms;
     std::string last;
+    double first = 0;
     for (int i = 0; i < count + 1; ++i) {
-        auto start = Clock::now();
-        int fd = Connect(port);
-        if (fd < 0) return 1;
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-        last = ReadAll(fd);
-        ::close(fd);
-        if (i > 0) ms.push_back(Ms(Clock::now() - start));  // the first one starts the pipelines
+        auto [answer, took] = Timed(port, request);
+        last = answer;
+        if (i == 0)
+            first = took;
+        else
+            ms.push_back(took);
     }
-    std::string label = "warm " + pair + " over HTTP";
+    std::printf("first %s request over HTTP: %.2f ms\n", pair.c_str(), first);
+    std::string label = "then " + pair + " over HTTP";
     PrintSpread(label.c_str(), ms);
     std::size_t body = last.find("name=q>\n");
     std::size_t end = last.find("\n\n</textarea>");
@@ -144,10 +235,15 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 5 && args[0] == "latency")
         return Latency(std::stoi(args[1]), args[2], args[3], std::stoi(args[4]));
+    if (args.size() == 4 && args[0] == "get") return Get(std::stoi(args[1]), args[2], std::stoi(args[3]));
+    if (args.size() == 7 && args[0] == "stalled")
+        return Stalled(std::stoi(args[1]), std::stoi(args[2]), std::stoi(args[3]), args[4], args[5],
+                       std::stoi(args[6]));
     if (args.size() == 3 && args[0] == "burst") return Burst(std::stoi(args[1]), std::stoi(args[2]));
     if (args.size() == 4 && args[0] == "spawn") return Spawn(args[1], args[2], std::stoi(args[3]));
-    std::fprintf(stderr,
-                 "usage: bench_service_client latency PORT PAIR TEXT COUNT | burst PORT CLIENTS | spawn MODE "
-                 "TEXT COUNT\n");
+    std::fprintf(
+        stderr,
+        "usage: bench_service_client latency PORT PAIR TEXT COUNT | get PORT TARGET COUNT | stalled PORT "
+        "PID STALLED PAIR TEXT COUNT | burst PORT CLIENTS | spawn MODE TEXT COUNT\n");
     return 64;
 }

@@ -116,5 +116,24 @@ TEST_F(ApertiumEngineTest, ServesThreadsAtOnceWithTheSameAnswers) {
     EXPECT_EQ(same, 20);
 }
 
+TEST_F(ApertiumEngineTest, WarmsTheModesOfThePairsAskedForAndHealthBringsBackADeadPipeline) {
+    ApertiumOptions options;
+    options.warmPairs = std::vector<std::string>{"en_fr"};
+    ApertiumEngine some(options);
+    ASSERT_TRUE(some.Warm(nullptr));
+    EXPECT_NE(some.PipelineOf("eng-spa"), nullptr);
+    EXPECT_NE(some.PipelineOf("es-fr"), nullptr);
+    EXPECT_EQ(some.PoolOf("spa-eng"), nullptr) << "not asked for: starts on first use";
+    ASSERT_GT(some.PipelineOf("eng-spa")->Pid(), 0);
+
+    EXPECT_TRUE(some.Health().up);
+    ::kill(-some.PipelineOf("es-fr")->Pid(), SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EngineHealth health = some.Health();
+    EXPECT_TRUE(health.up) << health.detail;
+    EXPECT_NE(health.detail.find("apertium es-fr: 1 of 1 pipelines up"), std::string::npos) << health.detail;
+    EXPECT_EQ(some.PipelineOf("es-fr")->Starts(), 2);
+}
+
 }  // namespace
 }  // namespace quillmar::service

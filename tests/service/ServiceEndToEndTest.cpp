@@ -8,12 +8,15 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ServiceProcess.h"
+#include "ServiceTestSupport.h"
 #include "service/ApertiumEngine.h"
 #include "translate/LanguagePairs.h"
 
@@ -23,79 +26,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using quillmar::service::testing::Executable;
+using quillmar::service::testing::ServiceProcess;
+
 constexpr const char* kServiceProgram = QUILLMAR_SERVICE_PROGRAM;
 constexpr const char* kCliProgram = QUILLMAR_CLI_PROGRAM;
-
-bool Executable(const char* path) {
-    return path[0] != '\0' && ::access(path, X_OK) == 0;
-}
-
-// A quillmar-service process with its standard error in a file; stopped (SIGTERM, then SIGKILL) at the end.
-class ServiceProcess {
-public:
-    explicit ServiceProcess(std::vector<std::string> extraArgs) {
-        char logTemplate[] = "/tmp/quillmar-service-test-XXXXXX";
-        int logFd = ::mkstemp(logTemplate);
-        m_logPath = logTemplate;
-        std::vector<std::string> args{kServiceProgram, "--listen", "127.0.0.1:0", "--threads", "4"};
-        args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, logFd, STDERR_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        if (::posix_spawn(&m_pid, kServiceProgram, &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(logFd);
-        // The first line names the port it bound.
-        for (int i = 0; i < 500 && m_pid > 0 && port == 0; ++i) {
-            std::string log = Log();
-            std::size_t at = log.find("listening on 127.0.0.1:");
-            if (at != std::string::npos && log.find(' ', at + 23) != std::string::npos) {
-                port = std::stoi(log.substr(at + 23));
-            } else {
-                std::this_thread::sleep_for(10ms);
-            }
-        }
-    }
-    ~ServiceProcess() {
-        Stop();
-        ::unlink(m_logPath.c_str());
-    }
-    // SIGTERM; the exit status, or -1 when it had to be killed.
-    int Stop() {
-        if (m_pid <= 0) return m_status;
-        ::kill(m_pid, SIGTERM);
-        int status = 0;
-        for (int i = 0; i < 500; ++i) {
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                return m_status;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        m_status = -1;
-        return m_status;
-    }
-    std::string Log() const {
-        std::ifstream in(m_logPath);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    int port = 0;
-
-private:
-    pid_t m_pid = -1;
-    int m_status = -1;
-    std::string m_logPath;
-};
 
 std::string Quoted(const std::string& text) {
     std::string out = "'";
@@ -132,7 +67,7 @@ protected:
 };
 
 TEST_F(ServiceEndToEnd, TheCliTranslatesEveryPairThroughThePhrasebookService) {
-    ServiceProcess service({"--engine", "phrasebook"});
+    ServiceProcess service(kServiceProgram, {"--engine", "phrasebook"});
     ASSERT_GT(service.port, 0) << service.Log();
     struct Case {
         const char* caption;
@@ -171,7 +106,7 @@ TEST_F(ServiceEndToEnd, TheCliTranslatesEveryPairThroughThePhrasebookService) {
 }
 
 TEST_F(ServiceEndToEnd, MarkupAndLineBreaksComeBackAsTheyWereThroughTheProxyForm) {
-    ServiceProcess service({"--engine", "phrasebook"});
+    ServiceProcess service(kServiceProgram, {"--engine", "phrasebook"});
     ASSERT_GT(service.port, 0) << service.Log();
     CliRun run = RunCli({"--service", "babel.invalid", "--proxy", "127.0.0.1:" + std::to_string(service.port),
                          "--pair", "ENGLISH TO FRENCH", "<b>hello</b> & \"yes\"\r\nthanks"});
@@ -184,8 +119,16 @@ TEST_F(ServiceEndToEnd, MarkupAndLineBreaksComeBackAsTheyWereThroughTheProxyForm
 
 TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
     if (!quillmar::service::ApertiumEngine().Installed()) GTEST_SKIP() << "Apertium is not installed";
-    ServiceProcess service({"--engine", "apertium"});
+    ServiceProcess service(kServiceProgram, {"--engine", "apertium"});
     ASSERT_GT(service.port, 0) << service.Log();
+    // Every mode is warm before the service says it listens.
+    std::string health =
+        quillmar::service::testing::Exchange(service.port, "GET /healthz HTTP/1.0\r\n\r\n").bytes;
+    EXPECT_EQ(quillmar::service::testing::StatusOf(health), 200);
+    for (const auto& [pair, modes] : quillmar::service::ApertiumRoutes()) {
+        for (const std::string& mode : modes)
+            EXPECT_NE(health.find("apertium " + mode + ": 1 of 1 pipelines up"), std::string::npos) << health;
+    }
     std::string address = "127.0.0.1:" + std::to_string(service.port);
     CliRun spanish =
         RunCli({"--service", address, "--pair", "ENGLISH TO SPANISH", "good morning, how are you?"});
@@ -200,10 +143,29 @@ TEST_F(ServiceEndToEnd, TheCliGetsARealTranslationFromApertium) {
     EXPECT_EQ(service.Stop(), 0);
 }
 
+TEST(ServiceProgram, ItsSkinGalleryListsTheFolderNamedBySkinsDir) {
+    ASSERT_TRUE(Executable(kServiceProgram));
+    char name[] = "/tmp/quillmar-skins-e2e-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    std::string dir = name;
+    std::filesystem::create_directories(dir + "/night");
+    std::ofstream(dir + "/night/night.qsk") << "[SKIN]\r\nTITLE=Night & Day\r\n";
+    ServiceProcess service(kServiceProgram, {"--engine", "phrasebook", "--skins-dir", dir});
+    ASSERT_GT(service.port, 0) << service.Log();
+    std::string page =
+        quillmar::service::testing::Exchange(
+            service.port, quillmar::service::testing::ClientRequest("/cgi-bin/quillmarskins.cgi"))
+            .bytes;
+    EXPECT_EQ(quillmar::service::testing::StatusOf(page), 200);
+    EXPECT_NE(page.find("<b>Night &amp; Day</b>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<code>night</code>"), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(ServiceProgram, RefusesABadListenAddressAndAnUpstreamWithoutUrl) {
     ASSERT_TRUE(Executable(kServiceProgram));
-    for (const char* args :
-         {"--listen nonsense", "--listen 127.0.0.1:99999", "--engine upstream", "--engine bogus"}) {
+    for (const char* args : {"--listen nonsense", "--listen 127.0.0.1:99999", "--engine upstream",
+                             "--engine bogus", "--warm en_xx"}) {
         std::string command = std::string(kServiceProgram) + " " + args + " 2>/dev/null";
         int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << args;

@@ -140,14 +140,18 @@ public:
         bound = m_server.Bind();
         if (bound) m_thread = std::thread([this] { m_server.Run(); });
     }
-    ~RunningServer() {
+    ~RunningServer() { Stop(); }
+    // Returns once the server has finished what it was answering.
+    void Stop() {
         m_server.Stop();
         if (m_thread.joinable()) m_thread.join();
     }
+    long OpenConnections() const { return m_server.OpenConnections(); }
     static ServerOptions TestOptions() {
         ServerOptions options;
         options.port = 0;
         options.threads = 4;
+        options.ioThreads = 2;
         options.readTimeout = std::chrono::milliseconds(700);
         return options;
     }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 
 #include "ServiceTestSupport.h"
+#include "service/HttpRequestReader.h"
+#include "service/RequestHandler.h"
 #include "service/TranslationServer.h"
 #include "translate/AnswerText.h"
 
@@ -178,6 +182,176 @@ TEST(TranslationServer, LogsOneLinePerRequestWithMethodPathPairStatusAndTime) {
     EXPECT_EQ(log[0].find("merci"), std::string::npos) << "the text stays out of the log";
     EXPECT_EQ(log[1].rfind("GET /nowhere - 404 ", 0), 0u) << log[1];
     EXPECT_NE(log[2].find(" 400 "), std::string::npos) << log[2];
+}
+
+std::string BodyOf(const std::string& answer) {
+    std::size_t end = answer.find("\r\n\r\n");
+    return end == std::string::npos ? std::string() : answer.substr(end + 4);
+}
+
+std::string PercentEncodeAll(std::string_view text) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) out += {'%', hex[c >> 4], hex[c & 15]};
+    return out;
+}
+
+TEST(TranslationServer, TakesAnyTextWithinTheLimitFullyEncodedAndRefusesLongerTextsAndLines) {
+    RunningServer server(std::make_unique<ScriptedEngine>());
+    std::string atLimit;
+    while (atLimit.size() < kMaxTextBytes) atLimit += "\xC3\xA9";  // é, two bytes each
+    std::string target = "/raging/translate.dyn?lp=en_fr&urltext=" + PercentEncodeAll(atLimit);
+    ASSERT_GT(target.size(), 3 * kMaxTextBytes);
+    testing::RawAnswer taken = Exchange(server.Port(), ClientRequest(target));
+    EXPECT_EQ(StatusOf(taken.bytes), 200);
+    EXPECT_EQ(ClientReads(taken.bytes), atLimit);
+
+    testing::RawAnswer longer = Exchange(server.Port(), ClientRequest(target + "%41"));
+    EXPECT_EQ(StatusOf(longer.bytes), 414);
+    // The program sends the text unescaped but for blanks and line breaks: 8 KiB of it is taken too.
+    std::string plain(kMaxTextBytes, 'a');
+    EXPECT_EQ(
+        StatusOf(
+            Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=" + plain)).bytes),
+        200);
+
+    std::string longLine =
+        "/raging/translate.dyn?lp=en_fr&urltext=hi&pad=" + std::string(kMaxRequestLineBytes, 'p');
+    testing::RawAnswer tooLong = Exchange(server.Port(), ClientRequest(longLine));
+    EXPECT_TRUE(tooLong.closed);
+    EXPECT_EQ(StatusOf(tooLong.bytes), 414);
+    EXPECT_FALSE(HasMarkers(tooLong.bytes));
+}
+
+TEST(TranslationServer, AnswersWholeEvenWhenTheClientSentMoreThanTheRequest) {
+    RunningServer server(nullptr);
+    // A body nobody reads, and a second request behind the first: the answer must not be cut by a reset.
+    testing::RawAnswer withBody = Exchange(
+        server.Port(), "POST /raging/translate.dyn HTTP/1.0\r\nContent-Length: 10\r\n\r\n0123456789");
+    EXPECT_EQ(StatusOf(withBody.bytes), 404);
+    testing::RawAnswer pipelined =
+        Exchange(server.Port(),
+                 ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=thanks") + std::string(60000, 'x'));
+    EXPECT_TRUE(pipelined.closed);
+    EXPECT_EQ(ClientReads(pipelined.bytes), "merci");
+}
+
+TEST(TranslationServer, SlowAndSilentClientsHoldNoThreadWhileOthersAreAnswered) {
+    ServerOptions options = RunningServer::TestOptions();
+    options.threads = 1;
+    options.ioThreads = 1;
+    options.readTimeout = 5000ms;
+    RunningServer server(nullptr, options);
+    constexpr int kStalled = 200;
+    std::vector<int> stalled;
+    for (int i = 0; i < kStalled; ++i) {
+        int fd = testing::ConnectLoopback(server.Port());
+        ASSERT_GE(fd, 0);
+        if (i % 2 == 0) testing::SendAll(fd, "GET /raging/translate.dyn?lp=en_fr&urltext=hel");
+        stalled.push_back(fd);
+    }
+    for (int i = 0; i < 100 && server.OpenConnections() < kStalled; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(server.OpenConnections(), kStalled);
+
+    auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        testing::RawAnswer other =
+            Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello"), 2000ms);
+        EXPECT_EQ(ClientReads(other.bytes), "bonjour");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2000ms);
+    for (int fd : stalled) ::close(fd);
+}
+
+TEST(TranslationServer, DropsAClientThatKeepsSendingAByteNowAndThenAtTheRequestDeadline) {
+    ServerOptions options = RunningServer::TestOptions();
+    options.requestTimeout = 1000ms;
+    RunningServer server(nullptr, options);
+    int fd = testing::ConnectLoopback(server.Port());
+    auto started = std::chrono::steady_clock::now();
+    std::string request = ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=hello");
+    bool refused = false;
+    // One byte every 200 ms: never silent for the 700 ms read timeout.
+    for (std::size_t i = 0; i < request.size() && !refused; ++i) {
+        refused = !testing::SendAll(fd, request.substr(i, 1));
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 200) > 0) break;
+    }
+    testing::RawAnswer dropped = testing::ReadUntilClosed(fd, 3000ms);
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(dropped.closed);
+    EXPECT_TRUE(dropped.bytes.empty());
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 2500ms);
+    ::close(fd);
+}
+
+// An engine that takes its time, and one that says it is down.
+class SlowEngine : public ScriptedEngine {
+public:
+    EngineResult Translate(std::string_view pairCode, std::string_view text) override {
+        std::this_thread::sleep_for(300ms);
+        return ScriptedEngine::Translate(pairCode, text);
+    }
+};
+class DownEngine : public ScriptedEngine {
+public:
+    EngineHealth Health() override { return {false, "scripted: down\n"}; }
+};
+
+TEST(TranslationServer, FinishesTheRequestsItIsAnsweringWhenStopped) {
+    RunningServer server(std::make_unique<SlowEngine>());
+    int fd = testing::ConnectLoopback(server.Port());
+    testing::SendAll(fd, ClientRequest("/raging/translate.dyn?lp=en_fr&urltext=still+here"));
+    int idle = testing::ConnectLoopback(server.Port());
+    std::this_thread::sleep_for(100ms);
+    auto started = std::chrono::steady_clock::now();
+    server.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2000ms) << "the idle client does not hold it up";
+    testing::RawAnswer answer = testing::ReadUntilClosed(fd, 2000ms);
+    EXPECT_EQ(ClientReads(answer.bytes), "still here");
+    EXPECT_TRUE(testing::ReadUntilClosed(idle, 2000ms).closed);
+    ::close(fd);
+    ::close(idle);
+}
+
+TEST(TranslationServer, HealthSaysUpOrDownWithTheEnginesParts) {
+    RunningServer up(nullptr);
+    testing::RawAnswer fine = Exchange(up.Port(), "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(StatusOf(fine.bytes), 200);
+    EXPECT_EQ(BodyOf(fine.bytes).rfind("up\nphrasebook: up\n", 0), 0u) << fine.bytes;
+    EXPECT_NE(BodyOf(fine.bytes).find("connections open: 1"), std::string::npos);
+
+    RunningServer down(std::make_unique<DownEngine>());
+    testing::RawAnswer sick = Exchange(down.Port(), "GET /healthz HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(StatusOf(sick.bytes), 503);
+    EXPECT_NE(BodyOf(sick.bytes).find("scripted: down"), std::string::npos);
+    EXPECT_EQ(StatusOf(Exchange(down.Port(), "POST /healthz HTTP/1.0\r\n\r\n").bytes), 404);
+}
+
+TEST(TranslationServer, ServesTheSkinGalleryInBothFormsAndHeadWithoutABody) {
+    char name[] = "/tmp/quillmar-gallery-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    std::filesystem::path dir = name;
+    std::filesystem::create_directories(dir / "blue");
+    std::ofstream(dir / "blue" / "blue.QSK") << "[Skin]\r\ntitle=Deep <Blue>\r\n";
+    ServerOptions options = RunningServer::TestOptions();
+    options.skinsDir = dir.string();
+    RunningServer server(nullptr, options);
+
+    for (std::string target :
+         {std::string(kSkinGalleryPath), "http://skins.example" + std::string(kSkinGalleryPath)}) {
+        testing::RawAnswer page = Exchange(server.Port(), ClientRequest(target));
+        EXPECT_EQ(StatusOf(page.bytes), 200) << target;
+        EXPECT_NE(HeadersOf(page.bytes).find("text/html; charset=utf-8"), std::string::npos);
+        EXPECT_NE(page.bytes.find("Deep &lt;Blue&gt;"), std::string::npos) << page.bytes;
+        EXPECT_NE(page.bytes.find("id=\"submit\""), std::string::npos);
+    }
+    testing::RawAnswer head = Exchange(server.Port(), "HEAD /cgi-bin/quillmarskins.cgi HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(StatusOf(head.bytes), 200);
+    EXPECT_TRUE(BodyOf(head.bytes).empty());
+    EXPECT_NE(HeadersOf(head.bytes).find("content-length: "), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(TranslationServer, RefusesToBindATakenPort) {
