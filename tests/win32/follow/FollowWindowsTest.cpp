@@ -127,13 +127,32 @@ void MoveMouseTo(int x, int y) {
     }
 }
 
+// A real left click at a screen point. The press and release carry the point themselves: a bare
+// press goes wherever the X server last put the pointer, which under load can still be where an
+// earlier test left it (on "TRANSLATE", say).
+void ClickAt(int x, int y) {
+    MoveMouseTo(x, y);
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
 class FollowWindowsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { win32::EnsureGdiplus(); }
     void TearDown() override {
         program.reset();
         if (!m_boxExpected) {
-            EXPECT_TRUE(boxes.Texts().empty()) << "a message box came up";
+            const auto texts = boxes.Texts();
+            std::string shown;
+            for (const auto& text : texts) shown += " [" + std::string(text.begin(), text.end()) + "]";
+            EXPECT_TRUE(texts.empty()) << "a message box came up:" << shown;
         }
     }
     void ExpectMessageBox() { m_boxExpected = true; }
@@ -172,12 +191,7 @@ protected:
         // the chat window instead.
         const COLORREF titleBar = ScreenPixel(r.left - 4, r.top + 7);
         ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(r.left + 1, r.top + 7) != titleBar; }, 2000ms));
-        MoveMouseTo(r.left + x, r.top + 7);
-        INPUT inputs[2]{};
-        inputs[0].type = inputs[1].type = INPUT_MOUSE;
-        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, inputs, sizeof(INPUT));
+        ClickAt(r.left + x, r.top + 7);
     }
 
     std::string StatusText() {
@@ -383,12 +397,7 @@ TEST_F(FollowWindowsTest, AClickInTheChatWindowLeavesTheToolbarDrawnOnTop) {
     ASSERT_NE(ScreenPixel(t.left + 1, t.top + 7), titleBar);  // the toolbar's edge, not the title bar
 
     const RECT typed = RectOf(chat.Typed());
-    MoveMouseTo(typed.left + 20, typed.top + 10);
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    ClickAt(typed.left + 20, typed.top + 10);
     Pump(400ms);
     EXPECT_EQ(GetForegroundWindow(), chat.Handle());
     EXPECT_NE(ScreenPixel(t.left + 1, t.top + 7), titleBar);
