@@ -3,10 +3,11 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "forms/FormSlot.h"
+#include "forms/ProgramState.h"
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/ForeignWindows.h"
@@ -45,14 +46,14 @@ public:
     Application& operator=(const Application&) = delete;
 
     frmFollow& FollowForm();
-    bool IsFollowLoaded() const { return m_follow != nullptr; }
+    bool IsFollowLoaded() const { return m_follow.IsLoaded(); }
 
     frmStatus& StatusForm() override;
-    bool IsStatusLoaded() const override { return m_status != nullptr; }
+    bool IsStatusLoaded() const override { return m_status.IsLoaded(); }
     void UnloadStatusForm() override;
 
     frmSocket& SocketForm();
-    bool IsSocketLoaded() const { return m_socket != nullptr; }
+    bool IsSocketLoaded() const { return m_socket.IsLoaded(); }
     SockModule& Sock();
     OptionsMenu& OptionsMenuOfSocket() override;
 
@@ -71,11 +72,12 @@ private:
     ApplicationPorts m_ports;
     std::string m_serviceHost;
     FollowMod m_followMod;
-    std::unique_ptr<frmFollow> m_follow;
-    std::unique_ptr<frmStatus> m_status;
-    std::unique_ptr<frmSocket> m_socket;
+    // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;
+    FormSlot<frmFollow> m_follow;
+    FormSlot<frmStatus> m_status;
+    FormSlot<frmSocket> m_socket;
 };
 
 }  // namespace quillmar

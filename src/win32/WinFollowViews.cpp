@@ -1,6 +1,6 @@
 #include "win32/WinFollowViews.h"
 
-#include "follow/Twips.h"
+#include "forms/Twips.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
 #include "win32/WinFormWindow.h"

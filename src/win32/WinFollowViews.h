@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "win32/WinPictures.h"
 
 namespace quillmar::win32 {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/Application.h"
-#include "app/ProgramState.h"
+#include "forms/ProgramState.h"
 #include "win32/WinConnection.h"
 #include "win32/WinDialogs.h"
 #include "win32/WinFollowViews.h"

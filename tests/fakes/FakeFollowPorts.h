@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
 
