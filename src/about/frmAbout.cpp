@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "follow/Twips.h"
+#include "forms/Twips.h"
 
 namespace quillmar {
 namespace {
