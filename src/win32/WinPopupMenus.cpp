@@ -38,6 +38,14 @@ std::optional<std::size_t> WinPopupMenus::TrackPopupMenu(WindowHandle owner,
     PostMessageW(ownerHwnd, WM_NULL, 0, 0);
     DestroyMenu(menu);
     if (previous != nullptr && previous != ownerHwnd && IsWindow(previous)) SetForegroundWindow(previous);
+    // Taking the foreground for the menu and giving it back leaves a tool window under the window that
+    // got it back (under Wine its surface stays there), so the next click would land on that window:
+    // out of the topmost band and back in, never activating it.
+    if (IsWindowVisible(ownerHwnd)) {
+        constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        SetWindowPos(ownerHwnd, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
+        SetWindowPos(ownerHwnd, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
+    }
     if (command == 0 || command > items.size()) return std::nullopt;
     return static_cast<std::size_t>(command - 1);
 }

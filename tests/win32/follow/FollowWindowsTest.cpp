@@ -415,7 +415,9 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
             std::this_thread::sleep_for(50ms);
         }
         std::this_thread::sleep_for(200ms);
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_RETURN}}) {
+        // "English to German": the sixth item that can be chosen, separators skipped.
+        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
+                         WORD{VK_RETURN}}) {
             INPUT input[2]{};
             input[0].type = input[1].type = INPUT_KEYBOARD;
             input[0].ki.wVk = input[1].ki.wVk = key;
@@ -447,7 +449,9 @@ TEST_F(FollowWindowsTest, TheFirstClickAfterThePairMenuClosesTranslates) {
             std::this_thread::sleep_for(50ms);
         }
         std::this_thread::sleep_for(200ms);
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_RETURN}}) {
+        // "English to German": the sixth item that can be chosen, separators skipped.
+        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
+                         WORD{VK_RETURN}}) {
             INPUT input[2]{};
             input[0].type = input[1].type = INPUT_KEYBOARD;
             input[0].ki.wVk = input[1].ki.wVk = key;
