@@ -61,8 +61,13 @@ LRESULT CALLBACK WinDialogWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     auto* self = reinterpret_cast<WinDialogWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
-        case WM_GETDLGCODE:
-            return DLGC_WANTMESSAGE;
+        case WM_KEYDOWN:
+            // With the focus on the window itself (no child has it), Esc arrives as a key.
+            if (wParam == VK_ESCAPE) {
+                self->m_form.CloseBox();
+                return 0;
+            }
+            break;
         case WM_COMMAND:
             // IsDialogMessage turns Esc into IDCANCEL; with no cancel button of its own the form closes.
             if (LOWORD(wParam) == IDCANCEL) {

@@ -19,6 +19,7 @@
 #include "follow/FollowMod.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "skins/frmSettings.h"
 #include "translate/AnswerText.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinForeignWindows.h"
@@ -473,6 +474,24 @@ TEST_F(FollowWindowsTest, TheFirstClickAfterThePairMenuClosesTranslates) {
     EXPECT_NE(service.Requests()[0].find("en_de"), std::string::npos);
     EXPECT_EQ(GetForegroundWindow(), chat.Handle());
     EXPECT_TRUE(IsWindowVisible(Toolbar()));
+}
+
+// The settings dialog comes up titled, in front, once however often it is asked for; Esc unloads it.
+TEST_F(FollowWindowsTest, TheSettingsDialogOpensOnceAndEscClosesIt) {
+    StartProgram(testing::UnusedLoopbackPort());
+    program->App().ShowSettings();
+    program->App().ShowSettings();
+    const HWND dialog = reinterpret_cast<HWND>(program->App().SettingsForm().Hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog; }, 2000ms));
+    EXPECT_EQ(FindWindowW(L"QuillmarDialogWindow", L"QUILLMAR SETTINGS"), dialog);
+    EXPECT_EQ(FindWindowExW(nullptr, dialog, L"QuillmarDialogWindow", nullptr), nullptr);  // one copy
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = VK_ESCAPE;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    ASSERT_TRUE(PumpUntil([&] { return !program->App().IsSettingsLoaded(); }, 2000ms));
+    EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(FollowWindowsTest, CaptureFindsTheEditBehind2000ControlsOfAnotherWindow) {
