@@ -1,7 +1,10 @@
 #include "app/Application.h"
 
+#include <cstdlib>
+
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "skins/frmSettings.h"
 #include "translate/OptionsMenu.h"
 #include "translate/SockModule.h"
 #include "translate/frmSocket.h"
@@ -12,51 +15,62 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
     : m_state(state),
       m_ports(ports),
       m_serviceHost(std::move(serviceHost)),
-      m_followMod(ports.windows, state) {}
+      m_followMod(ports.windows, state),
+      m_follow([this] {
+          return std::make_unique<frmFollow>(*this, m_state, m_ports.windows, m_ports.timers,
+                                             m_ports.pictures, m_ports.menus, m_ports.views);
+      }),
+      m_status([this] {
+          return std::make_unique<frmStatus>(*this, m_state, m_ports.timers, m_ports.pictures, m_ports.views);
+      }),
+      m_socket([this] {
+          StatusSink& status = *this;
+          TranslationOutput& output = *this;
+          auto socket =
+              std::make_unique<frmSocket>(m_ports.connection, m_ports.timers, m_ports.dialogs, status, output);
+          m_sock = std::make_unique<SockModule>(*socket, m_ports.dialogs, m_serviceHost);
+          OptionsActions actions;
+          actions.setPairLabel = [this](const std::string& caption) { FollowForm().SetLabel1(caption); };
+          actions.showSettings = [this] { ShowSettings(); };
+          // The designer face of the settings dialog is not built yet: the dialog comes up as it is.
+          actions.showDesigner = [this] { ShowSettings(); };
+          actions.chooseSkin = [this](const std::string& name) { ChooseSkin(name); };
+          actions.openAddress = [this](const std::string& address) { m_ports.shell.OpenAddress(address); };
+          actions.exitProgram = [this] { ExitProgram(); };
+          m_options = std::make_unique<OptionsMenu>(std::move(actions), HomeHost());
+          return socket;
+      }),
+      m_main([this] {
+          return std::make_unique<frmMain>(*this, m_state, MainPorts{m_ports.tray, m_ports.settings, m_ports.menus},
+                                           m_location, m_mainWindow);
+      }),
+      m_settingsForm([this] { return std::make_unique<frmSettings>(m_ports.views, [this] { m_settingsForm.Unload(); }); }) {}
 
 Application::~Application() {
     // The translation form reports into the status window and writes through this object: first out.
+    m_settingsForm.Unload();
+    m_main.Unload();
     m_sock.reset();
-    m_socket.reset();
+    m_socket.Unload();
     m_options.reset();
-    m_status.reset();
-    m_follow.reset();
+    m_status.Unload();
+    m_follow.Unload();
 }
 
 frmFollow& Application::FollowForm() {
-    if (!m_follow) {
-        m_follow = std::make_unique<frmFollow>(*this, m_state, m_ports.windows, m_ports.timers,
-                                               m_ports.pictures, m_ports.menus, m_ports.views);
-        m_follow->Form_Load();
-    }
-    return *m_follow;
+    return m_follow();
 }
 
 frmStatus& Application::StatusForm() {
-    if (!m_status) {
-        m_status =
-            std::make_unique<frmStatus>(*this, m_state, m_ports.timers, m_ports.pictures, m_ports.views);
-        m_status->Form_Load();
-    }
-    return *m_status;
+    return m_status();
 }
 
 void Application::UnloadStatusForm() {
-    m_status.reset();
+    m_status.Unload();
 }
 
 frmSocket& Application::SocketForm() {
-    if (!m_socket) {
-        StatusSink& status = *this;
-        TranslationOutput& output = *this;
-        m_socket =
-            std::make_unique<frmSocket>(m_ports.connection, m_ports.timers, m_ports.dialogs, status, output);
-        m_sock = std::make_unique<SockModule>(*m_socket, m_ports.dialogs, m_serviceHost);
-        m_options = std::make_unique<OptionsMenu>(
-            [this](const std::string& caption) { FollowForm().SetLabel1(caption); });
-        m_socket->Form_Load();
-    }
-    return *m_socket;
+    return m_socket();
 }
 
 SockModule& Application::Sock() {
@@ -75,6 +89,46 @@ void Application::RequestTranslation(const std::string& queryText, const std::st
 }
 
 void Application::ApplySkin(const std::string& /*skinName*/) {}
+
+void Application::ChooseSkin(const std::string& skinName) {
+    m_state.CurrentSkinName = skinName;
+    // Stored before it is applied, whatever applying makes of it.
+    m_ports.settings.SaveSetting(kSettingsApp, kSettingsSection, "CurrentSkin", skinName);
+    ApplySkin(skinName);
+}
+
+void Application::Start(ProgramLocation location, WindowHandle mainWindow) {
+    m_location = std::move(location);
+    m_mainWindow = mainWindow;
+    MainForm();
+}
+
+frmMain& Application::MainForm() {
+    return m_main();
+}
+
+frmSettings& Application::SettingsForm() {
+    return m_settingsForm();
+}
+
+// The skin list comes with the skins; the menu keeps its "Default Skin" entry.
+void Application::BuildSkinMenu() {
+    SocketForm();
+}
+
+void Application::ShowAbout() {
+    if (m_showAbout) m_showAbout();
+}
+
+void Application::ShowSettings() {
+    SettingsForm().Show();
+}
+
+void Application::ExitProgram() {
+    m_ports.tray.DeleteIcon(m_state.TrayIconData);
+    m_ports.exit.EndProcess();
+    std::abort();  // not reached: the call does not return, which the compiler cannot see through it
+}
 
 void Application::SetStatus(const std::string& text) {
     StatusForm().SetLabel1(text);

@@ -3,16 +3,21 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "forms/FormSlot.h"
+#include "forms/ProgramState.h"
+#include "app/frmMain.h"
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/ForeignWindows.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
 #include "platform/Timers.h"
+#include "platform/TrayIcon.h"
 #include "translate/StatusSink.h"
 
 namespace quillmar {
@@ -22,6 +27,7 @@ class frmStatus;
 class frmSocket;
 class SockModule;
 class OptionsMenu;
+class frmSettings;
 
 // The platform pieces the forms run on; all outlive the application object.
 struct ApplicationPorts {
@@ -32,12 +38,16 @@ struct ApplicationPorts {
     Dialogs& dialogs;
     PopupMenus& menus;
     FormViews& views;
+    TrayIcons& tray;
+    SettingsStore& settings;
+    Shell& shell;
+    ProcessExit& exit;
 };
 
 // Holds the forms, each created (and its Form_Load run) by its first reference, and the program-wide
 // values. Status texts of the translation client go to frmStatus.Label1, translations to the captured
 // edit control.
-class Application final : public FollowForms, private StatusSink, private TranslationOutput {
+class Application final : public FollowForms, public MainForms, private StatusSink, private TranslationOutput {
 public:
     Application(ProgramState& state, const ApplicationPorts& ports, std::string serviceHost);
     ~Application() override;
@@ -45,14 +55,14 @@ public:
     Application& operator=(const Application&) = delete;
 
     frmFollow& FollowForm();
-    bool IsFollowLoaded() const { return m_follow != nullptr; }
+    bool IsFollowLoaded() const { return m_follow.IsLoaded(); }
 
     frmStatus& StatusForm() override;
-    bool IsStatusLoaded() const override { return m_status != nullptr; }
+    bool IsStatusLoaded() const override { return m_status.IsLoaded(); }
     void UnloadStatusForm() override;
 
     frmSocket& SocketForm();
-    bool IsSocketLoaded() const { return m_socket != nullptr; }
+    bool IsSocketLoaded() const { return m_socket.IsLoaded(); }
     SockModule& Sock();
     OptionsMenu& OptionsMenuOfSocket() override;
 
@@ -60,6 +70,26 @@ public:
                             WindowHandle target) override;
     // Skins are not part of the program yet: nothing to apply.
     void ApplySkin(const std::string& skinName) override;
+    // A skin chosen from the options menu: remembered, stored, then applied.
+    void ChooseSkin(const std::string& skinName);
+
+    // Loads frmMain, whose Form_Load starts the program. mainWindow: the hidden window that receives the
+    // tray icon's notifications.
+    void Start(ProgramLocation location, WindowHandle mainWindow);
+    frmMain& MainForm();
+    bool IsMainLoaded() const { return m_main.IsLoaded(); }
+    frmSettings& SettingsForm();
+    bool IsSettingsLoaded() const { return m_settingsForm.IsLoaded(); }
+    // The about box lives elsewhere; whoever owns it says how to show it.
+    void SetAboutShower(std::function<void()> showAbout) { m_showAbout = std::move(showAbout); }
+
+    void BuildSkinMenu() override;
+    void LoadFollowForm() override { FollowForm(); }
+    void LoadSocketForm() override { SocketForm(); }
+    void ShowAbout() override;
+    void ShowSettings() override;
+    // Removes the tray icon, then ends the process at once.
+    [[noreturn]] void ExitProgram() override;
 
     ProgramState& State() { return m_state; }
 
@@ -71,11 +101,17 @@ private:
     ApplicationPorts m_ports;
     std::string m_serviceHost;
     FollowMod m_followMod;
-    std::unique_ptr<frmFollow> m_follow;
-    std::unique_ptr<frmStatus> m_status;
-    std::unique_ptr<frmSocket> m_socket;
+    // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;
+    FormSlot<frmFollow> m_follow;
+    FormSlot<frmStatus> m_status;
+    FormSlot<frmSocket> m_socket;
+    ProgramLocation m_location;
+    WindowHandle m_mainWindow = 0;
+    FormSlot<frmMain> m_main;
+    FormSlot<frmSettings> m_settingsForm;
+    std::function<void()> m_showAbout;
 };
 
 }  // namespace quillmar

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/ProgramState.h"
+#include "forms/ProgramState.h"
 #include "platform/ForeignWindows.h"
 
 namespace quillmar {

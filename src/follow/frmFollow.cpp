@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "follow/Twips.h"
+#include "forms/Twips.h"
 #include "follow/frmStatus.h"
 #include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"

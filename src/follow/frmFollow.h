@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "forms/ProgramState.h"
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "platform/ForeignWindows.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"

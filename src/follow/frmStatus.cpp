@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "follow/FollowMod.h"
-#include "follow/Twips.h"
+#include "forms/Twips.h"
 
 namespace quillmar {
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "forms/ProgramState.h"
 #include "follow/FollowForms.h"
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "platform/Picture.h"
 #include "platform/Timers.h"
 

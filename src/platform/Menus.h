@@ -13,6 +13,8 @@ namespace quillmar {
 struct MenuItemView {
     std::string caption;  // UTF-8, "&" marks the access key
     bool enabled = true;
+    // 1: an item of the submenu opened by the nearest item of level 0 above it.
+    int level = 0;
 };
 
 // Pop-up menus at the mouse position.

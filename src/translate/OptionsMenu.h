@@ -12,16 +12,34 @@ namespace quillmar {
 
 // The options menu mnuOptions of frmSocket: for now the thirteen language-pair items, grouped by
 // separators as on the menu, each choosing its pair.
+// What the items of the whole menu do beyond choosing a pair.
+struct OptionsActions {
+    std::function<void(const std::string&)> setPairLabel;  // the pair's label caption, for frmFollow.Label1
+    std::function<void()> showSettings;
+    std::function<void()> showDesigner;
+    std::function<void(const std::string&)> chooseSkin;  // a skin's title from "Select a Skin"
+    std::function<void(const std::string&)> openAddress;
+    std::function<void()> exitProgram;
+};
+
+// "http://" + the home host + the gallery page.
+std::string SkinGalleryAddress(const std::string& homeHost);
+// The build's home host (the service host unless configured otherwise).
+const char* HomeHost();
+
 class OptionsMenu {
 public:
     struct Item {
         std::string name;     // the menu control, e.g. "mnuEnglishToFrench"; "" for a separator
         std::string caption;  // "-" for a separator
         std::function<void()> onClick;
+        int level = 0;  // 1: in the submenu of the item of level 0 above
     };
 
-    // setPairLabel receives the label caption of the chosen pair (it sets frmFollow.Label1).
+    // The pair items only; setPairLabel receives the label caption of the chosen pair.
     explicit OptionsMenu(std::function<void(const std::string&)> setPairLabel);
+    // The whole menu, top to bottom, with the gallery on `homeHost`.
+    OptionsMenu(OptionsActions actions, const std::string& homeHost);
     OptionsMenu(const OptionsMenu&) = delete;  // the handlers refer to this object
     OptionsMenu& operator=(const OptionsMenu&) = delete;
 
@@ -34,7 +52,10 @@ public:
     bool Click(std::string_view name);
 
 private:
+    void AddPairs();
+
     std::function<void(const std::string&)> m_setPairLabel;
+    OptionsActions m_actions;
     std::vector<Item> m_items;
 };
 

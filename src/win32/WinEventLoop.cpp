@@ -1,5 +1,7 @@
 #include "win32/WinEventLoop.h"
 
+#include "win32/WinDialogWindow.h"
+
 #include <windows.h>
 
 namespace quillmar::win32 {
@@ -14,6 +16,7 @@ bool RunMessageLoopUntil(const std::function<bool()>& done, std::optional<std::c
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
             }
+            if (DispatchToDialog(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             continue;

@@ -1,8 +1,9 @@
 #include "win32/WinFollowViews.h"
 
-#include "follow/Twips.h"
+#include "forms/Twips.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "win32/WinDialogWindow.h"
 #include "win32/WinFormWindow.h"
 #include "win32/WinText.h"
 
@@ -117,6 +118,10 @@ std::unique_ptr<FormView> WinFollowViews::CreateFollowView(frmFollow& form) {
 
 std::unique_ptr<FormView> WinFollowViews::CreateStatusView(frmStatus& form) {
     return std::make_unique<WinStatusWindow>(form, m_pictures);
+}
+
+std::unique_ptr<DialogView> WinFollowViews::CreateDialogView(DialogForm& form) {
+    return std::make_unique<WinDialogWindow>(form);
 }
 
 }  // namespace quillmar::win32

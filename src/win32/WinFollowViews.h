@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "win32/WinPictures.h"
 
 namespace quillmar::win32 {
@@ -13,6 +13,7 @@ public:
     explicit WinFollowViews(WinPictures& pictures) : m_pictures(pictures) {}
     std::unique_ptr<FormView> CreateFollowView(frmFollow& form) override;
     std::unique_ptr<FormView> CreateStatusView(frmStatus& form) override;
+    std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) override;
 
 private:
     WinPictures& m_pictures;

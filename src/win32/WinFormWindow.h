@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "follow/Views.h"
+#include "forms/Views.h"
 
 namespace quillmar::win32 {
 

@@ -1,17 +1,83 @@
 #include "win32/WinProgram.h"
 
-#include "follow/frmFollow.h"
+#include "forms/Twips.h"
+#include "win32/WinText.h"
 
 namespace quillmar::win32 {
 
+ProgramLocation RunningProgramLocation() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.find_last_of(L'\\');
+    std::wstring folder = slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a drive root keeps its backslash
+    const std::size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.resize(dot);
+    return {WideToUtf8(folder), WideToUtf8(name)};
+}
+
+WinMainWindow::WinMainWindow() {
+    static const ATOM atom = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &WinMainWindow::WindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuillmarMain";
+        return RegisterClassExW(&wc);
+    }();
+    (void)atom;
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    m_hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"QuillmarMain", L"QUILLMAR", WS_POPUP, 0, 0, 0, 0, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), this);
+}
+
+WinMainWindow::~WinMainWindow() {
+    if (m_hwnd != nullptr) {
+        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+}
+
+LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<WinMainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<WinMainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && self->m_app != nullptr && self->m_app->IsMainLoaded()) {
+        if (message == frmMain::kCallbackMessage) {
+            // The mouse message on the icon, handed over as the form's X in twips.
+            const int mouseMessage = static_cast<int>(LOWORD(static_cast<DWORD>(lParam)));
+            self->m_app->MainForm().Form_MouseMove(0, 0, PixelsToTwips(mouseMessage), 0);
+            return 0;
+        }
+        if (message == self->m_taskbarCreated && self->m_taskbarCreated != 0) {
+            self->m_tray->AddIcon(self->m_app->State().TrayIconData);  // Explorer restarted: icon back
+            return 0;
+        }
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 WinProgram::WinProgram(std::string serviceHost)
     : m_views(m_pictures),
-      m_app(m_state, {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views},
-            std::move(serviceHost)) {}
+      m_app(m_state,
+            {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,
+             m_shell, m_exit},
+            std::move(serviceHost)) {
+    m_mainWindow.Attach(m_app, m_tray);
+}
 
 void WinProgram::Start() {
-    m_app.FollowForm();
-    m_app.SocketForm();
+    m_app.Start(RunningProgramLocation(), reinterpret_cast<WindowHandle>(m_mainWindow.Handle()));
 }
 
 }  // namespace quillmar::win32

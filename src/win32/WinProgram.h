@@ -1,18 +1,52 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/Application.h"
-#include "app/ProgramState.h"
+#include "forms/ProgramState.h"
 #include "win32/WinConnection.h"
 #include "win32/WinDialogs.h"
 #include "win32/WinFollowViews.h"
 #include "win32/WinForeignWindows.h"
 #include "win32/WinPictures.h"
 #include "win32/WinPopupMenus.h"
+#include "win32/WinProcessExit.h"
+#include "win32/WinSettingsStore.h"
+#include "win32/WinShell.h"
 #include "win32/WinTimers.h"
+#include "win32/WinTrayIcons.h"
 
 namespace quillmar::win32 {
+
+// Where this program file is: its folder (a backslash at the end only for a drive root) and its name
+// without the extension.
+ProgramLocation RunningProgramLocation();
+
+// The hidden top-level window frmMain stands for: it receives the tray icon's notifications and, being
+// top-level, the shell's "TaskbarCreated" broadcast after Explorer restarts.
+class WinMainWindow {
+public:
+    WinMainWindow();
+    ~WinMainWindow();
+    WinMainWindow(const WinMainWindow&) = delete;
+    WinMainWindow& operator=(const WinMainWindow&) = delete;
+
+    void Attach(Application& app, TrayIcons& tray) {
+        m_app = &app;
+        m_tray = &tray;
+    }
+    HWND Handle() const { return m_hwnd; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hwnd = nullptr;
+    UINT m_taskbarCreated = 0;
+    Application* m_app = nullptr;
+    TrayIcons* m_tray = nullptr;
+};
 
 // The program's pieces on Win32, wired together: the ports, the program-wide values and the
 // application object with its forms. Create and use it on the UI thread.
@@ -22,11 +56,13 @@ public:
     WinProgram(const WinProgram&) = delete;
     WinProgram& operator=(const WinProgram&) = delete;
 
-    // Creates the toolbar (which starts following the foreground window) and the translation form.
+    // Loads frmMain: the tray icon, the paths, the toolbar (which starts following the foreground
+    // window) and the translation form.
     void Start();
 
     Application& App() { return m_app; }
     ProgramState& State() { return m_state; }
+    HWND MainWindow() const { return m_mainWindow.Handle(); }
 
 private:
     ProgramState m_state;
@@ -37,6 +73,11 @@ private:
     WinDialogs m_dialogs;
     WinPopupMenus m_menus;
     WinFollowViews m_views;
+    WinTrayIcons m_tray;
+    WinSettingsStore m_settings;
+    WinShell m_shell;
+    WinProcessExit m_exit;
+    WinMainWindow m_mainWindow;
     Application m_app;  // last: its forms use everything above
 };
 

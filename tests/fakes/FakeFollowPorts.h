@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "follow/Views.h"
+#include "forms/Views.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
 
@@ -54,6 +54,21 @@ private:
     bool* m_alive;
 };
 
+// Counts how often it was shown.
+class FakeDialogView : public DialogView {
+public:
+    FakeDialogView(WindowHandle handle, bool* alive) : m_handle(handle), m_alive(alive) { *m_alive = true; }
+    ~FakeDialogView() override { *m_alive = false; }
+    WindowHandle Hwnd() const override { return m_handle; }
+    void Show() override { ++shows; }
+    void Repaint() override {}
+    int shows = 0;
+
+private:
+    WindowHandle m_handle;
+    bool* m_alive;
+};
+
 // Hands out views with fresh handles (toolbar 0x9000.., status 0x7000..) and keeps track of them.
 class FakeFormViews : public FormViews {
 public:
@@ -69,12 +84,23 @@ public:
         status = view.get();
         return view;
     }
+    std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) override {
+        auto view = std::make_unique<FakeDialogView>(0x5000 + dialogsCreated, &dialogAlive);
+        ++dialogsCreated;
+        dialog = view.get();
+        dialogForm = &form;
+        return view;
+    }
     FakeFormView* follow = nullptr;  // the latest; valid while *Alive
     FakeFormView* status = nullptr;
     bool followAlive = false;
     bool statusAlive = false;
     int followCreated = 0;
     int statusCreated = 0;
+    FakeDialogView* dialog = nullptr;  // the latest dialog, valid while dialogAlive
+    DialogForm* dialogForm = nullptr;
+    bool dialogAlive = false;
+    int dialogsCreated = 0;
 };
 
 // Pops up nothing: records the menu and answers with a preset choice.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "contracts/ContractFolder.h"
+#include "contracts/SettingsStoreContract.h"
 #include "posix/PosixSettingsStore.h"
 
 namespace quillmar::posix {
@@ -31,6 +32,23 @@ private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
+
+// Each store keeps its files in the test's folder, so nothing outlives the test.
+struct PosixSettingsMaker {
+    static std::unique_ptr<SettingsStore> Make(const contracts::ContractFolder& folder) {
+        return std::make_unique<PosixSettingsStore>(folder.Path("quillmar/"));
+    }
+    static void Forget(const std::string&) {}
+};
+}  // namespace
+}  // namespace quillmar::posix
+
+namespace quillmar::contracts {
+INSTANTIATE_TYPED_TEST_SUITE_P(Posix, SettingsStoreContract, posix::PosixSettingsMaker);
+}  // namespace quillmar::contracts
+
+namespace quillmar::posix {
+namespace {
 
 TEST(PosixSettingsStore, FolderFollowsXdgConfigHomeElseTheHomeConfigFolder) {
     {

@@ -3,11 +3,14 @@
 #include <chrono>
 
 #include "app/Application.h"
+#include "fakes/FakeAppPorts.h"
 #include "fakes/FakeConnection.h"
 #include "fakes/FakeDialogs.h"
+#include "fakes/FakeFiles.h"
 #include "fakes/FakeFollowPorts.h"
 #include "fakes/FakeForeignWindows.h"
 #include "fakes/FakeTimers.h"
+#include "fakes/FakeShell.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
 #include "translate/AnswerText.h"
@@ -59,7 +62,14 @@ protected:
     fakes::FakeDialogs dialogs;
     fakes::FakePopupMenus menus;
     fakes::FakeFormViews views;
-    Application app{state, {windows, pictures, timers, connection, dialogs, menus, views}, "localhost"};
+    std::vector<std::string> journal;
+    fakes::FakeTrayIcons tray{journal};
+    fakes::FakeSettingsStore settings;
+    fakes::FakeShell shell;
+    fakes::FakeProcessExit exit{journal};
+    Application app{state,
+                    {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit},
+                    "localhost"};
 };
 
 TEST(AnswerPage, IsCutAsTheServiceAnswerIs) {
@@ -152,10 +162,10 @@ TEST_F(ApplicationTest, ARefusedConnectionLeavesTheChatTextUntouched) {
 
 TEST_F(ApplicationTest, ThePairMenuCreatesTheTranslationFormAndTheChosenPairIsUsed) {
     app.FollowForm();
-    menus.choice = 13;  // "French to German" comes after eleven pairs and two separators
+    menus.choice = 20;  // "French to German"
     app.FollowForm().Picture3_Click();
     EXPECT_TRUE(app.IsSocketLoaded());
-    EXPECT_EQ(menus.shown[13].caption, "French to German");
+    EXPECT_EQ(menus.shown[20].caption, "French to German");
     EXPECT_EQ(app.FollowForm().Label1(), "FRENCH TO GERMAN");
     Bring(kChat);
     app.FollowForm().Picture1_Click();
@@ -164,6 +174,71 @@ TEST_F(ApplicationTest, ThePairMenuCreatesTheTranslationFormAndTheChosenPairIsUs
     EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuGermantoFrench"));
     EXPECT_EQ(app.FollowForm().Label1(), "GERMAN TO FRENCH");
     EXPECT_FALSE(app.OptionsMenuOfSocket().Click(""));
+}
+
+TEST_F(ApplicationTest, StartLoadsTheFormsAddsTheIconAndKeepsTheStoredSkinName) {
+    settings.values["QUILLMAR|settings|CurrentSkin"] = "Blue";
+    app.Start({"C:\\Tools\\Q", "tr"}, 0x4000);
+    EXPECT_TRUE(app.IsFollowLoaded());
+    EXPECT_TRUE(app.IsSocketLoaded());
+    ASSERT_EQ(tray.added.size(), 1u);
+    EXPECT_EQ(tray.added[0].owner, WindowHandle{0x4000});
+    EXPECT_EQ(state.ExePath, "C:\\Tools\\Q\\tr.exe");
+    EXPECT_EQ(state.CurrentSkinName, "Blue");
+    app.Start({"C:\\Other", "x"}, 0x4001);  // frmMain exists: its Form_Load does not run again
+    EXPECT_EQ(tray.added.size(), 1u);
+}
+
+// Both exit commands remove the icon with the record it was added with, then end; nothing after.
+TEST_F(ApplicationTest, BothExitCommandsRemoveTheIconFirstThenEndTheProcess) {
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    EXPECT_THROW(app.OptionsMenuOfSocket().Click("mnuExit"), fakes::ProcessEnded);
+    EXPECT_EQ(journal, (std::vector<std::string>{"add icon", "delete icon", "end process"}));
+    ASSERT_EQ(tray.deleted.size(), 1u);
+    EXPECT_EQ(tray.deleted[0].owner, tray.added[0].owner);
+    EXPECT_EQ(tray.deleted[0].id, tray.added[0].id);
+
+    journal.clear();
+    menus.choice = 4;  // "E&xit"
+    EXPECT_THROW(app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0), fakes::ProcessEnded);
+    EXPECT_EQ(menus.shown[4].caption, "E&xit");
+    EXPECT_EQ(journal, (std::vector<std::string>{"delete icon", "end process"}));
+}
+
+TEST_F(ApplicationTest, SettingsFromEitherMenuShowTheOneDialogUntilItsCloseBoxUnloadsIt) {
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    menus.choice = 2;  // "&Settings"
+    app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
+    ASSERT_TRUE(app.IsSettingsLoaded());
+    EXPECT_EQ(views.dialogForm->Caption(), "QUILLMAR SETTINGS");
+    EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuConfig"));
+    EXPECT_EQ(views.dialogsCreated, 1);
+    EXPECT_EQ(views.dialog->shows, 2);
+    views.dialogForm->CloseBox();
+    EXPECT_FALSE(app.IsSettingsLoaded());
+    EXPECT_FALSE(views.dialogAlive);
+    app.ShowSettings();
+    EXPECT_EQ(views.dialogsCreated, 2);
+}
+
+TEST_F(ApplicationTest, AboutGoesToWhoeverShowsTheAboutBox) {
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    int shown = 0;
+    app.SetAboutShower([&shown] { ++shown; });
+    menus.choice = 0;
+    app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
+    app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
+    EXPECT_EQ(shown, 2);
+}
+
+TEST_F(ApplicationTest, OptionsMenuOpensTheGalleryAndAChosenSkinIsStoredBeforeItIsApplied) {
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuMoreSkins"));
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], SkinGalleryAddress(HomeHost()));
+    EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuSkinList"));
+    EXPECT_EQ(state.CurrentSkinName, "Default Skin");
+    EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Default Skin");
 }
 
 }  // namespace

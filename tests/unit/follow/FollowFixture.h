@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramState.h"
+#include "forms/FormSlot.h"
+#include "forms/ProgramState.h"
 #include "fakes/FakeFollowPorts.h"
 #include "fakes/FakeForeignWindows.h"
 #include "fakes/FakeTimers.h"
@@ -26,23 +27,10 @@ public:
 
     FollowFixture() : menu([this](const std::string& caption) { Follow().SetLabel1(caption); }) {}
 
-    frmFollow& Follow() {
-        if (!follow) {
-            follow = std::make_unique<frmFollow>(*this, state, windows, timers, pictures, menus, views);
-            follow->Form_Load();
-        }
-        return *follow;
-    }
-
-    frmStatus& StatusForm() override {
-        if (!status) {
-            status = std::make_unique<frmStatus>(*this, state, timers, pictures, views);
-            status->Form_Load();
-        }
-        return *status;
-    }
-    bool IsStatusLoaded() const override { return status != nullptr; }
-    void UnloadStatusForm() override { status.reset(); }
+    frmFollow& Follow() { return follow(); }
+    frmStatus& StatusForm() override { return status(); }
+    bool IsStatusLoaded() const override { return status.IsLoaded(); }
+    void UnloadStatusForm() override { status.Unload(); }
     OptionsMenu& OptionsMenuOfSocket() override {
         ++socketReferences;
         return menu;
@@ -66,8 +54,9 @@ public:
     fakes::FakePopupMenus menus;
     fakes::FakeFormViews views;
     OptionsMenu menu;
-    std::unique_ptr<frmStatus> status;
-    std::unique_ptr<frmFollow> follow;
+    FormSlot<frmStatus> status{[this] { return std::make_unique<frmStatus>(*this, state, timers, pictures, views); }};
+    FormSlot<frmFollow> follow{
+        [this] { return std::make_unique<frmFollow>(*this, state, windows, timers, pictures, menus, views); }};
     std::vector<Request> requests;
     std::vector<std::string> appliedSkins;
     int socketReferences = 0;

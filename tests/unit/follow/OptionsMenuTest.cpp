@@ -43,5 +43,35 @@ TEST(OptionsMenu, EachPairItemSetsItsLabelCaptionAndNothingElseReacts) {
               (std::vector<std::string>{"ENGLISH TO FRENCH", "GERMAN TO FRENCH", "RUSSIAN TO ENGLISH"}));
 }
 
+TEST(OptionsMenu, TheWholeMenuHasItsTreeInOrderAndEachItemItsAction) {
+    std::vector<std::string> did;
+    OptionsActions actions;
+    actions.setPairLabel = [&did](const std::string& caption) { did.push_back(caption); };
+    actions.showSettings = [&did] { did.push_back("settings"); };
+    actions.showDesigner = [&did] { did.push_back("designer"); };
+    actions.chooseSkin = [&did](const std::string& name) { did.push_back("skin " + name); };
+    actions.openAddress = [&did](const std::string& address) { did.push_back("open " + address); };
+    actions.exitProgram = [&did] { did.push_back("exit"); };
+    OptionsMenu menu(actions, "example.org:8080");
+    std::vector<std::string> rows;
+    for (const MenuItemView& view : menu.Views()) rows.push_back(std::to_string(view.level) + view.caption);
+    const std::vector<std::string> expected{
+        "0Quillmar Settings", "0-", "0Skin designer", "0Select a Skin", "1Default Skin", "0Get More Skins", "0-",
+        "0English to French", "0English to German", "0English to Italian", "0English to Portuguese",
+        "0English to Spanish", "0-", "0French to English", "0German to English", "0Italian to English",
+        "0Portuguese to English", "0Russian to English", "0Spanish to English", "0-", "0French to German",
+        "0German to French", "0-", "0&Exit quillmar"};
+    EXPECT_EQ(rows, expected);
+
+    for (std::size_t i = 0; i < rows.size(); ++i) menu.Choose(i);
+    EXPECT_EQ(did.size(), 18u);  // every item but the five separators and the submenu's own row
+    EXPECT_EQ(did[0], "settings");
+    EXPECT_EQ(did[1], "designer");
+    EXPECT_EQ(did[2], "skin Default Skin");
+    EXPECT_EQ(did[3], "open http://example.org:8080/cgi-bin/quillmarskins.cgi");
+    EXPECT_EQ(did[4], "ENGLISH TO FRENCH");
+    EXPECT_EQ(did.back(), "exit");
+}
+
 }  // namespace
 }  // namespace quillmar

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "FollowFixture.h"
-#include "follow/Twips.h"
+#include "forms/Twips.h"
 #include "follow/frmFollow.h"
 
 namespace quillmar {

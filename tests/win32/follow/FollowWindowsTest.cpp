@@ -19,6 +19,7 @@
 #include "follow/FollowMod.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "skins/frmSettings.h"
 #include "translate/AnswerText.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinForeignWindows.h"
@@ -415,7 +416,9 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
             std::this_thread::sleep_for(50ms);
         }
         std::this_thread::sleep_for(200ms);
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_RETURN}}) {
+        // "English to German": the sixth item that can be chosen, separators skipped.
+        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
+                         WORD{VK_RETURN}}) {
             INPUT input[2]{};
             input[0].type = input[1].type = INPUT_KEYBOARD;
             input[0].ki.wVk = input[1].ki.wVk = key;
@@ -431,6 +434,64 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
     Pump(300ms);
     EXPECT_TRUE(IsWindowVisible(Toolbar()));
     EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+}
+
+// Chooses a pair from the options menu with real input (click on the menu button, keys in the menu),
+// then clicks TRANSLATE once: that first click must translate, with the chat window still in front.
+TEST_F(FollowWindowsTest, TheFirstClickAfterThePairMenuClosesTranslates) {
+    WinLoopbackServer service(Answering("hallo"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    std::thread keys([] {
+        for (int i = 0; i < 100; ++i) {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            if (menu != nullptr && IsWindowVisible(menu)) break;
+            std::this_thread::sleep_for(50ms);
+        }
+        std::this_thread::sleep_for(200ms);
+        // "English to German": the sixth item that can be chosen, separators skipped.
+        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
+                         WORD{VK_RETURN}}) {
+            INPUT input[2]{};
+            input[0].type = input[1].type = INPUT_KEYBOARD;
+            input[0].ki.wVk = input[1].ki.wVk = key;
+            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, input, sizeof(INPUT));
+            std::this_thread::sleep_for(150ms);
+        }
+    });
+    MouseClick(241 - 8);  // the menu button
+    const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 4000ms);
+    keys.join();
+    ASSERT_TRUE(chosen) << Follow().Label1();
+    Pump(300ms);
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+
+    MouseClick(30);  // "TRANSLATE", once
+    ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"hallo"; }, 5000ms)) << StatusText();
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_NE(service.Requests()[0].find("en_de"), std::string::npos);
+    EXPECT_EQ(GetForegroundWindow(), chat.Handle());
+    EXPECT_TRUE(IsWindowVisible(Toolbar()));
+}
+
+// The settings dialog comes up titled, in front, once however often it is asked for; Esc unloads it.
+TEST_F(FollowWindowsTest, TheSettingsDialogOpensOnceAndEscClosesIt) {
+    StartProgram(testing::UnusedLoopbackPort());
+    program->App().ShowSettings();
+    program->App().ShowSettings();
+    const HWND dialog = reinterpret_cast<HWND>(program->App().SettingsForm().Hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog; }, 2000ms));
+    EXPECT_EQ(FindWindowW(L"QuillmarDialogWindow", L"QUILLMAR SETTINGS"), dialog);
+    EXPECT_EQ(FindWindowExW(nullptr, dialog, L"QuillmarDialogWindow", nullptr), nullptr);  // one copy
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = VK_ESCAPE;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    ASSERT_TRUE(PumpUntil([&] { return !program->App().IsSettingsLoaded(); }, 2000ms));
+    EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(FollowWindowsTest, CaptureFindsTheEditBehind2000ControlsOfAnotherWindow) {

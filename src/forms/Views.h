@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/WindowHandle.h"
 
@@ -23,12 +24,36 @@ public:
     virtual void Repaint() = 0;
 };
 
-// Creates the platform window of a form when the form is created.
+// What a dialog window reads from its form and tells it: a window that takes the focus, with a caption
+// and a close box.
+class DialogForm {
+public:
+    virtual ~DialogForm() = default;
+    virtual std::string Caption() const = 0;
+    // Outer size, title bar and borders included, in twips.
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    // The close box was clicked (or Esc pressed): the form unloads; the view may be gone on return.
+    virtual void CloseBox() = 0;
+};
+
+class DialogView {
+public:
+    virtual ~DialogView() = default;
+    virtual WindowHandle Hwnd() const = 0;
+    // Shows the window (modeless) and brings it to the front; an open one just comes to the front.
+    virtual void Show() = 0;
+    virtual void Repaint() = 0;
+};
+
+// Creates the platform window of a form when the form is created: tool windows that never take the
+// focus (toolbar, status window) and dialogs.
 class FormViews {
 public:
     virtual ~FormViews() = default;
     virtual std::unique_ptr<FormView> CreateFollowView(frmFollow& form) = 0;
     virtual std::unique_ptr<FormView> CreateStatusView(frmStatus& form) = 0;
+    virtual std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) = 0;
 };
 
 }  // namespace quillmar

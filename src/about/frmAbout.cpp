@@ -1,0 +1,98 @@
+#include "about/frmAbout.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "forms/Twips.h"
+
+namespace quillmar {
+namespace {
+
+constexpr const char* kSysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr const char* kSysInfoLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+
+}  // namespace
+
+frmAbout::frmAbout(AboutPorts ports, AboutView& view, std::function<void()> unload)
+    : m_ports(ports), m_view(view), m_unload(std::move(unload)) {}
+
+void frmAbout::Form_Load() {
+    const ProgramVersion version = m_ports.info.Version();
+    Caption = std::string(" About ") + kAppTitle;
+    lblVersion.caption = "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+                         std::to_string(version.revision);
+    lblTitle.caption = kAppTitle;
+    lblDescription.caption = version.description;
+    lblDisclaimer.caption = version.copyright;
+
+    const AboutView::Size frame = m_view.FramePixels();
+    Width = kClientWidth + PixelsToTwips(frame.width);
+    Height = kClientHeight + PixelsToTwips(frame.height);
+    const AboutView::Size screen = m_view.ScreenPixels();
+    Left = PixelsToTwips(screen.width) / 2 - Width / 2;
+    Top = PixelsToTwips(screen.height) / 2 - Height / 2;
+    m_view.Repaint();
+    m_view.PlaceTopmost(TwipsToPixels(Left), TwipsToPixels(Top), TwipsToPixels(Width), TwipsToPixels(Height));
+}
+
+void frmAbout::cmdOK_Click() {
+    if (m_unload) m_unload();
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    StartSysInfo();
+}
+
+void frmAbout::StartSysInfo() {
+    std::string path;
+    std::string location;
+    if (GetKeyValue(RegistryRoot::LocalMachine, kSysInfoKey, "PATH", path)) {
+        // Started as it stands: this place names the tool itself.
+    } else if (GetKeyValue(RegistryRoot::LocalMachine, kSysInfoLocationKey, "MSINFO", location) &&
+               m_ports.files.FileExists(location + "\\MSINFO32.EXE")) {
+        path = location + "\\MSINFO32.EXE";
+    }
+    if (!path.empty() && m_ports.shell.StartProgram(path)) return;
+    m_ports.dialogs.MessageBox(kUnavailable, kAppTitle, MessageIcon::None, MessageButtons::Ok);
+}
+
+bool frmAbout::GetKeyValue(RegistryRoot KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+                           std::string& KeyVal) {
+    Registry& registry = m_ports.registry;
+    std::optional<RegistryKey> key = registry.OpenKey(KeyRoot, KeyName, kKeyAccess);
+    // A user without administrator rights may not open a machine key for writing; reading is all
+    // this needs, and without this second try the tool would never be found for such a user.
+    if (!key) key = registry.OpenKey(KeyRoot, KeyName, kKeyReadAccess);
+    if (!key) {
+        KeyVal.clear();
+        return false;
+    }
+    const std::optional<RegistryValue> value = registry.QueryValue(*key, SubKeyRef, kValueBufferBytes);
+    if (!value) {
+        KeyVal.clear();
+        registry.CloseKey(*key);
+        return false;
+    }
+    const std::vector<unsigned char>& bytes = value->bytes;
+    switch (value->type) {
+        case RegistryType::String: {
+            std::string text(bytes.begin(), bytes.end());
+            if (!text.empty() && text.back() == '\0') text.pop_back();
+            KeyVal = text;
+            break;
+        }
+        case RegistryType::Dword: {
+            // Little-endian; bytes the value lacks count as zeros.
+            std::uint32_t number = 0;
+            for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) number |= std::uint32_t{bytes[i]} << (8 * i);
+            KeyVal = std::to_string(static_cast<std::int32_t>(number));
+            break;
+        }
+        default:
+            break;
+    }
+    registry.CloseKey(*key);
+    return true;
+}
+
+}  // namespace quillmar

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramInfo.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+
+namespace quillmar {
+
+// The about box's window: it shows what the form holds.
+class AboutView {
+public:
+    struct Size {
+        int width = 0;
+        int height = 0;
+    };
+    virtual ~AboutView() = default;
+    // The screen, in pixels.
+    virtual Size ScreenPixels() = 0;
+    // How much border and caption add to the client area, in pixels.
+    virtual Size FramePixels() = 0;
+    // SetWindowPos(HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE), in pixels.
+    virtual void PlaceTopmost(int x, int y, int width, int height) = 0;
+    // Captions changed.
+    virtual void Repaint() = 0;
+};
+
+// What the about box needs from the platform.
+struct AboutPorts {
+    Registry& registry;
+    FileSystem& files;
+    Shell& shell;
+    Dialogs& dialogs;
+    ProgramInfo& info;
+};
+
+// A control of the box: its caption and its place in twips, client coordinates.
+struct AboutControl {
+    std::string caption;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The about box: names the program, shows its version information, and starts the system-information
+// tool. `unload` destroys this form (its owner's slot); it is the last thing a handler calls.
+class frmAbout {
+public:
+    static constexpr int kClientWidth = 5730;  // twips
+    static constexpr int kClientHeight = 4485;
+    // What the registry reads ask for (read and write, as the box always has), and the largest value.
+    static constexpr std::uint32_t kKeyAccess = 0x2003F;
+    static constexpr std::uint32_t kKeyReadAccess = 0x20019;  // KEY_READ
+    static constexpr std::size_t kValueBufferBytes = 1024;
+    static constexpr const char* kUnavailable = "System Information Is Unavailable At This Time";
+
+    frmAbout(AboutPorts ports, AboutView& view, std::function<void()> unload);
+
+    void Form_Load();
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+
+    void StartSysInfo();
+    // The value `SubKeyRef` of key `KeyName` into `KeyVal`: the text of a string, the signed decimal
+    // of a 32-bit number, unchanged for other types. False, with `KeyVal` empty, when it cannot be read.
+    bool GetKeyValue(RegistryRoot KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+                     std::string& KeyVal);
+
+    // State the view shows.
+    std::string Caption = " About MyApp";
+    AboutControl lblTitle{"Application Title", 1035, 240, 3885, 480};
+    AboutControl lblVersion{"Version", 1035, 780, 3885, 225};
+    AboutControl lblDescription{"App Description", 1020, 1110, 3495, 1125};
+    AboutControl lblDisclaimer{"Warning: ...", 210, 3450, 3870, 825};
+    AboutControl cmdOK{"OK", 4200, 3450, 1260, 345};  // default and cancel button, first in tab order
+    AboutControl cmdSysInfo{"&System Info...", 4215, 3900, 1245, 345};
+    AboutControl picIcon{"", 180, 165, 480, 480};
+    // The window's outer bounds, twips.
+    int Left = 0;
+    int Top = 0;
+    int Width = kClientWidth;
+    int Height = kClientHeight;
+
+private:
+    AboutPorts m_ports;
+    AboutView& m_view;
+    std::function<void()> m_unload;
+};
+
+}  // namespace quillmar

@@ -1,0 +1,49 @@
+#include "win32/WinTrayIcons.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "win32/WinText.h"
+#include "win32/resources/ResourceIds.h"
+
+namespace quillmar::win32 {
+namespace {
+
+NOTIFYICONDATAW Record(const TrayIconData& data) {
+    NOTIFYICONDATAW record{};
+    record.cbSize = sizeof(record);
+    record.hWnd = reinterpret_cast<HWND>(data.owner);
+    record.uID = data.id;
+    return record;
+}
+
+}  // namespace
+
+WinTrayIcons::WinTrayIcons()
+    : m_icon(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON,
+                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)) {}
+
+WinTrayIcons::~WinTrayIcons() {
+    if (m_icon != nullptr) DestroyIcon(static_cast<HICON>(m_icon));
+}
+
+bool WinTrayIcons::AddIcon(const TrayIconData& data) {
+    NOTIFYICONDATAW record = Record(data);
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = data.callbackMessage;
+    record.hIcon = static_cast<HICON>(m_icon);
+    // The tip ends at its first null, and is cut to what the record holds.
+    std::wstring tip = Utf8ToWide(data.tip);
+    tip = tip.substr(0, std::min(tip.find(L'\0'), std::size(record.szTip) - 1));
+    std::copy(tip.begin(), tip.end(), record.szTip);
+    return Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+}
+
+bool WinTrayIcons::DeleteIcon(const TrayIconData& data) {
+    NOTIFYICONDATAW record = Record(data);
+    return Shell_NotifyIconW(NIM_DELETE, &record) != FALSE;
+}
+
+}  // namespace quillmar::win32
