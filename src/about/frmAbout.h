@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -47,6 +48,16 @@ struct AboutControl {
     int height = 0;
 };
 
+// A line of the etched separator, client twips; colour as 0xRRGGBB.
+struct AboutLine {
+    int x1 = 0;
+    int y1 = 0;
+    int x2 = 0;
+    int y2 = 0;
+    std::uint32_t rgb = 0;
+    int width = 1;  // pixels
+};
+
 // The about box: names the program, shows its version information, and starts the system-information
 // tool. `unload` destroys this form (its owner's slot); it is the last thing a handler calls.
 class frmAbout {
@@ -79,7 +90,9 @@ public:
     AboutControl lblDisclaimer{"Warning: ...", 210, 3450, 3870, 825};
     AboutControl cmdOK{"OK", 4200, 3450, 1260, 345};  // default and cancel button, first in tab order
     AboutControl cmdSysInfo{"&System Info...", 4215, 3900, 1245, 345};
-    AboutControl picIcon{"", 180, 165, 480, 480};
+    AboutControl picIcon{"", 180, 165, 480, 480};  // the program icon, 32 x 32
+    // Grey over white: an etched line above the copyright text and the buttons.
+    AboutLine Line1[2] = {{60, 3285, 5609, 3285, 0xFFFFFF, 2}, {45, 3270, 5609, 3270, 0x808080, 1}};
     // The window's outer bounds, twips.
     int Left = 0;
     int Top = 0;
