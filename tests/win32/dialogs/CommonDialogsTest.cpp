@@ -34,21 +34,20 @@ public:
     std::atomic<bool> pressed{false};
 
 private:
+    static BOOL CALLBACK TakeDialog(HWND hwnd, LPARAM out) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[16]{};
+        GetClassNameW(hwnd, cls, 16);
+        if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0) {
+            *reinterpret_cast<HWND*>(out) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
     static HWND FindDialog() {
         HWND found = nullptr;
-        EnumWindows(
-            [](HWND hwnd, LPARAM out) -> BOOL {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                wchar_t cls[16]{};
-                GetClassNameW(hwnd, cls, 16);
-                if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0) {
-                    *reinterpret_cast<HWND*>(out) = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        EnumWindows(TakeDialog, reinterpret_cast<LPARAM>(&found));
         return found;
     }
     std::atomic<bool> m_stop{false};
