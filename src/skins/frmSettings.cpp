@@ -52,7 +52,11 @@ struct Written {
 
 }  // namespace
 
-std::string ColourText(Colour colour) { return " " + std::to_string(colour); }
+std::string ColourText(Colour colour) {
+    std::string text(1, ' ');
+    text += std::to_string(colour);
+    return text;
+}
 
 frmSettings::frmSettings(SettingsPorts ports, SettingsView& view, DesignerChoices& choices, std::string exePath,
                          int screenWidth, int screenHeight, TwipsRect frame, std::string submitAddress)
