@@ -343,6 +343,21 @@ TEST_F(Settings, AFailedCopyOrWriteIsReportedAndUndone) {
     EXPECT_FALSE(files.FileExists("C:\\Q\\skins\\mine\\st.gif"));
 }
 
+TEST_F(Settings, AFailedWriteOverAnOldSkinPutsItsValuesBack) {
+    profiles.Set(kSkin, "Details", "menufile", "old.gif");
+    profiles.Set(kSkin, "Skin", "title", "Old");
+    files.files.insert(TestFiles::Low(kSkin));
+    auto form = ReadyDesigner();
+    profiles.failAt = 4;  // the translate picture's key
+    common.ChooseFile(kSkin);
+    form->Command5_Click();
+    EXPECT_TRUE(files.FileExists(kSkin));
+    EXPECT_EQ(profiles.Get("Details", "menufile"), "old.gif");
+    EXPECT_EQ(profiles.Get("Details", "selectfile"), "<absent>");
+    EXPECT_EQ(profiles.Get("Skin", "title"), "Old");
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
 TEST_F(Settings, SameNamedPicturesStayApartAndAPictureInPlaceIsNotCopied) {
     auto form = Load();
     form->txtSkinName = "Mine";
