@@ -32,6 +32,17 @@ button menu.gif 17 15 '#fbfcfd' '#d6dde6' \
     -stroke none -fill '#2b3a4c' -draw "polygon 5,6 11,6 8,9"
 button status.gif 123 25 '#fefefc' '#e2e6ec'
 
+# The designer's pickers: a folder (19 x 17) opens a picture, a painter's palette (17 x 16) a colour.
+convert -size 19x17 xc:none +antialias -stroke '#8a6212' -fill '#e9b949' \
+    -draw "polygon 1,3 7,3 9,5 17,5 17,15 1,15" -fill '#f6d77e' -draw "polygon 1,15 4,8 18,8 17,15" \
+    -type PaletteAlpha -strip "GIF:$out/folder.gif"
+convert -size 17x16 xc:none +antialias -stroke '#6e4b24' -fill '#d9a867' \
+    -draw "ellipse 8,8 7,6 0,360" -stroke none \
+    -fill '#d63a2f' -draw "rectangle 4,4 5,5" -fill '#2f6db5' -draw "rectangle 8,3 9,4" \
+    -fill '#3c9a3c' -draw "rectangle 11,6 12,7" -fill '#f2d13a' -draw "rectangle 4,8 5,9" \
+    -fill white -draw "ellipse 10,11 2,1 0,360" \
+    -type PaletteAlpha -strip "GIF:$out/palette.gif"
+
 # Program icon: two overlapping speech bubbles (one language answered by another), 16 and 32 pixels in
 # 256 colours. Drawn without smoothing: a 256-colour icon has only fully clear or fully solid pixels.
 # The light top-to-bottom shading gives the bubbles some depth.

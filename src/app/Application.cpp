@@ -4,7 +4,7 @@
 
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
-#include "skins/frmSettings.h"
+#include "app/SettingsPlaceholder.h"
 #include "translate/OptionsMenu.h"
 #include "translate/SockModule.h"
 #include "translate/frmSocket.h"
@@ -44,7 +44,7 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
           return std::make_unique<frmMain>(*this, m_state, MainPorts{m_ports.tray, m_ports.settings, m_ports.menus},
                                            m_location, m_mainWindow);
       }),
-      m_settingsForm([this] { return std::make_unique<frmSettings>(m_ports.views, [this] { m_settingsForm.Unload(); }); }) {}
+      m_settingsForm([this] { return std::make_unique<SettingsPlaceholder>(m_ports.views, [this] { m_settingsForm.Unload(); }); }) {}
 
 Application::~Application() {
     // The translation form reports into the status window and writes through this object: first out.
@@ -107,7 +107,7 @@ frmMain& Application::MainForm() {
     return m_main();
 }
 
-frmSettings& Application::SettingsForm() {
+SettingsPlaceholder& Application::SettingsForm() {
     return m_settingsForm();
 }
 

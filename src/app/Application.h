@@ -27,7 +27,7 @@ class frmStatus;
 class frmSocket;
 class SockModule;
 class OptionsMenu;
-class frmSettings;
+class SettingsPlaceholder;
 
 // The platform pieces the forms run on; all outlive the application object.
 struct ApplicationPorts {
@@ -78,7 +78,7 @@ public:
     void Start(ProgramLocation location, WindowHandle mainWindow);
     frmMain& MainForm();
     bool IsMainLoaded() const { return m_main.IsLoaded(); }
-    frmSettings& SettingsForm();
+    SettingsPlaceholder& SettingsForm();
     bool IsSettingsLoaded() const { return m_settingsForm.IsLoaded(); }
     // The about box lives elsewhere; whoever owns it says how to show it.
     void SetAboutShower(std::function<void()> showAbout) { m_showAbout = std::move(showAbout); }
@@ -110,7 +110,7 @@ private:
     ProgramLocation m_location;
     WindowHandle m_mainWindow = 0;
     FormSlot<frmMain> m_main;
-    FormSlot<frmSettings> m_settingsForm;
+    FormSlot<SettingsPlaceholder> m_settingsForm;
     std::function<void()> m_showAbout;
 };
 

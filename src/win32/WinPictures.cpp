@@ -30,6 +30,8 @@ constexpr BuiltinPicture kBuiltinPictures[] = {
     {"select", IDR_PICTURE_SELECT},
     {"menu", IDR_PICTURE_MENU},
     {"status", IDR_PICTURE_STATUS},
+    {"folder", IDR_PICTURE_FOLDER},  // the designer's image pickers
+    {"palette", IDR_PICTURE_PALETTE},  // and its colour pickers
 };
 
 // Decodes an image held in memory and copies its pixels into a bitmap of its own, so that nothing

@@ -37,6 +37,10 @@ public:
         return m_lastKey;
     }
     std::optional<RegistryKey> CreateKey(RegistryRoot root, const std::string& path, SystemResult* why) override {
+        if (failCreate) {
+            if (why != nullptr) *why = SystemResult::Failure(5, *failCreate);
+            return std::nullopt;
+        }
         m_keys[{root, path}];
         if (why != nullptr) *why = SystemResult::Success();
         m_open[++m_lastKey] = {root, path};
@@ -53,6 +57,7 @@ public:
         return it->second;
     }
     SystemResult SetStringValue(RegistryKey key, const std::string& name, const std::string& data) override {
+        if (failSet) return SystemResult::Failure(5, *failSet);
         auto open = m_open.find(key);
         if (open == m_open.end()) return SystemResult::Failure(6, "not open");
         RegistryValue value{RegistryType::String, {data.begin(), data.end()}};
@@ -63,6 +68,23 @@ public:
     void CloseKey(RegistryKey key) override { m_open.erase(key); }
 
     std::size_t OpenKeys() const { return m_open.size(); }
+    // A string value as stored, without its terminating null; none when it is missing.
+    std::optional<std::string> String(RegistryRoot root, const std::string& path, const std::string& name) const {
+        auto key = m_keys.find({root, path});
+        if (key == m_keys.end()) return std::nullopt;
+        auto value = key->second.find(name);
+        if (value == key->second.end()) return std::nullopt;
+        std::string text(value->second.bytes.begin(), value->second.bytes.end());
+        if (!text.empty() && text.back() == '\0') text.pop_back();
+        return text;
+    }
+    std::size_t ValueCount() const {
+        std::size_t count = 0;
+        for (const auto& [place, values] : m_keys) count += values.size();
+        return count;
+    }
+    // The next CreateKey / SetStringValue fails with this reason, as a locked-down key would.
+    std::optional<std::string> failCreate, failSet;
 
     struct Open {
         RegistryRoot root;

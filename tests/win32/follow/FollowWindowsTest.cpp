@@ -19,7 +19,7 @@
 #include "follow/FollowMod.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
-#include "skins/frmSettings.h"
+#include "app/SettingsPlaceholder.h"
 #include "translate/AnswerText.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinForeignWindows.h"

@@ -13,6 +13,8 @@ TEST(WinPictures, EveryBuiltinPictureLoadsFromTheResourcesAtItsExactSize) {
     ExpectSize(pictures.LoadPicture(kBuiltinSelect), "builtin:select", 153, 15);
     ExpectSize(pictures.LoadPicture(kBuiltinMenu), "builtin:menu", 17, 15);
     ExpectSize(pictures.LoadPicture(kBuiltinStatus), "builtin:status", 123, 25);
+    ExpectSize(pictures.LoadPicture("builtin:folder"), "builtin:folder", 19, 17);
+    ExpectSize(pictures.LoadPicture("builtin:palette"), "builtin:palette", 17, 16);
 }
 
 // The icon group in the resources: a 16- and a 32-pixel image in 256 colours, each loadable.
