@@ -7,6 +7,8 @@
 #include <asio/steady_timer.hpp>
 #include <asio/thread_pool.hpp>
 #include <asio/write.hpp>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -66,6 +68,17 @@ std::string ResponseBytes(const Answer& answer, bool headOnly) {
     return bytes;
 }
 
+// Lets further listeners bind the same port; false where the system does not allow it.
+bool SharePort(tcp::acceptor& acceptor) {
+#ifdef SO_REUSEPORT
+    int yes = 1;
+    return ::setsockopt(acceptor.native_handle(), SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes) == 0;
+#else
+    (void)acceptor;
+    return false;
+#endif
+}
+
 class Connection;
 
 }  // namespace
@@ -73,7 +86,9 @@ class Connection;
 struct TranslationServer::Impl {
     Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink);
 
-    void Accept();
+    // Takes the next connection on listener index; with one listener for all I/O threads, hands the
+    // connections round to them.
+    void Accept(std::size_t index);
     Answer AnswerFor(Route route, std::string_view target);
     // Whether the engine of a translation request may wait (unreadable requests are answered at once).
     bool WaitsFor(std::string_view target);
@@ -92,8 +107,12 @@ struct TranslationServer::Impl {
     // Destroyed after everything but the above: sockets, timers and pending handlers belong to them.
     std::vector<std::unique_ptr<asio::io_context>> contexts;
     std::unique_ptr<asio::thread_pool> workers;
-    std::unique_ptr<tcp::acceptor> acceptor;
-    std::unique_ptr<asio::steady_timer> acceptPause;
+    // One listener per I/O thread on the same port (SO_REUSEPORT): the kernel spreads the connections over
+    // them and each is served where it was accepted, with no hand-off to another thread. acceptors[i] and
+    // acceptPauses[i] belong to context i; when the system refuses a shared port, only acceptors[0] listens.
+    std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
+    std::vector<std::unique_ptr<asio::steady_timer>> acceptPauses;
+    std::size_t listening = 0;  // acceptors bound and listening
     std::size_t nextContext = 0;
     int port = -1;
 
@@ -294,31 +313,39 @@ TranslationServer::Impl::Impl(ServerOptions serverOptions, EngineRouter& engineR
     for (int i = 0; i < ioThreads; ++i) contexts.push_back(std::make_unique<asio::io_context>(1));
     live.resize(contexts.size());
     workers = std::make_unique<asio::thread_pool>(static_cast<std::size_t>(workerThreads));
-    acceptor = std::make_unique<tcp::acceptor>(*contexts[0]);
-    acceptPause = std::make_unique<asio::steady_timer>(*contexts[0]);
+    for (auto& context : contexts) {
+        acceptors.push_back(std::make_unique<tcp::acceptor>(*context));
+        acceptPauses.push_back(std::make_unique<asio::steady_timer>(*context));
+    }
 }
 
-void TranslationServer::Impl::Accept() {
-    std::size_t index = nextContext++ % contexts.size();
-    acceptor->async_accept(
-        *contexts[index], [this, index](const asio::error_code& error, tcp::socket socket) {
-            if (error == asio::error::operation_aborted || !acceptor->is_open()) return;
+void TranslationServer::Impl::Accept(std::size_t index) {
+    tcp::acceptor& acceptor = *acceptors[index];
+    // A shared listener serves its own connections; a lone one hands them round.
+    std::size_t serving = listening > 1 ? index : nextContext++ % contexts.size();
+    acceptor.async_accept(
+        *contexts[serving], [this, index, serving](const asio::error_code& error, tcp::socket socket) {
+            tcp::acceptor& acceptor = *acceptors[index];
+            if (error == asio::error::operation_aborted || !acceptor.is_open()) return;
             if (error) {
                 // Out of descriptors or memory: wait a little instead of spinning on an accept that keeps
                 // failing.
                 if (error == asio::error::no_descriptors || error == asio::error::no_buffer_space ||
                     error == asio::error::no_memory || error.value() == ENFILE) {
-                    acceptPause->expires_after(kAcceptPause);
-                    acceptPause->async_wait([this](const asio::error_code& waitError) {
-                        if (!waitError && acceptor->is_open()) Accept();
+                    acceptPauses[index]->expires_after(kAcceptPause);
+                    acceptPauses[index]->async_wait([this, index](const asio::error_code& waitError) {
+                        if (!waitError && acceptors[index]->is_open()) Accept(index);
                     });
                     return;
                 }
-                return Accept();
+                return Accept(index);
             }
-            auto connection = std::make_shared<Connection>(*this, index, std::move(socket));
-            asio::post(*contexts[index], [connection] { connection->Start(); });
-            Accept();
+            auto connection = std::make_shared<Connection>(*this, serving, std::move(socket));
+            if (serving == index)
+                connection->Start();
+            else
+                asio::post(*contexts[serving], [connection] { connection->Start(); });
+            Accept(index);
         });
 }
 
@@ -387,19 +414,41 @@ bool TranslationServer::Bind(std::string* reason) {
         auto results = resolver.resolve(impl.options.host, std::to_string(impl.options.port), error);
         if (!error && !results.empty()) endpoint = results.begin()->endpoint();
     }
-    if (!error) impl.acceptor->open(endpoint.protocol(), error);
-    if (!error) impl.acceptor->set_option(tcp::acceptor::reuse_address(true), error);
-    if (!error) impl.acceptor->bind(endpoint, error);
-    if (!error) impl.acceptor->listen(impl.options.backlog, error);
+    tcp::acceptor& first = *impl.acceptors[0];
+    if (!error) first.open(endpoint.protocol(), error);
+    if (!error) first.set_option(tcp::acceptor::reuse_address(true), error);
+    // Not fatal: without a shared port one listener hands the connections round.
+    bool shared = !error && impl.acceptors.size() > 1 && SharePort(first);
+    if (!error) first.bind(endpoint, error);
+    if (!error) first.listen(impl.options.backlog, error);
     if (error) {
         if (reason)
             *reason = "cannot listen on " + impl.options.host + ":" + std::to_string(impl.options.port) +
                       ": " + error.message();
         asio::error_code ignored;
-        impl.acceptor->close(ignored);
+        first.close(ignored);
         return false;
     }
-    impl.port = impl.acceptor->local_endpoint().port();
+    impl.listening = 1;
+    impl.port = first.local_endpoint().port();
+    // The others on the port the first one got (port 0 picks it once).
+    endpoint.port(static_cast<unsigned short>(impl.port));
+    for (std::size_t i = 1; shared && i < impl.acceptors.size(); ++i) {
+        tcp::acceptor& other = *impl.acceptors[i];
+        asio::error_code otherError;
+        other.open(endpoint.protocol(), otherError);
+        if (!otherError) other.set_option(tcp::acceptor::reuse_address(true), otherError);
+        if (!otherError && !SharePort(other)) otherError = asio::error::operation_not_supported;
+        if (!otherError) other.bind(endpoint, otherError);
+        if (!otherError) other.listen(impl.options.backlog, otherError);
+        if (otherError) {
+            // All or one: a partial set would leave some I/O threads without connections.
+            for (std::size_t j = 1; j <= i; ++j) impl.acceptors[j]->close(otherError);
+            impl.listening = 1;
+            break;
+        }
+        impl.listening = i + 1;
+    }
     return true;
 }
 
@@ -415,14 +464,14 @@ void TranslationServer::Run() {
     Impl& impl = *m_impl;
     {
         std::lock_guard lock(impl.runMutex);
-        if (impl.stopRequested || impl.runEntered || !impl.acceptor->is_open()) return;
+        if (impl.stopRequested || impl.runEntered || !impl.acceptors[0]->is_open()) return;
         impl.runEntered = true;
         impl.running = static_cast<int>(impl.contexts.size());
     }
     using Guard = asio::executor_work_guard<asio::io_context::executor_type>;
     std::vector<Guard> guards;
     for (auto& context : impl.contexts) guards.push_back(asio::make_work_guard(*context));
-    impl.Accept();
+    for (std::size_t i = 0; i < impl.listening; ++i) asio::post(*impl.contexts[i], [&impl, i] { impl.Accept(i); });
     std::vector<std::thread> threads;
     for (auto& context : impl.contexts) {
         threads.emplace_back([&impl, &context] {
@@ -437,13 +486,11 @@ void TranslationServer::Run() {
     impl.runChanged.wait(lock, [&impl] { return impl.stopRequested; });
     lock.unlock();
     // Stop taking connections and drop the clients that are not being answered; the rest finish.
-    asio::post(*impl.contexts[0], [&impl] {
-        asio::error_code ignored;
-        impl.acceptor->close(ignored);
-        impl.acceptPause->cancel();
-    });
     for (std::size_t i = 0; i < impl.contexts.size(); ++i) {
         asio::post(*impl.contexts[i], [&impl, i] {
+            asio::error_code ignored;
+            impl.acceptors[i]->close(ignored);
+            impl.acceptPauses[i]->cancel();
             std::vector<Connection*> connections(impl.live[i].begin(), impl.live[i].end());
             for (Connection* connection : connections) connection->CloseIfIdle();
         });
