@@ -415,6 +415,16 @@ bool TranslationServer::Bind(std::string* reason) {
         if (!error && !results.empty()) endpoint = results.begin()->endpoint();
     }
     tcp::acceptor& first = *impl.acceptors[0];
+    // A shared port would also let a second service of the same user bind it without a word, and the
+    // two would split the connections between them. A plain bind first refuses a taken port as before.
+    if (!error && endpoint.port() != 0 && impl.acceptors.size() > 1) {
+        tcp::acceptor probe(*impl.contexts[0]);
+        probe.open(endpoint.protocol(), error);
+        if (!error) probe.set_option(tcp::acceptor::reuse_address(true), error);
+        if (!error) probe.bind(endpoint, error);
+        asio::error_code ignored;
+        probe.close(ignored);
+    }
     if (!error) first.open(endpoint.protocol(), error);
     if (!error) first.set_option(tcp::acceptor::reuse_address(true), error);
     // Not fatal: without a shared port one listener hands the connections round.
