@@ -44,10 +44,17 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
           return std::make_unique<frmMain>(*this, m_state, MainPorts{m_ports.tray, m_ports.settings, m_ports.menus},
                                            m_location, m_mainWindow);
       }),
-      m_settingsForm([this] { return std::make_unique<SettingsPlaceholder>(m_ports.views, [this] { m_settingsForm.Unload(); }); }) {}
+      m_settingsForm([this] { return std::make_unique<SettingsPlaceholder>(m_ports.views, [this] { m_settingsForm.Unload(); }); }),
+      m_aboutForm([this] {
+          return std::make_unique<AboutBox>(
+              m_ports.views,
+              AboutPorts{m_ports.registry, m_ports.files, m_ports.shell, m_ports.dialogs, m_ports.info},
+              [this] { m_aboutForm.Unload(); });
+      }) {}
 
 Application::~Application() {
     // The translation form reports into the status window and writes through this object: first out.
+    m_aboutForm.Unload();
     m_settingsForm.Unload();
     m_main.Unload();
     m_sock.reset();
@@ -116,8 +123,12 @@ void Application::BuildSkinMenu() {
     SocketForm();
 }
 
+AboutBox& Application::AboutForm() {
+    return m_aboutForm();
+}
+
 void Application::ShowAbout() {
-    if (m_showAbout) m_showAbout();
+    AboutForm().Show();
 }
 
 void Application::ShowSettings() {

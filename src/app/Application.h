@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "about/AboutBox.h"
 #include "forms/FormSlot.h"
 #include "forms/ProgramState.h"
 #include "app/frmMain.h"
@@ -42,6 +43,9 @@ struct ApplicationPorts {
     SettingsStore& settings;
     Shell& shell;
     ProcessExit& exit;
+    Registry& registry;  // the about box's: the system-information tool
+    FileSystem& files;
+    ProgramInfo& info;
 };
 
 // Holds the forms, each created (and its Form_Load run) by its first reference, and the program-wide
@@ -80,8 +84,8 @@ public:
     bool IsMainLoaded() const { return m_main.IsLoaded(); }
     SettingsPlaceholder& SettingsForm();
     bool IsSettingsLoaded() const { return m_settingsForm.IsLoaded(); }
-    // The about box lives elsewhere; whoever owns it says how to show it.
-    void SetAboutShower(std::function<void()> showAbout) { m_showAbout = std::move(showAbout); }
+    AboutBox& AboutForm();
+    bool IsAboutLoaded() const { return m_aboutForm.IsLoaded(); }
 
     void BuildSkinMenu() override;
     void LoadFollowForm() override { FollowForm(); }
@@ -111,7 +115,7 @@ private:
     WindowHandle m_mainWindow = 0;
     FormSlot<frmMain> m_main;
     FormSlot<SettingsPlaceholder> m_settingsForm;
-    std::function<void()> m_showAbout;
+    FormSlot<AboutBox> m_aboutForm;
 };
 
 }  // namespace quillmar

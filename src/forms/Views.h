@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/WindowHandle.h"
 
@@ -24,12 +25,31 @@ public:
     virtual void Repaint() = 0;
 };
 
-// What a dialog window reads from its form and tells it: a window that takes the focus, with a caption
-// and a close box.
+// A child control of a dialog, placed in client twips. Clicks come back to the form by `id`.
+struct DialogControl {
+    enum class Kind { Button, Label, Picture, EtchedLine };
+    Kind kind = Kind::Label;
+    int id = 0;  // 100 and up: 1 and 2 are the dialog's own Enter and Esc commands
+    std::string caption;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool isDefault = false;  // Enter clicks it
+    bool isCancel = false;   // Esc clicks it
+    int fontTenthsOfPoint = 0;  // 0: the dialog's font; a picture shows the program icon
+};
+
+// What a dialog window reads from its form and tells it: a window that takes the focus, with a caption,
+// child controls and a close box.
 class DialogForm {
 public:
     virtual ~DialogForm() = default;
     virtual std::string Caption() const = 0;
+    // In tab order; read when the window is made and on each repaint (captions only).
+    virtual std::vector<DialogControl> Controls() const { return {}; }
+    // A button was clicked (or Enter or Esc chose it): the form may unload, as with CloseBox.
+    virtual void Click(int id) { (void)id; }
     // Outer size, title bar and borders included, in twips.
     virtual int Width() const = 0;
     virtual int Height() const = 0;
@@ -43,7 +63,17 @@ public:
     virtual WindowHandle Hwnd() const = 0;
     // Shows the window (modeless) and brings it to the front; an open one just comes to the front.
     virtual void Show() = 0;
+    // Caption and control texts changed.
     virtual void Repaint() = 0;
+    struct Size {
+        int width = 0;
+        int height = 0;
+    };
+    // The screen, and what border and caption add to the client area, in pixels.
+    virtual Size ScreenPixels() const = 0;
+    virtual Size FramePixels() const = 0;
+    // SetWindowPos(HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE), in pixels.
+    virtual void PlaceTopmost(int x, int y, int width, int height) = 0;
 };
 
 // Creates the platform window of a form when the form is created: tool windows that never take the

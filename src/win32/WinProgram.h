@@ -15,6 +15,9 @@
 #include "win32/WinProcessExit.h"
 #include "win32/WinSettingsStore.h"
 #include "win32/WinShell.h"
+#include "win32/WinRegistry.h"
+#include "win32/WinFileSystem.h"
+#include "win32/WinProgramInfo.h"
 #include "win32/WinTimers.h"
 #include "win32/WinTrayIcons.h"
 
@@ -77,6 +80,9 @@ private:
     WinSettingsStore m_settings;
     WinShell m_shell;
     WinProcessExit m_exit;
+    WinRegistry m_registry;
+    WinFileSystem m_files;
+    WinProgramInfo m_info;
     WinMainWindow m_mainWindow;
     Application m_app;  // last: its forms use everything above
 };

@@ -61,8 +61,13 @@ public:
     ~FakeDialogView() override { *m_alive = false; }
     WindowHandle Hwnd() const override { return m_handle; }
     void Show() override { ++shows; }
-    void Repaint() override {}
+    void Repaint() override { ++repaints; }
+    Size ScreenPixels() const override { return {1024, 768}; }
+    Size FramePixels() const override { return {6, 25}; }
+    void PlaceTopmost(int x, int y, int width, int height) override { placed = {x, y, width, height}; }
     int shows = 0;
+    int repaints = 0;
+    std::vector<int> placed;  // x, y, width, height of the last PlaceTopmost
 
 private:
     WindowHandle m_handle;

@@ -9,6 +9,7 @@
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeFollowPorts.h"
 #include "fakes/FakeForeignWindows.h"
+#include "fakes/FakeRegistry.h"
 #include "fakes/FakeTimers.h"
 #include "fakes/FakeShell.h"
 #include "follow/frmFollow.h"
@@ -67,8 +68,14 @@ protected:
     fakes::FakeSettingsStore settings;
     fakes::FakeShell shell;
     fakes::FakeProcessExit exit{journal};
+    fakes::FakeRegistry registry;
+    fakes::FakeFileSystem files;
+    struct : ProgramInfo {
+        ProgramVersion Version() override { return {1, 0, 1, "Translates chat.", "Copyright Q"}; }
+    } info;
     Application app{state,
-                    {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit},
+                    {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit,
+                     registry, files, info},
                     "localhost"};
 };
 
@@ -221,14 +228,39 @@ TEST_F(ApplicationTest, SettingsFromEitherMenuShowTheOneDialogUntilItsCloseBoxUn
     EXPECT_EQ(views.dialogsCreated, 2);
 }
 
-TEST_F(ApplicationTest, AboutGoesToWhoeverShowsTheAboutBox) {
+// About from the tray menu loads the box once and shows it again; its buttons reach its handlers, and OK
+// unloads it so that the next About makes a fresh one.
+TEST_F(ApplicationTest, AboutShowsOneAboutBoxWhoseButtonsReachItsHandlers) {
     app.Start({"C:\\Q", "tr"}, 0x4000);
-    int shown = 0;
-    app.SetAboutShower([&shown] { ++shown; });
     menus.choice = 0;
     app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
     app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
-    EXPECT_EQ(shown, 2);
+    ASSERT_TRUE(app.IsAboutLoaded());
+    EXPECT_EQ(views.dialogsCreated, 1);
+    EXPECT_EQ(views.dialog->shows, 2);
+    DialogForm& box = *views.dialogForm;
+    EXPECT_EQ(box.Caption(), " About QUILLMAR");
+    const std::vector<DialogControl> controls = box.Controls();
+    ASSERT_FALSE(controls.empty());
+    EXPECT_EQ(controls[0].caption, "OK");  // first in tab order, both Enter and Esc
+    EXPECT_TRUE(controls[0].isDefault && controls[0].isCancel);
+    bool versionShown = false;
+    for (const DialogControl& control : controls) versionShown |= control.caption == "Version 1.0.1";
+    EXPECT_TRUE(versionShown);
+    EXPECT_EQ(views.dialog->placed.size(), 4u);  // Form_Load placed the box
+
+    box.Click(AboutBox::kSysInfoId);  // nothing in the fake registry: the tool is unavailable
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, frmAbout::kUnavailable);
+    EXPECT_TRUE(app.IsAboutLoaded());
+
+    box.Click(AboutBox::kOkId);
+    EXPECT_FALSE(app.IsAboutLoaded());
+    EXPECT_FALSE(views.dialogAlive);
+    app.ShowAbout();
+    EXPECT_EQ(views.dialogsCreated, 2);
+    views.dialogForm->CloseBox();
+    EXPECT_FALSE(app.IsAboutLoaded());
 }
 
 TEST_F(ApplicationTest, OptionsMenuOpensTheGalleryAndAChosenSkinIsStoredBeforeItIsApplied) {

@@ -80,6 +80,38 @@ void PressKey(WORD key) {
     std::this_thread::sleep_for(100ms);
 }
 
+// The program's visible about boxes (dialog windows captioned " About QUILLMAR").
+std::vector<HWND> AboutBoxesOf(const RunningProgram& program) {
+    std::vector<HWND> boxes;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"QuillmarDialogWindow", L" About QUILLMAR")) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == program.Id() && IsWindowVisible(window)) boxes.push_back(window);
+    }
+    return boxes;
+}
+
+HWND AboutBoxWithin(const RunningProgram& program, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    do {
+        const std::vector<HWND> boxes = AboutBoxesOf(program);
+        if (!boxes.empty()) return boxes.front();
+        std::this_thread::sleep_for(20ms);
+    } while (Clock::now() < end);
+    return nullptr;
+}
+
+bool HasChildWithText(HWND parent, const std::wstring& text) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t buffer[128] = {};
+        SendMessageTimeoutW(child, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000,
+                            nullptr);
+        if (text == buffer) return true;
+    }
+    return false;
+}
+
 TEST(Program, StartsHiddenWithItsTrayWindowAndASecondStartEndsByItself) {
     RunningProgram first;
     ASSERT_TRUE(first.started);
@@ -136,6 +168,41 @@ TEST(Program, TheTrayMenuOpensOnARightButtonReleaseAndExitEndsTheProgram) {
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - chosenAt).count();
     std::printf("exit chosen to process end: %lld ms\n", static_cast<long long>(took));
     EXPECT_LT(took, 1000);
+}
+
+// About, the first item of the tray menu, opens the about box; a second About brings up the same box
+// instead of a second one; Esc (the OK button's cancel role) closes it.
+TEST(Program, TheTrayMenusAboutShowsOneAboutBoxAndEscClosesIt) {
+    RunningProgram program;
+    ASSERT_TRUE(program.started);
+    HWND main = MainWindowOf(program, 10000ms);
+    ASSERT_NE(main, nullptr);
+    std::this_thread::sleep_for(300ms);
+    auto chooseAbout = [&] {
+        PostMessageW(main, 512, 1, WM_RBUTTONUP);
+        ASSERT_NE(OpenMenu(3000ms), nullptr);
+        PressKey(VK_DOWN);  // from nothing chosen, down is the first item: "&About"
+        PressKey(VK_RETURN);
+    };
+
+    chooseAbout();
+    HWND box = AboutBoxWithin(program, 3000ms);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(HasChildWithText(box, L"Version 1.0.1"));
+    EXPECT_TRUE(HasChildWithText(box, L"OK"));
+
+    chooseAbout();
+    std::this_thread::sleep_for(500ms);
+    const std::vector<HWND> boxes = AboutBoxesOf(program);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], box);
+
+    EXPECT_EQ(GetForegroundWindow(), box);
+    PressKey(VK_ESCAPE);
+    const auto end = Clock::now() + 3000ms;
+    while (IsWindow(box) && Clock::now() < end) std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_TRUE(program.Running());
 }
 
 }  // namespace
