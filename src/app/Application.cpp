@@ -145,6 +145,10 @@ void Application::SetStatus(const std::string& text) {
     StatusForm().SetLabel1(text);
 }
 
+void Application::SetOutcome(RequestOutcome outcome, const std::string& text) {
+    StatusForm().SetOutcome(outcome, text);
+}
+
 bool Application::WriteTranslation(WindowHandle target, const std::string& text) {
     return m_followMod.WriteWindowText(target, text);
 }

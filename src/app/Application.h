@@ -99,6 +99,7 @@ public:
 
 private:
     void SetStatus(const std::string& text) override;
+    void SetOutcome(RequestOutcome outcome, const std::string& text) override;
     bool WriteTranslation(WindowHandle target, const std::string& text) override;
 
     ProgramState& m_state;

@@ -117,7 +117,7 @@ void frmFollow::Picture1_Click() {
         if (status.Left() != left) status.SetLeft(left);
         if (status.Top() != StatusTop()) status.SetTop(StatusTop());
         status.SetVisible(true);
-        status.SetLabel1(status::kNoMessage);
+        status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage);
         return;
     }
 

@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "follow/FollowMod.h"
 #include "forms/Twips.h"
 
 namespace quillmar {
@@ -23,10 +22,9 @@ void frmStatus::Form_Load() {
 }
 
 void frmStatus::Timer1_Timer() {
-    // Enabling a running timer leaves its count alone, so a repeated tick never postpones the close.
-    for (const char* word : {"successfull", "no message", "error"}) {
-        if (ContainsNoCase(m_label1, word)) m_timer2->SetEnabled(true);
-    }
+    // An error stays up so the user can read it. Enabling a running timer leaves its count alone, so a
+    // repeated tick never postpones the close.
+    if (m_outcome && *m_outcome != RequestOutcome::Error) m_timer2->SetEnabled(true);
 }
 
 void frmStatus::Timer2_Timer() {
@@ -59,6 +57,13 @@ void frmStatus::PlaceTopmost(int x, int y, int width, int height) {
 
 void frmStatus::SetLabel1(const std::string& caption) {
     m_label1 = caption;
+    m_outcome.reset();
+    if (m_view) m_view->Repaint();
+}
+
+void frmStatus::SetOutcome(RequestOutcome outcome, const std::string& caption) {
+    m_label1 = caption;
+    m_outcome = outcome;
     if (m_view) m_view->Repaint();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "forms/ProgramState.h"
@@ -8,11 +9,12 @@
 #include "forms/Views.h"
 #include "platform/Picture.h"
 #include "platform/Timers.h"
+#include "translate/StatusSink.h"
 
 namespace quillmar {
 
-// The status window: one line of progress text under the toolbar; closes itself 700 ms after a text
-// that reports an outcome.
+// The status window: one line of progress text under the toolbar; closes itself 700 ms after a request
+// ended in success, no message or a rejection (an error stays on screen).
 class frmStatus {
 public:
     static constexpr int kWidth = 1845;  // twips: 123 x 25 pixels
@@ -43,7 +45,11 @@ public:
     void PlaceTopmost(int x, int y, int width, int height);
 
     const std::string& Label1() const { return m_label1; }
+    // A progress text: the request has not ended.
     void SetLabel1(const std::string& caption);
+    // The request's end, shown by its text.
+    void SetOutcome(RequestOutcome outcome, const std::string& caption);
+    std::optional<RequestOutcome> Outcome() const { return m_outcome; }
     Colour Label1ForeColor() const { return m_label1Colour; }
     void SetLabel1ForeColor(Colour colour);
     const Picture& BackgroundPicture() const { return m_picture; }
@@ -59,6 +65,7 @@ private:
     std::unique_ptr<Timer> m_timer1;
     std::unique_ptr<Timer> m_timer2;
     std::string m_label1 = "Connecting";
+    std::optional<RequestOutcome> m_outcome;
     Colour m_label1Colour = 0x00000000;
     Picture m_picture;
     bool m_visible = false;

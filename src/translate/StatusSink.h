@@ -6,12 +6,24 @@
 
 namespace quillmar {
 
+// How a request ended. The status text shows it; whoever acts on the end (the status window's close,
+// the command-line client's exit status) reads this value, never the words.
+enum class RequestOutcome {
+    Success,    // the translation was delivered
+    NoMessage,  // there was nothing to translate
+    Rejected,   // the service answered without a translation
+    Error,      // the exchange failed or the translation could not be delivered
+};
+
 // Where the translation client reports progress: the status window's Label1 in the program,
 // standard error in the command-line client.
 class StatusSink {
 public:
     virtual ~StatusSink() = default;
+    // A step on the way; the request is still running.
     virtual void SetStatus(const std::string& text) = 0;
+    // The request's end: its outcome with the text that shows it.
+    virtual void SetOutcome(RequestOutcome outcome, const std::string& text) = 0;
 };
 
 // Where a finished translation goes: the captured edit control in the program, standard output in the

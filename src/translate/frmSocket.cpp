@@ -91,12 +91,16 @@ void frmSocket::WS_HTTP_Close() {
     const std::optional<std::string> translation = TranslationFromAnswer(txtResponse);
     m_status.SetStatus(status::kProcessing);
     if (!translation) {
-        m_status.SetStatus(status::kUnknownError);
+        m_status.SetOutcome(RequestOutcome::Rejected, status::kUnknownError);
         return;
     }
     Text2 = *translation;
     const bool written = m_output.WriteTranslation(request.target, Text2);
-    m_status.SetStatus(written ? status::kSuccess : status::kErrorsOccurred);
+    if (written) {
+        m_status.SetOutcome(RequestOutcome::Success, status::kSuccess);
+    } else {
+        m_status.SetOutcome(RequestOutcome::Error, status::kErrorsOccurred);
+    }
 }
 
 void frmSocket::WS_HTTP_Error(const ConnectionError& error) {
@@ -115,7 +119,7 @@ TranslationRequest frmSocket::EndRequest() {
 void frmSocket::Fail(std::string description) {
     if (!m_inFlight) return;
     EndRequest();
-    m_status.SetStatus(status::kErrorsOccurred);
+    m_status.SetOutcome(RequestOutcome::Error, status::kErrorsOccurred);
     // Modal: the request is over before the box can let other events in.
     m_dialogs.MessageBox(description, kAppTitle, MessageIcon::Critical, MessageButtons::Ok);
 }

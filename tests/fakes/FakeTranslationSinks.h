@@ -7,12 +7,17 @@
 
 namespace quillmar::fakes {
 
-// Records every status text in order.
+// Records every status text in order, and the outcomes reported with the final ones.
 class FakeStatusSink final : public StatusSink {
 public:
     void SetStatus(const std::string& text) override { statuses.push_back(text); }
+    void SetOutcome(RequestOutcome outcome, const std::string& text) override {
+        statuses.push_back(text);
+        outcomes.push_back(outcome);
+    }
     std::string Last() const { return statuses.empty() ? std::string() : statuses.back(); }
     std::vector<std::string> statuses;
+    std::vector<RequestOutcome> outcomes;
 };
 
 // Records every write-back; `accept` false plays a hung target window.

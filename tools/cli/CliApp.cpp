@@ -45,11 +45,12 @@ std::string ValidCaptions() {
 class StatusPrinter final : public StatusSink {
 public:
     explicit StatusPrinter(CliPlatform& platform) : m_platform(platform) {}
-    void SetStatus(const std::string& text) override {
-        last = text;
+    void SetStatus(const std::string& text) override { m_platform.WriteErr(text + "\n"); }
+    void SetOutcome(RequestOutcome reported, const std::string& text) override {
+        outcome = reported;
         m_platform.WriteErr(text + "\n");
     }
-    std::string last;
+    std::optional<RequestOutcome> outcome;
 
 private:
     CliPlatform& m_platform;
@@ -151,9 +152,17 @@ int ExitStatusOf(const StatusPrinter& status, const MessagePrinter& dialogs, Cli
     for (const std::string& text : dialogs.shown) {
         if (text == kUnableToDetectTargetPage) return kExitFailed;
     }
-    if (status.last == status::kSuccess) return kExitTranslated;
-    if (status.last == status::kUnknownError || status.last == status::kNoMessage) return kExitNoTranslation;
-    if (status.last == status::kErrorsOccurred) return kExitFailed;
+    if (status.outcome) {
+        switch (*status.outcome) {
+            case RequestOutcome::Success:
+                return kExitTranslated;
+            case RequestOutcome::NoMessage:
+            case RequestOutcome::Rejected:
+                return kExitNoTranslation;
+            case RequestOutcome::Error:
+                return kExitFailed;
+        }
+    }
     platform.WriteErr(std::string(kProgram) + ": the request ended without an outcome\n");
     return kExitFailed;
 }
@@ -175,7 +184,7 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
     StatusPrinter status(platform);
     const std::optional<std::string> prepared = PrepareQueryText(captured);
     if (!prepared) {
-        status.SetStatus(status::kNoMessage);
+        status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage);
         return kExitNoTranslation;
     }
 

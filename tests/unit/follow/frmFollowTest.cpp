@@ -181,6 +181,7 @@ TEST_F(frmFollowTest, NothingToTranslateShowsNoMessageUnderTheToolbarAndSendsNot
     Follow().Picture1_Click();  // no followed window
     EXPECT_TRUE(requests.empty());
     EXPECT_EQ(StatusForm().Label1(), "No message !");
+    EXPECT_EQ(StatusForm().Outcome(), RequestOutcome::NoMessage);
     EXPECT_TRUE(StatusForm().Visible());
     EXPECT_EQ(StatusForm().Top(), 225);
     EXPECT_TRUE(views.status->placements.empty());  // this branch does not make it topmost

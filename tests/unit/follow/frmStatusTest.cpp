@@ -12,9 +12,17 @@ using std::chrono::milliseconds;
 
 class frmStatusTest : public ::testing::Test, public testing::FollowFixture {
 protected:
-    // Sets the text, then reports when (ms after that) the window was gone, or -1 if it lived 2 s.
-    int ClosesAfter(const std::string& text) {
-        StatusForm().SetLabel1(text);
+    // Reports when (ms after the outcome, or after a progress text) the window was gone, or -1 if it
+    // lived 2 s.
+    int ClosesAfter(RequestOutcome outcome, const std::string& text) {
+        StatusForm().SetOutcome(outcome, text);
+        return WaitForClose();
+    }
+    int ClosesAfter(const std::string& progress) {
+        StatusForm().SetLabel1(progress);
+        return WaitForClose();
+    }
+    int WaitForClose() {
         for (int elapsed = 10; elapsed <= 2000; elapsed += 10) {
             timers.Advance(milliseconds(10));
             if (!IsStatusLoaded()) return elapsed;
@@ -34,29 +42,32 @@ TEST_F(frmStatusTest, ANewWindowIsHiddenSaysConnectingAndHasItsBuiltInSize) {
     EXPECT_TRUE(appliedSkins.empty());  // no skin chosen
 }
 
-TEST_F(frmStatusTest, ClosingWordsCloseTheWindow700To800MsLaterInAnyCase) {
-    for (const char* text :
-         {"No message !", "Operation Successfull !", "Unknown error!", "OPERATION SUCCESSFULL"}) {
-        const int after = ClosesAfter(text);
+TEST_F(frmStatusTest, SuccessNoMessageAndRejectionCloseTheWindow700To800MsLater) {
+    for (const auto& [outcome, text] : {std::pair{RequestOutcome::NoMessage, "No message !"},
+                                        std::pair{RequestOutcome::Success, "Operation Successfull !"},
+                                        std::pair{RequestOutcome::Rejected, "Unknown error!"}}) {
+        const int after = ClosesAfter(outcome, text);
         EXPECT_GE(after, 700) << text;
         EXPECT_LE(after, 800) << text;
         EXPECT_FALSE(views.statusAlive) << text;  // the window went with the form
     }
 }
 
-TEST_F(frmStatusTest, ProgressTextsAndTheConnectionErrorTextNeverCloseIt) {
-    for (const char* text :
-         {"Connecting", "Connected", "Retrieving Data", "Processing", "Erros Occured ..."}) {
+TEST_F(frmStatusTest, ProgressTextsAndAnErrorNeverCloseIt) {
+    for (const char* text : {"Connecting", "Connected", "Retrieving Data", "Processing"}) {
         EXPECT_EQ(ClosesAfter(text), -1) << text;
     }
-    // A later closing word still closes it.
-    const int after = ClosesAfter("Operation Successfull !");
+    EXPECT_EQ(ClosesAfter(RequestOutcome::Error, "Erros Occured ..."), -1);
+    // The words are display only: a progress text that reads like an outcome keeps the window.
+    EXPECT_EQ(ClosesAfter("Operation Successfull !"), -1);
+    // A later outcome still closes it.
+    const int after = ClosesAfter(RequestOutcome::Success, "Operation Successfull !");
     EXPECT_GE(after, 700);
     EXPECT_LE(after, 800);
 }
 
 TEST_F(frmStatusTest, TheWatchTickDoesNotPostponeTheClose) {
-    StatusForm().SetLabel1("Unknown error!");
+    StatusForm().SetOutcome(RequestOutcome::Rejected, "Unknown error!");
     timers.Advance(milliseconds(100));  // the watch step starts the close timer
     ASSERT_TRUE(StatusForm().Timer2Enabled());
     timers.Advance(milliseconds(690));  // six more watch ticks enable it again
@@ -67,7 +78,7 @@ TEST_F(frmStatusTest, TheWatchTickDoesNotPostponeTheClose) {
 
 TEST_F(frmStatusTest, TheNextReferenceCreatesAFreshWindowThatAppliesTheSkinAgain) {
     state.CurrentSkinName = "Blue";
-    StatusForm().SetLabel1("No message !");
+    StatusForm().SetOutcome(RequestOutcome::NoMessage, "No message !");
     StatusForm().SetVisible(true);
     EXPECT_EQ(appliedSkins.size(), 1u);
     timers.Advance(milliseconds(800));
@@ -87,7 +98,7 @@ TEST_F(frmStatusTest, ATranslationStartedWhileTheCloseTimerRunsLeavesItsTextsToA
     windows.foreground = 100;
     Follow();
     timers.Advance(milliseconds(100));
-    StatusForm().SetLabel1("Operation Successfull !");
+    StatusForm().SetOutcome(RequestOutcome::Success, "Operation Successfull !");
     timers.Advance(milliseconds(300));  // close timer running for about 200 ms
     ASSERT_TRUE(StatusForm().Timer2Enabled());
 
@@ -102,7 +113,7 @@ TEST_F(frmStatusTest, ATranslationStartedWhileTheCloseTimerRunsLeavesItsTextsToA
     // which only re-places a visible one.
     StatusForm().SetLabel1("Connected");
     EXPECT_FALSE(StatusForm().Visible());
-    StatusForm().SetLabel1("Operation Successfull !");
+    StatusForm().SetOutcome(RequestOutcome::Success, "Operation Successfull !");
     timers.Advance(milliseconds(800));
     EXPECT_FALSE(IsStatusLoaded());
 }

@@ -27,6 +27,7 @@ TEST_F(frmSocketTest, AnAnswerInSeveralChunksIsSearchedAsOneTextAndWrittenBack) 
 
     EXPECT_EQ(status.statuses, (Statuses{"Connected", "Retrieving Data", "Retrieving Data", "Retrieving Data",
                                          "Processing", "Operation Successfull !"}));
+    EXPECT_EQ(status.outcomes, std::vector<RequestOutcome>{RequestOutcome::Success});
     ASSERT_EQ(output.writes.size(), 1U);
     EXPECT_EQ(output.writes[0].target, 42U);
     EXPECT_EQ(output.writes[0].text, "bonjour");
@@ -61,6 +62,7 @@ TEST_F(frmSocketTest, AnEmptyExtractionIsRejectedAndTheTargetKeepsItsText) {
     connection.DeliverConnect();
     connection.DeliverClose();
     EXPECT_EQ(status.statuses, (Statuses{"Connected", "Processing", "Unknown error!"}));
+    EXPECT_EQ(status.outcomes.back(), RequestOutcome::Rejected);
     EXPECT_EQ(output.writes.size(), 1U);
     EXPECT_EQ(form.Text2, "premier");
 }
@@ -108,6 +110,7 @@ TEST_F(frmSocketTest, AFailedWriteBackIsNotReportedAsSuccess) {
     output.accept = false;
     Exchange("ab", Page("bonjour"));
     EXPECT_EQ(status.statuses, (Statuses{"Connected", "Retrieving Data", "Processing", "Erros Occured ..."}));
+    EXPECT_EQ(status.outcomes, std::vector<RequestOutcome>{RequestOutcome::Error});
     EXPECT_FALSE(form.RequestInFlight());
 }
 
@@ -116,6 +119,7 @@ TEST_F(frmSocketTest, AnErrorClosesTheConnectionAndShowsItsDescription) {
     connection.DeliverError(10061, "Connection refused");
     EXPECT_EQ(connection.closes, 1);
     EXPECT_EQ(status.statuses, (Statuses{"Erros Occured ..."}));
+    EXPECT_EQ(status.outcomes, std::vector<RequestOutcome>{RequestOutcome::Error});
     ASSERT_EQ(dialogs.shown.size(), 1U);
     EXPECT_EQ(dialogs.shown[0].text, "Connection refused");
     EXPECT_EQ(dialogs.shown[0].title, "QUILLMAR");
