@@ -53,7 +53,7 @@ void frmAbout::StartSysInfo() {
         path = location + "\\MSINFO32.EXE";
     }
     if (!path.empty() && m_ports.shell.StartProgram(path)) return;
-    m_ports.dialogs.MessageBox(kUnavailable, kAppTitle, MessageIcon::None, MessageButtons::Ok);
+    m_ports.dialogs.ShowMessage(kUnavailable, kAppTitle, MessageIcon::None, MessageButtons::Ok);
 }
 
 bool frmAbout::GetKeyValue(RegistryRoot KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,

@@ -15,7 +15,7 @@ enum class MessageResult { Ok, Cancel, Yes, No };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual MessageResult MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
+    virtual MessageResult ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                      MessageButtons buttons) = 0;
 };
 

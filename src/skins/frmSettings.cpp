@@ -158,7 +158,7 @@ void frmSettings::Command5_Click() {
 }
 
 void frmSettings::Message(const std::string& text, MessageIcon icon, const std::string& title) {
-    m_ports.dialogs.MessageBox(text, title, icon, MessageButtons::Ok);
+    m_ports.dialogs.ShowMessage(text, title, icon, MessageButtons::Ok);
 }
 
 void frmSettings::SaveSkinFile() {

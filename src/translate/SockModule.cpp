@@ -72,7 +72,7 @@ void SockModule::RequestTranslation(std::string text, std::string code, WindowHa
     const std::string host(slash == std::string_view::npos ? rest : rest.substr(0, slash));
     const std::string path(slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash));
     if (host.empty() || path.empty()) {
-        m_dialogs.MessageBox("Unable To detect target page!", kAppTitle, MessageIcon::Critical,
+        m_dialogs.ShowMessage("Unable To detect target page!", kAppTitle, MessageIcon::Critical,
                              MessageButtons::OkCancel);
         return;
     }

@@ -121,7 +121,7 @@ void frmSocket::Fail(std::string description) {
     EndRequest();
     m_status.SetOutcome(RequestOutcome::Error, status::kErrorsOccurred);
     // Modal: the request is over before the box can let other events in.
-    m_dialogs.MessageBox(description, kAppTitle, MessageIcon::Critical, MessageButtons::Ok);
+    m_dialogs.ShowMessage(description, kAppTitle, MessageIcon::Critical, MessageButtons::Ok);
 }
 
 }  // namespace quillmar

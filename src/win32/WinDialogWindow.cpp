@@ -26,6 +26,14 @@ void RegisterDialogClass(WNDPROC proc) {
     registered = RegisterClassExW(&wc) != 0;
 }
 
+// An owned window has no taskbar button, and a dialog of this program must not have one. The owner is
+// never shown, so it neither appears anywhere nor hides the dialogs it owns.
+HWND HiddenOwner() {
+    static HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    return owner;
+}
+
 }  // namespace
 
 WinDialogWindow::WinDialogWindow(DialogForm& form) : m_form(form) {
@@ -35,7 +43,7 @@ WinDialogWindow::WinDialogWindow(DialogForm& form) : m_form(form) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     m_hwnd = CreateWindowExW(kExStyle, kClassName, Utf8ToWide(form.Caption()).c_str(), kStyle, x, y, width,
-                             height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                             height, HiddenOwner(), nullptr, GetModuleHandleW(nullptr), this);
     if (m_hwnd != nullptr) CreateControls();
 }
 

@@ -1,7 +1,6 @@
 #include "win32/WinDialogs.h"
 
 #include <windows.h>
-#undef MessageBox  // the port's member, not the Win32 macro
 
 #include "win32/WinText.h"
 
@@ -60,7 +59,7 @@ MessageResult ToResult(int answer, MessageButtons buttons) {
 
 }  // namespace
 
-MessageResult WinDialogs::MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
+MessageResult WinDialogs::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                                      MessageButtons buttons) {
     const std::wstring wideText = Utf8ToWide(text);
     const std::wstring wideTitle = Utf8ToWide(title.empty() ? kAppTitle : title);

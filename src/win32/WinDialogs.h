@@ -7,7 +7,7 @@ namespace quillmar::win32 {
 // Message boxes on MessageBoxW, modal to the whole program (it has no main window to own them).
 class WinDialogs : public Dialogs {
 public:
-    MessageResult MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
+    MessageResult ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                              MessageButtons buttons) override;
 };
 

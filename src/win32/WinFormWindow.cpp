@@ -64,6 +64,13 @@ WinFormWindow::~WinFormWindow() {
 
 void WinFormWindow::PlaceTopmost(int x, int y, int width, int height) {
     RestackUnderWine();
+    // Tracking places the toolbar ten times a second, nearly always where it already is; such a
+    // placement changes nothing the user sees and only costs the window manager a round trip.
+    RECT now{};
+    const bool topmost = (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost && IsWindowVisible(m_hwnd) && GetWindowRect(m_hwnd, &now) && now.left == x && now.top == y &&
+        now.right - now.left == width && now.bottom - now.top == height)
+        return;
     SetWindowPos(m_hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 

@@ -17,7 +17,7 @@ public:
         MessageIcon icon;
         MessageButtons buttons;
     };
-    MessageResult MessageBox(const std::string& text, const std::string& title, MessageIcon icon,
+    MessageResult ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                              MessageButtons buttons) override {
         shown.push_back({text, title, icon, buttons});
         return answer;

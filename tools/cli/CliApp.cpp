@@ -72,7 +72,7 @@ private:
 class MessagePrinter final : public Dialogs {
 public:
     explicit MessagePrinter(CliPlatform& platform) : m_platform(platform) {}
-    MessageResult MessageBox(const std::string& text, const std::string& /*title*/, MessageIcon /*icon*/,
+    MessageResult ShowMessage(const std::string& text, const std::string& /*title*/, MessageIcon /*icon*/,
                              MessageButtons buttons) override {
         shown.push_back(text);
         m_platform.WriteErr(text + "\n");

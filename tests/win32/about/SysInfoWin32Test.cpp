@@ -2,7 +2,6 @@
 #include "win32/WinDialogs.h"
 
 #include <windows.h>
-#undef MessageBox  // the port's member, not the Win32 macro
 // clang-format on
 
 #include <gtest/gtest.h>

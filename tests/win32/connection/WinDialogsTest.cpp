@@ -2,7 +2,6 @@
 #include "win32/WinDialogs.h"
 
 #include <windows.h>
-#undef MessageBox  // the port's member, not the Win32 macro
 // clang-format on
 
 #include <gtest/gtest.h>
@@ -69,7 +68,7 @@ private:
 TEST(WinDialogs, ABoxWithoutATitleCarriesTheAppTitle) {
     WinDialogs dialogs;
     BoxAnswerer answerer(IDCANCEL);
-    const MessageResult result = dialogs.MessageBox("Unable To detect target page!", "",
+    const MessageResult result = dialogs.ShowMessage("Unable To detect target page!", "",
                                                     MessageIcon::Critical, MessageButtons::OkCancel);
     ASSERT_TRUE(answerer.found);
     EXPECT_EQ(answerer.title, kAppTitle);
@@ -91,7 +90,7 @@ TEST(WinDialogs, WideTextsReachTheBoxAndEachAnswerMapsBack) {
     };
     for (const auto& c : cases) {
         BoxAnswerer answerer(c.command);
-        const MessageResult result = dialogs.MessageBox(
+        const MessageResult result = dialogs.ShowMessage(
             "\u00bfS\u00ed o no? \u263a", "Frage \u00fcber Quillmar", MessageIcon::Question, c.buttons);
         ASSERT_TRUE(answerer.found) << c.command;
         EXPECT_EQ(answerer.title, "Frage \u00fcber Quillmar");

@@ -190,6 +190,9 @@ TEST(Program, TheTrayMenusAboutShowsOneAboutBoxAndEscClosesIt) {
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(HasChildWithText(box, L"Version 1.0.1"));
     EXPECT_TRUE(HasChildWithText(box, L"OK"));
+    // No taskbar button: an unowned window without the tool-window style would get one.
+    EXPECT_NE(GetWindow(box, GW_OWNER), nullptr);
+    EXPECT_EQ(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
 
     chooseAbout();
     std::this_thread::sleep_for(500ms);
