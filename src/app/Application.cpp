@@ -30,7 +30,7 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
               std::make_unique<frmSocket>(m_ports.connection, m_ports.timers, m_ports.dialogs, status, output);
           m_sock = std::make_unique<SockModule>(*socket, m_ports.dialogs, m_serviceHost);
           OptionsActions actions;
-          actions.setPairLabel = [this](const std::string& caption) { FollowForm().SetLabel1(caption); };
+          actions.setPair = [this](std::size_t row) { FollowForm().SetPair(row); };
           actions.showSettings = [this] { ShowSettings(); };
           // The designer face of the settings dialog is not built yet: the dialog comes up as it is.
           actions.showDesigner = [this] { ShowSettings(); };

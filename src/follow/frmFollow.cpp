@@ -42,8 +42,7 @@ frmFollow::frmFollow(FollowForms& forms, ProgramState& state, ForeignWindows& wi
       m_windows(windows),
       m_pictures(pictures),
       m_menus(menus),
-      m_module(windows, state),
-      m_label1(kDefaultPairCaption) {
+      m_module(windows, state) {
     m_picture1.picture = LoadButtonPicture(m_pictures, kTranslatePicture);
     m_picture2.picture = LoadButtonPicture(m_pictures, kSelectPicture);
     m_picture3.picture = LoadButtonPicture(m_pictures, kMenuPicture);
@@ -129,8 +128,7 @@ void frmFollow::Picture1_Click() {
     status.SetTop(StatusTop());
     status.SetVisible(true);
 
-    const std::optional<std::string> code = LookupPairCode(m_label1);
-    if (code) m_forms.RequestTranslation(*query, *code, target);
+    m_forms.RequestTranslation(*query, kLanguagePairs[m_pair].code, target);
 }
 
 void frmFollow::Picture3_Click() {
@@ -181,8 +179,9 @@ void frmFollow::SetButtonPicture(int button, Picture picture) {
     if (m_view) m_view->Repaint();
 }
 
-void frmFollow::SetLabel1(const std::string& caption) {
-    m_label1 = caption;
+void frmFollow::SetPair(std::size_t row) {
+    if (row >= kLanguagePairs.size()) return;
+    m_pair = row;
     if (m_view) m_view->Repaint();
 }
 

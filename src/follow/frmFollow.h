@@ -7,6 +7,7 @@
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
+#include "translate/LanguagePairs.h"
 #include "platform/ForeignWindows.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
@@ -57,8 +58,10 @@ public:
     const Button& Picture3() const { return m_picture3; }  // options menu
     void SetButtonPicture(int button, Picture picture);    // 1, 2 or 3; the layout stays as it is
 
-    const std::string& Label1() const { return m_label1; }  // the language pair
-    void SetLabel1(const std::string& caption);
+    // The current language pair, a row of kLanguagePairs; the pair label shows its caption.
+    std::size_t Pair() const { return m_pair; }
+    void SetPair(std::size_t row);  // a row outside the table changes nothing
+    std::string Label1() const { return kLanguagePairs[m_pair].labelCaption; }
     const std::string& Label2() const { return m_label2; }  // "TRANSLATE"
     Colour Label1ForeColor() const { return m_label1Colour; }
     Colour Label2ForeColor() const { return m_label2Colour; }
@@ -83,7 +86,7 @@ private:
     Button m_picture1;
     Button m_picture2;
     Button m_picture3;
-    std::string m_label1;
+    std::size_t m_pair = kDefaultPairRow;
     std::string m_label2 = "TRANSLATE";
     Colour m_label1Colour = 0x00000000;
     Colour m_label2Colour = 0x00000000;

@@ -33,8 +33,8 @@ inline constexpr std::array<LanguagePair, 13> kLanguagePairs{{
     {"mnuGermantoFrench", "German to French", "GERMAN TO FRENCH", "german to french", "de_fr"},
 }};
 
-// The pair label's caption at creation: every start begins with English to French.
-inline constexpr const char* kDefaultPairCaption = "ENGLISH TO FRENCH";
+// The pair at creation: every start begins with English to French.
+inline constexpr std::size_t kDefaultPairRow = 0;
 
 // The code of the first pair whose key equals the lower-cased caption, or none.
 std::optional<std::string> LookupPairCode(std::string_view caption);

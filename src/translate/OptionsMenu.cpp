@@ -21,13 +21,12 @@ std::string SkinGalleryAddress(const std::string& homeHost) {
     return "http://" + homeHost + "/cgi-bin/quillmarskins.cgi";
 }
 
-OptionsMenu::OptionsMenu(std::function<void(const std::string&)> setPairLabel)
-    : m_setPairLabel(std::move(setPairLabel)) {
+OptionsMenu::OptionsMenu(std::function<void(std::size_t)> setPair) : m_setPair(std::move(setPair)) {
     AddPairs();
 }
 
 OptionsMenu::OptionsMenu(OptionsActions actions, const std::string& homeHost)
-    : m_setPairLabel(actions.setPairLabel), m_actions(std::move(actions)) {
+    : m_setPair(actions.setPair), m_actions(std::move(actions)) {
     const auto call = [](const std::function<void()>& action) {
         return [action] {
             if (action) action();
@@ -58,9 +57,8 @@ void OptionsMenu::AddPairs() {
             if (row == end) m_items.push_back({row == kGroupEnds[0] ? "mnuSpacer4" : "mnuSpacer3", "-", {}});
         }
         const LanguagePair& pair = kLanguagePairs[row];
-        std::string label = pair.labelCaption;
-        m_items.push_back({pair.menuItem, pair.menuCaption, [this, label] {
-                               if (m_setPairLabel) m_setPairLabel(label);
+        m_items.push_back({pair.menuItem, pair.menuCaption, [this, row] {
+                               if (m_setPair) m_setPair(row);
                            }});
     }
 }

@@ -14,7 +14,7 @@ namespace quillmar {
 // separators as on the menu, each choosing its pair.
 // What the items of the whole menu do beyond choosing a pair.
 struct OptionsActions {
-    std::function<void(const std::string&)> setPairLabel;  // the pair's label caption, for frmFollow.Label1
+    std::function<void(std::size_t)> setPair;  // the chosen row of kLanguagePairs
     std::function<void()> showSettings;
     std::function<void()> showDesigner;
     std::function<void(const std::string&)> chooseSkin;  // a skin's title from "Select a Skin"
@@ -36,8 +36,8 @@ public:
         int level = 0;  // 1: in the submenu of the item of level 0 above
     };
 
-    // The pair items only; setPairLabel receives the label caption of the chosen pair.
-    explicit OptionsMenu(std::function<void(const std::string&)> setPairLabel);
+    // The pair items only; setPair receives the chosen pair's row.
+    explicit OptionsMenu(std::function<void(std::size_t)> setPair);
     // The whole menu, top to bottom, with the gallery on `homeHost`.
     OptionsMenu(OptionsActions actions, const std::string& homeHost);
     OptionsMenu(const OptionsMenu&) = delete;  // the handlers refer to this object
@@ -54,7 +54,7 @@ public:
 private:
     void AddPairs();
 
-    std::function<void(const std::string&)> m_setPairLabel;
+    std::function<void(std::size_t)> m_setPair;
     OptionsActions m_actions;
     std::vector<Item> m_items;
 };

@@ -23,7 +23,7 @@ constexpr const char* kUnableToDetectTargetPage = "Unable To detect target page!
 constexpr double kMaxTimeoutSeconds = 2'000'000.0;
 
 struct Options {
-    std::string pair = kDefaultPairCaption;
+    std::string pair = kLanguagePairs[kDefaultPairRow].labelCaption;
     std::string service = ServiceHost();
     std::optional<std::string> proxy;
     std::optional<double> timeoutSeconds;

@@ -25,7 +25,7 @@ public:
         WindowHandle target;
     };
 
-    FollowFixture() : menu([this](const std::string& caption) { Follow().SetLabel1(caption); }) {}
+    FollowFixture() : menu([this](std::size_t row) { Follow().SetPair(row); }) {}
 
     frmFollow& Follow() { return follow(); }
     frmStatus& StatusForm() override { return status(); }

@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
 
 namespace quillmar {
 namespace {
 
 TEST(OptionsMenu, HoldsTheThirteenPairsInThreeGroupsInTableOrder) {
-    OptionsMenu menu([](const std::string&) {});
+    OptionsMenu menu([](std::size_t) {});
     std::vector<std::string> captions;
     for (const MenuItemView& view : menu.Views()) captions.push_back(view.caption);
     const std::vector<std::string> expected{"English to French",
@@ -30,9 +31,9 @@ TEST(OptionsMenu, HoldsTheThirteenPairsInThreeGroupsInTableOrder) {
     EXPECT_EQ(captions, expected);
 }
 
-TEST(OptionsMenu, EachPairItemSetsItsLabelCaptionAndNothingElseReacts) {
+TEST(OptionsMenu, EachPairItemChoosesItsRowAndNothingElseReacts) {
     std::vector<std::string> labels;
-    OptionsMenu menu([&labels](const std::string& caption) { labels.push_back(caption); });
+    OptionsMenu menu([&labels](std::size_t row) { labels.emplace_back(kLanguagePairs.at(row).labelCaption); });
     EXPECT_TRUE(menu.Choose(0));
     EXPECT_TRUE(menu.Choose(14));
     EXPECT_TRUE(menu.Click("mnuRussiantoEnglish"));
@@ -46,7 +47,7 @@ TEST(OptionsMenu, EachPairItemSetsItsLabelCaptionAndNothingElseReacts) {
 TEST(OptionsMenu, TheWholeMenuHasItsTreeInOrderAndEachItemItsAction) {
     std::vector<std::string> did;
     OptionsActions actions;
-    actions.setPairLabel = [&did](const std::string& caption) { did.push_back(caption); };
+    actions.setPair = [&did](std::size_t row) { did.emplace_back(kLanguagePairs.at(row).labelCaption); };
     actions.showSettings = [&did] { did.push_back("settings"); };
     actions.showDesigner = [&did] { did.push_back("designer"); };
     actions.chooseSkin = [&did](const std::string& name) { did.push_back("skin " + name); };

@@ -212,15 +212,17 @@ TEST_F(frmFollowTest, AClickOnTheCaptionDoesWhatAClickOnThePictureDoes) {
     EXPECT_EQ(requests[0].text, "hello+there");
 }
 
-TEST_F(frmFollowTest, AnUnknownPairCaptionShowsTheStatusWindowAndSendsNothing) {
+TEST_F(frmFollowTest, ThePairIsATableRowTheLabelShowsAndTheRequestCarries) {
     AddChat(kChat, "Send Message", {100, 50, 700, 400}, "hello there");
     windows.foreground = kChat;
     Follow();
     Step();
-    Follow().SetLabel1("KLINGON TO ENGLISH");
+    Follow().SetPair(12);
+    Follow().SetPair(kLanguagePairs.size());  // no such row: the pair stays
+    EXPECT_EQ(Follow().Label1(), "GERMAN TO FRENCH");
     Follow().Picture1_Click();
-    EXPECT_TRUE(requests.empty());
-    EXPECT_TRUE(StatusForm().Visible());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].code, "de_fr");
 }
 
 TEST_F(frmFollowTest, EachRequestCarriesTheControlCapturedForItNotTheLatestCapture) {

@@ -9,7 +9,7 @@ namespace quillmar {
 namespace {
 
 TEST(LanguagePairs, StartCaptionLooksUpEnglishToFrench) {
-    EXPECT_EQ(LookupPairCode(kDefaultPairCaption), "en_fr");
+    EXPECT_EQ(LookupPairCode(kLanguagePairs[kDefaultPairRow].labelCaption), "en_fr");
 }
 
 TEST(LanguagePairs, CaptionIsLoweredBeforeTheExactKeyMatch) {

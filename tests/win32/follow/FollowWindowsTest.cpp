@@ -271,7 +271,7 @@ TEST_F(FollowWindowsTest, RussianTextGoesOutEncodedAndTheRussianAnswerComesBackW
     StartProgram(service.Port());
     TestChatWindow chat(L"Incoming Message", L"Привет мир", 150, 120, 560, 220);
     ASSERT_GE(ShowChat(chat), 0);
-    Follow().SetLabel1("RUSSIAN TO ENGLISH");
+    Follow().SetPair(9);  // Russian to English
     PostClick(20);
     ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"Здравствуй, мир 😀"; }, 5000ms))
         << "chat text: " << chat.TypedText().size() << " units, status: " << StatusText();
