@@ -10,9 +10,7 @@
 
 namespace quillmar {
 
-// The options menu mnuOptions of frmSocket: for now the thirteen language-pair items, grouped by
-// separators as on the menu, each choosing its pair.
-// What the items of the whole menu do beyond choosing a pair.
+// What the items of the options menu do beyond choosing a pair.
 struct OptionsActions {
     std::function<void(const std::string&)> setPairLabel;  // the pair's label caption, for frmFollow.Label1
     std::function<void()> showSettings;
@@ -31,6 +29,8 @@ std::string SkinGalleryAddress(const std::string& homeHost);
 // The build's home host (the service host unless configured otherwise).
 const char* HomeHost();
 
+// The options menu mnuOptions of frmSocket: settings, designer, the skin list, the gallery, the thirteen
+// language pairs grouped by separators, and exit.
 class OptionsMenu {
 public:
     struct Item {

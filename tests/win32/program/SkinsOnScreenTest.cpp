@@ -27,12 +27,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using quillmar::testing::Clock;
-using quillmar::testing::MainWindowOf;
-using quillmar::testing::OpenMenu;
-using quillmar::testing::PressKey;
-using quillmar::testing::RunningProgram;
-using quillmar::testing::TestChatWindow;
+using namespace quillmar::testing;
 namespace fs = std::filesystem;
 
 constexpr const wchar_t* kSettingsKey = L"Software\\VB and VBA Program Settings\\QUILLMAR\\settings";
