@@ -16,6 +16,8 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
       m_ports(ports),
       m_serviceHost(std::move(serviceHost)),
       m_followMod(ports.windows, state),
+      m_skinTargets({[this]() -> frmFollow& { return FollowForm(); }, [this]() -> frmStatus& { return StatusForm(); }}),
+      m_skins(ports.files, ports.profiles, ports.pictures, ports.settings, m_skinTargets),
       m_follow([this] {
           return std::make_unique<frmFollow>(*this, m_state, m_ports.windows, m_ports.timers,
                                              m_ports.pictures, m_ports.menus, m_ports.views);
@@ -34,7 +36,9 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
           actions.showSettings = [this] { ShowSettings(); };
           // The designer face of the settings dialog is not built yet: the dialog comes up as it is.
           actions.showDesigner = [this] { ShowSettings(); };
-          actions.chooseSkin = [this](const std::string& name) { ChooseSkin(name); };
+          actions.rebuildSkinList = [this] { BuildSkinMenu(); };
+          actions.skinRows = [this] { return m_skins.SkinMenuViews(); };
+          actions.chooseSkin = [this](std::size_t row) { ChooseSkin(row); };
           actions.openAddress = [this](const std::string& address) { m_ports.shell.OpenAddress(address); };
           actions.exitProgram = [this] { ExitProgram(); };
           m_options = std::make_unique<OptionsMenu>(std::move(actions), HomeHost());
@@ -95,13 +99,12 @@ void Application::RequestTranslation(const std::string& queryText, const std::st
     Sock().RequestTranslation(queryText, code, target);
 }
 
-void Application::ApplySkin(const std::string& /*skinName*/) {}
+void Application::ApplySkin(const std::string& skinName) {
+    m_skins.ApplySkin(skinName);
+}
 
-void Application::ChooseSkin(const std::string& skinName) {
-    m_state.CurrentSkinName = skinName;
-    // Stored before it is applied, whatever applying makes of it.
-    m_ports.settings.SaveSetting(kSettingsApp, kSettingsSection, "CurrentSkin", skinName);
-    ApplySkin(skinName);
+void Application::ChooseSkin(std::size_t row) {
+    if (const std::optional<int> index = m_skins.SlotAtRow(row)) m_skins.ChooseSkin(*index, m_state.CurrentSkinName);
 }
 
 void Application::Start(ProgramLocation location, WindowHandle mainWindow) {
@@ -118,9 +121,10 @@ SettingsPlaceholder& Application::SettingsForm() {
     return m_settingsForm();
 }
 
-// The skin list comes with the skins; the menu keeps its "Default Skin" entry.
+// The skin menu lives on frmSocket, which its first touch creates.
 void Application::BuildSkinMenu() {
     SocketForm();
+    m_skins.BuildSkinMenu(m_state.SkinsPath);
 }
 
 AboutBox& Application::AboutForm() {

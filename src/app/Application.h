@@ -10,11 +10,14 @@
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
+#include "app/FormSkinTargets.h"
+#include "skins/SkinStuff.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/ForeignWindows.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
+#include "platform/ProfileFiles.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/Timers.h"
@@ -46,6 +49,7 @@ struct ApplicationPorts {
     Registry& registry;  // the about box's: the system-information tool
     FileSystem& files;
     ProgramInfo& info;
+    ProfileFiles& profiles;  // the skin files
 };
 
 // Holds the forms, each created (and its Form_Load run) by its first reference, and the program-wide
@@ -72,10 +76,11 @@ public:
 
     void RequestTranslation(const std::string& queryText, const std::string& code,
                             WindowHandle target) override;
-    // Skins are not part of the program yet: nothing to apply.
+    // The lowest skin slot titled exactly skinName; nothing when there is none.
     void ApplySkin(const std::string& skinName) override;
-    // A skin chosen from the options menu: remembered, stored, then applied.
-    void ChooseSkin(const std::string& skinName);
+    // mnuSkinList_Click: the skin at that row of "Select a Skin" is remembered, stored, then applied.
+    void ChooseSkin(std::size_t row);
+    SkinStuff& Skins() { return m_skins; }
 
     // Loads frmMain, whose Form_Load starts the program. mainWindow: the hidden window that receives the
     // tray icon's notifications.
@@ -106,6 +111,8 @@ private:
     ApplicationPorts m_ports;
     std::string m_serviceHost;
     FollowMod m_followMod;
+    FormSkinTargets m_skinTargets;
+    SkinStuff m_skins;
     // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;

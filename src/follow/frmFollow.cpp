@@ -22,6 +22,12 @@ constexpr BuiltinButton kTranslatePicture{"builtin:translate", 71, 15};
 constexpr BuiltinButton kSelectPicture{"builtin:select", 153, 15};
 constexpr BuiltinButton kMenuPicture{"builtin:menu", 17, 15};
 
+// Where the two captions sit on their buttons, in twips.
+constexpr int kPairLabelLeft = 105;
+constexpr int kTranslateLabelLeft = 45;
+constexpr int kButtonLabelTop = 15;
+constexpr int kButtonLabelHeight = 210;  // to the toolbar's bottom edge
+
 Picture LoadButtonPicture(PictureLoader& loader, const BuiltinButton& builtin) {
     Picture picture = loader.LoadPicture(builtin.source);
     if (picture.width <= 0) picture = Picture{builtin.source, builtin.width, builtin.height};
@@ -46,9 +52,11 @@ frmFollow::frmFollow(FollowForms& forms, ProgramState& state, ForeignWindows& wi
     m_picture1.picture = LoadButtonPicture(m_pictures, kTranslatePicture);
     m_picture2.picture = LoadButtonPicture(m_pictures, kSelectPicture);
     m_picture3.picture = LoadButtonPicture(m_pictures, kMenuPicture);
-    m_view = views.CreateFollowView(*this);
+    m_view = views.CreateToolView(*this);
     m_timer1 = timers.CreateTimer(std::chrono::milliseconds(100), true, [this] { Timer1_Timer(); });
 }
+
+frmFollow::~frmFollow() = default;
 
 void frmFollow::Form_Load() {
     m_visible = false;
@@ -133,6 +141,7 @@ void frmFollow::Picture1_Click() {
 
 void frmFollow::Picture3_Click() {
     OptionsMenu& menu = m_forms.OptionsMenuOfSocket();
+    menu.mnuOptions_Click();
     const std::optional<std::size_t> chosen = m_menus.TrackPopupMenu(Hwnd(), menu.Views());
     if (chosen) menu.Choose(*chosen);
 }
@@ -189,6 +198,49 @@ void frmFollow::SetLabelForeColors(Colour label1, Colour label2) {
     m_label1Colour = label1;
     m_label2Colour = label2;
     if (m_view) m_view->Repaint();
+}
+
+std::vector<ToolPicture> frmFollow::Pictures() const {
+    std::vector<ToolPicture> pictures;
+    for (const Button* button : {&m_picture1, &m_picture2, &m_picture3})
+        pictures.push_back({button->picture, button->left, 0, button->width, m_height});
+    return pictures;
+}
+
+std::vector<ToolLabel> frmFollow::Labels() const {
+    return {
+        {m_label2, m_label2Colour, m_picture1.left + kTranslateLabelLeft, kButtonLabelTop,
+         m_picture1.width - 2 * kTranslateLabelLeft, kButtonLabelHeight, ToolLabel::Weight::Bold},
+        {Label1(), m_label1Colour, m_picture2.left + kPairLabelLeft, kButtonLabelTop,
+         m_picture2.width - 2 * kPairLabelLeft, kButtonLabelHeight, ToolLabel::Weight::Bold},
+    };
+}
+
+std::optional<int> frmFollow::ControlAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return std::nullopt;
+    const ToolLabel label2 = Labels().front();
+    if (x >= label2.left && x < label2.left + label2.width && y >= label2.top && y < label2.top + label2.height)
+        return kLabel2;
+    if (x < m_picture2.left) return kPicture1;
+    if (x < m_picture3.left) return kPicture2;
+    return kPicture3;
+}
+
+void frmFollow::Click(int control) {
+    // The pair button and its caption do nothing: pairs are chosen from the options menu.
+    switch (control) {
+        case kPicture1:
+            Picture1_Click();
+            break;
+        case kLabel2:
+            Label2_Click();
+            break;
+        case kPicture3:
+            Picture3_Click();
+            break;
+        default:
+            break;
+    }
 }
 
 int frmFollow::StatusLeft(const frmStatus& status) const {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "forms/ProgramState.h"
 #include "follow/FollowForms.h"
@@ -16,10 +18,12 @@
 namespace quillmar {
 
 // The follow toolbar: three picture buttons laid over the title bar of the chat window in front.
-class frmFollow {
+class frmFollow final : public ToolForm {
 public:
     static constexpr int kHeight = 225;  // twips: 15 pixels
     static constexpr Colour kBackColour = 0x000000FF;
+    // The controls a click can land on, as ControlAt names them.
+    enum Control { kPicture1 = 1, kPicture2 = 2, kPicture3 = 3, kLabel1 = 11, kLabel2 = 12 };
 
     // A button: its picture and its place on the toolbar (twips).
     struct Button {
@@ -32,6 +36,7 @@ public:
               PictureLoader& pictures, PopupMenus& menus, FormViews& views);
     frmFollow(const frmFollow&) = delete;
     frmFollow& operator=(const frmFollow&) = delete;
+    ~frmFollow() override;
 
     void Form_Load();
     void Timer1_Timer();
@@ -46,12 +51,20 @@ public:
                             const std::string& ReplaceString) const;
 
     WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
-    bool Visible() const { return m_visible; }
+    bool Visible() const override { return m_visible; }
     void SetVisible(bool visible);
-    int Left() const { return m_left; }
-    int Top() const { return m_top; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    int Left() const override { return m_left; }
+    int Top() const override { return m_top; }
+    int Width() const override { return m_width; }
+    int Height() const override { return m_height; }
+
+    // What the toolbar's window shows and where a click lands.
+    std::string Caption() const override { return "Quillmar toolbar"; }
+    Colour BackColour() const override { return kBackColour; }
+    std::vector<ToolPicture> Pictures() const override;
+    std::vector<ToolLabel> Labels() const override;
+    std::optional<int> ControlAt(int x, int y) const override;
+    void Click(int control) override;
 
     const Button& Picture1() const { return m_picture1; }  // translate
     const Button& Picture2() const { return m_picture2; }  // pair selector

@@ -12,9 +12,18 @@ frmStatus::frmStatus(FollowForms& forms, ProgramState& state, TimerFactory& time
                      FormViews& views)
     : m_forms(forms), m_state(state), m_pictures(pictures) {
     m_picture = m_pictures.LoadPicture("builtin:status");
-    m_view = views.CreateStatusView(*this);
+    m_view = views.CreateToolView(*this);
     m_timer1 = timers.CreateTimer(milliseconds(100), true, [this] { Timer1_Timer(); });
     m_timer2 = timers.CreateTimer(milliseconds(700), false, [this] { Timer2_Timer(); });
+}
+
+frmStatus::~frmStatus() = default;
+
+std::vector<ToolLabel> frmStatus::Labels() const {
+    // Two pixels short of the right edge, so the text never touches the window's border.
+    constexpr int kRightMargin = 30;
+    return {{m_label1, m_label1Colour, kLabelLeft, kLabelTop, kWidth - kLabelLeft - kRightMargin,
+             kHeight - kLabelTop, ToolLabel::Weight::Normal}};
 }
 
 void frmStatus::Form_Load() {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "forms/ProgramState.h"
 #include "follow/FollowForms.h"
@@ -15,7 +16,7 @@ namespace quillmar {
 
 // The status window: one line of progress text under the toolbar; closes itself 700 ms after a request
 // ended in success, no message or a rejection (an error stays on screen).
-class frmStatus {
+class frmStatus final : public ToolForm {
 public:
     static constexpr int kWidth = 1845;  // twips: 123 x 25 pixels
     static constexpr int kHeight = 375;
@@ -27,20 +28,29 @@ public:
               FormViews& views);
     frmStatus(const frmStatus&) = delete;
     frmStatus& operator=(const frmStatus&) = delete;
+    ~frmStatus() override;
 
     void Form_Load();
     void Timer1_Timer();
     void Timer2_Timer();
 
     WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
-    bool Visible() const { return m_visible; }
+    bool Visible() const override { return m_visible; }
     void SetVisible(bool visible);
-    int Left() const { return m_left; }
-    int Top() const { return m_top; }
+    int Left() const override { return m_left; }
+    int Top() const override { return m_top; }
     void SetLeft(int twips);
     void SetTop(int twips);
-    int Width() const { return kWidth; }
-    int Height() const { return kHeight; }
+    int Width() const override { return kWidth; }
+    int Height() const override { return kHeight; }
+
+    // What the status window shows: its background picture under the status text; no clicks.
+    std::string Caption() const override { return "Quillmar status"; }
+    Colour BackColour() const override { return kBackColour; }
+    std::vector<ToolPicture> Pictures() const override { return {{m_picture, 0, 0, kWidth, kHeight}}; }
+    std::vector<ToolLabel> Labels() const override;
+    std::optional<int> ControlAt(int, int) const override { return std::nullopt; }
+    void Click(int) override {}
     // SetWindowPos on the window: topmost, shown, not activated (pixels); the form follows.
     void PlaceTopmost(int x, int y, int width, int height);
 

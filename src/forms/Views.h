@@ -1,15 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Picture.h"
 #include "platform/WindowHandle.h"
 
 namespace quillmar {
-
-class frmFollow;
-class frmStatus;
 
 // Passive views: a form changes its state, then tells its view, which shows that state on the platform.
 // Positions and sizes the form holds are twips; the view converts them.
@@ -23,6 +22,50 @@ public:
     virtual void UpdateBounds() = 0;
     // Captions, colours or pictures changed: repaint.
     virtual void Repaint() = 0;
+};
+
+// A picture of a tool window, placed in client twips; the window cuts it to this rectangle, so a
+// picture larger than its place never spills over its neighbours.
+struct ToolPicture {
+    Picture picture;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A label of a tool window: only its text is drawn, over the pictures, cut to its rectangle (twips).
+struct ToolLabel {
+    enum class Weight { Normal, Bold };
+    std::string caption;
+    Colour colour = 0;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    Weight weight = Weight::Normal;
+};
+
+// What a tool window (one that never takes the focus) reads from its form and tells it. The form owns
+// the geometry: the window draws what it is told and reports clicks by control.
+class ToolForm {
+public:
+    virtual ~ToolForm() = default;
+    virtual std::string Caption() const = 0;
+    virtual bool Visible() const = 0;
+    // The window's place and size on the screen, in twips.
+    virtual int Left() const = 0;
+    virtual int Top() const = 0;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual Colour BackColour() const = 0;
+    // Drawn in this order over the back colour, then the labels over them.
+    virtual std::vector<ToolPicture> Pictures() const = 0;
+    virtual std::vector<ToolLabel> Labels() const = 0;
+    // The control under client point x, y (twips), if it takes clicks.
+    virtual std::optional<int> ControlAt(int x, int y) const = 0;
+    // A click on that control; the form may be destroyed before this returns.
+    virtual void Click(int control) = 0;
 };
 
 // A child control of a dialog, placed in client twips. Clicks come back to the form by `id`.
@@ -81,8 +124,7 @@ public:
 class FormViews {
 public:
     virtual ~FormViews() = default;
-    virtual std::unique_ptr<FormView> CreateFollowView(frmFollow& form) = 0;
-    virtual std::unique_ptr<FormView> CreateStatusView(frmStatus& form) = 0;
+    virtual std::unique_ptr<FormView> CreateToolView(ToolForm& form) = 0;
     virtual std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) = 0;
 };
 

@@ -37,11 +37,7 @@ OptionsMenu::OptionsMenu(OptionsActions actions, const std::string& homeHost)
     m_items.push_back({"mnuSpacer", "-", {}});
     m_items.push_back({"mnuEditSkin", "Skin designer", call(m_actions.showDesigner)});
     m_items.push_back({"mnuSkinSelect", "Select a Skin", {}});
-    m_items.push_back({"mnuSkinList", "Default Skin",
-                       [this] {
-                           if (m_actions.chooseSkin) m_actions.chooseSkin("Default Skin");
-                       },
-                       1});
+    m_items.push_back({"mnuSkinList", "Default Skin", [this] { ChooseSkinRow(0); }, 1});
     m_items.push_back({"mnuMoreSkins", "Get More Skins", [this, gallery] {
                            if (m_actions.openAddress) m_actions.openAddress(gallery);
                        }});
@@ -63,24 +59,64 @@ void OptionsMenu::AddPairs() {
     }
 }
 
+void OptionsMenu::mnuOptions_Click() {
+    if (m_actions.rebuildSkinList) m_actions.rebuildSkinList();
+}
+
+std::vector<MenuItemView> OptionsMenu::SkinRows() const {
+    if (m_actions.skinRows) return m_actions.skinRows();
+    return {{"Default Skin", true}};
+}
+
+bool OptionsMenu::ChooseSkinRow(std::size_t row) {
+    if (!m_actions.chooseSkin) return true;
+    // The handler may change the menu's owner; keep a copy alive while it runs.
+    auto choose = m_actions.chooseSkin;
+    choose(row);
+    return true;
+}
+
 std::vector<MenuItemView> OptionsMenu::Views() const {
     std::vector<MenuItemView> views;
     views.reserve(m_items.size());
-    for (const Item& item : m_items) views.push_back({item.caption, true, item.level});
+    for (const Item& item : m_items) {
+        if (item.name != "mnuSkinList") {
+            views.push_back({item.caption, true, item.level});
+            continue;
+        }
+        for (MenuItemView row : SkinRows()) {
+            row.level = item.level;
+            views.push_back(std::move(row));
+        }
+    }
     return views;
 }
 
 bool OptionsMenu::Choose(std::size_t index) {
-    if (index >= m_items.size() || !m_items[index].onClick) return false;
-    // The handler may change the menu's owner; keep a copy alive while it runs.
-    auto handler = m_items[index].onClick;
-    handler();
-    return true;
+    std::size_t first = 0;  // the row of Views() the item starts at
+    for (const Item& item : m_items) {
+        const std::size_t rows = item.name == "mnuSkinList" ? SkinRows().size() : 1;
+        if (index < first + rows) {
+            if (item.name == "mnuSkinList") return ChooseSkinRow(index - first);
+            if (!item.onClick) return false;
+            // The handler may change the menu's owner; keep a copy alive while it runs.
+            auto handler = item.onClick;
+            handler();
+            return true;
+        }
+        first += rows;
+    }
+    return false;
 }
 
 bool OptionsMenu::Click(std::string_view name) {
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        if (!name.empty() && m_items[i].name == name) return Choose(i);
+    if (name.empty()) return false;
+    for (const Item& item : m_items) {
+        if (item.name != name) continue;
+        if (!item.onClick) return false;
+        auto handler = item.onClick;
+        handler();
+        return true;
     }
     return false;
 }

@@ -10,14 +10,16 @@
 
 namespace quillmar {
 
-// The options menu mnuOptions of frmSocket: for now the thirteen language-pair items, grouped by
-// separators as on the menu, each choosing its pair.
-// What the items of the whole menu do beyond choosing a pair.
+// What the items of the options menu do beyond choosing a pair.
 struct OptionsActions {
     std::function<void(std::size_t)> setPair;  // the chosen row of kLanguagePairs
     std::function<void()> showSettings;
     std::function<void()> showDesigner;
-    std::function<void(const std::string&)> chooseSkin;  // a skin's title from "Select a Skin"
+    // mnuOptions_Click: the skin list is built afresh each time the menu is about to show.
+    std::function<void()> rebuildSkinList;
+    // The rows of "Select a Skin" (mnuSkinList), in index order; unset: "Default Skin" alone.
+    std::function<std::vector<MenuItemView>()> skinRows;
+    std::function<void(std::size_t row)> chooseSkin;  // a row of "Select a Skin", counted from 0
     std::function<void(const std::string&)> openAddress;
     std::function<void()> exitProgram;
 };
@@ -27,6 +29,8 @@ std::string SkinGalleryAddress(const std::string& homeHost);
 // The build's home host (the service host unless configured otherwise).
 const char* HomeHost();
 
+// The options menu mnuOptions of frmSocket: settings, designer, the skin list, the gallery, the thirteen
+// language pairs grouped by separators, and exit.
 class OptionsMenu {
 public:
     struct Item {
@@ -44,15 +48,21 @@ public:
     OptionsMenu& operator=(const OptionsMenu&) = delete;
 
     const std::vector<Item>& Items() const { return m_items; }
+    // The menu about to show: runs mnuOptions_Click first, which rebuilds the skin list.
+    void mnuOptions_Click();
+    // One row per item; mnuSkinList stands for as many rows as there are skins.
     std::vector<MenuItemView> Views() const;
 
-    // Runs the handler of the item at `index`; false for a separator or an index out of range.
+    // Runs the handler of the row at `index` of Views(); false for a separator or an index out of range.
     bool Choose(std::size_t index);
-    // Runs the handler of the item with that control name; false when there is none.
+    // Runs the handler of the item with that control name (mnuSkinList: its first row); false when there
+    // is none.
     bool Click(std::string_view name);
 
 private:
     void AddPairs();
+    std::vector<MenuItemView> SkinRows() const;
+    bool ChooseSkinRow(std::size_t row);
 
     std::function<void(std::size_t)> m_setPair;
     OptionsActions m_actions;

@@ -7,12 +7,12 @@
 
 namespace quillmar::win32 {
 
-// Creates the real windows of the toolbar and the status window; pictures are drawn by `pictures`.
+// Creates the real windows of the forms: tool windows (toolbar, status window), whose pictures are drawn
+// by `pictures`, and dialogs.
 class WinFollowViews final : public FormViews {
 public:
     explicit WinFollowViews(WinPictures& pictures) : m_pictures(pictures) {}
-    std::unique_ptr<FormView> CreateFollowView(frmFollow& form) override;
-    std::unique_ptr<FormView> CreateStatusView(frmStatus& form) override;
+    std::unique_ptr<FormView> CreateToolView(ToolForm& form) override;
     std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) override;
 
 private:

@@ -71,7 +71,7 @@ WinProgram::WinProgram(std::string serviceHost)
     : m_views(m_pictures),
       m_app(m_state,
             {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,
-             m_shell, m_exit, m_registry, m_files, m_info},
+             m_shell, m_exit, m_registry, m_files, m_info, m_profiles},
             std::move(serviceHost)) {
     m_mainWindow.Attach(m_app, m_tray);
 }

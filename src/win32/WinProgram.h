@@ -17,6 +17,7 @@
 #include "win32/WinShell.h"
 #include "win32/WinRegistry.h"
 #include "win32/WinFileSystem.h"
+#include "win32/WinProfileFiles.h"
 #include "win32/WinProgramInfo.h"
 #include "win32/WinTimers.h"
 #include "win32/WinTrayIcons.h"
@@ -83,6 +84,7 @@ private:
     WinRegistry m_registry;
     WinFileSystem m_files;
     WinProgramInfo m_info;
+    WinProfileFiles m_profiles;
     WinMainWindow m_mainWindow;
     Application m_app;  // last: its forms use everything above
 };

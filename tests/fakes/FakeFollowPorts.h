@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "follow/frmStatus.h"
 #include "forms/Views.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
@@ -77,16 +78,16 @@ private:
 // Hands out views with fresh handles (toolbar 0x9000.., status 0x7000..) and keeps track of them.
 class FakeFormViews : public FormViews {
 public:
-    std::unique_ptr<FormView> CreateFollowView(frmFollow&) override {
+    std::unique_ptr<FormView> CreateToolView(ToolForm& form) override {
+        if (dynamic_cast<frmStatus*>(&form) != nullptr) {
+            auto view = std::make_unique<FakeFormView>(0x7000 + statusCreated, &statusAlive);
+            ++statusCreated;
+            status = view.get();
+            return view;
+        }
         auto view = std::make_unique<FakeFormView>(0x9000 + followCreated, &followAlive);
         ++followCreated;
         follow = view.get();
-        return view;
-    }
-    std::unique_ptr<FormView> CreateStatusView(frmStatus&) override {
-        auto view = std::make_unique<FakeFormView>(0x7000 + statusCreated, &statusAlive);
-        ++statusCreated;
-        status = view.get();
         return view;
     }
     std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) override {

@@ -64,6 +64,21 @@ TEST_F(SkinGalleryTest, ListsFoldersHoldingASkinFileByFolderNameWithTheirTitles)
     EXPECT_EQ(page.find("Not in a folder"), std::string::npos);
 }
 
+// The skins shipped with the program, as the gallery finds them where the build takes them from.
+TEST(SkinGallery, ListsTheThreeSampleSkinsWithTheirTitles) {
+    const std::vector<SkinListing> skins = ListSkins(QUILLMAR_SAMPLE_SKINS_DIR);
+    ASSERT_EQ(skins.size(), 3u);
+    EXPECT_EQ(skins[0].folder, "Daylight");
+    EXPECT_EQ(skins[0].title, "Daylight");
+    EXPECT_EQ(skins[1].folder, "HighContrast");
+    EXPECT_EQ(skins[1].title, "High Contrast");
+    EXPECT_EQ(skins[2].folder, "Midnight");
+    EXPECT_EQ(skins[2].title, "Midnight");
+    const std::string page = RenderSkinGalleryPage(skins);
+    for (const char* title : {"<b>Daylight</b>", "<b>High Contrast</b>", "<b>Midnight</b>"})
+        EXPECT_NE(page.find(title), std::string::npos) << title;
+}
+
 TEST_F(SkinGalleryTest, AMissingFolderListsNoneAndThePageSaysSo) {
     EXPECT_TRUE(ListSkins(dir / "absent").empty());
     std::string page = RenderSkinGalleryPage({});

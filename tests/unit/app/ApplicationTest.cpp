@@ -49,6 +49,28 @@ protected:
         windows.foreground = window;
         timers.Advance(milliseconds(100));
     }
+    // A skin folder under C:\Q\skins whose .QSK names four pictures that load, and a pair-label colour.
+    void AddSkin(const std::string& folder, const std::string& title, Colour pairColour) {
+        const std::string dir = "C:\\Q\\skins\\" + folder + "\\";
+        const std::string file = dir + folder + ".QSK";
+        files.AddFile(file);
+        profiles.Set(file, "Skin", "title", title);
+        profiles.Set(file, "Details", "SelectCol", " " + std::to_string(pairColour));
+        for (const char* key : {"menufile", "selectfile", "translateFile", "statusFile"}) {
+            profiles.Set(file, "Details", key, std::string(key) + ".gif");
+            pictures.sizes[dir + key + ".gif"] = {40, 30};
+        }
+    }
+    // Opens the options menu from the toolbar and picks `row`; the rows of "Select a Skin" as shown.
+    std::vector<std::string> PickFromOptionsMenu(std::optional<std::size_t> row) {
+        menus.choice = row;
+        app.FollowForm().Picture3_Click();
+        std::vector<std::string> skinRows;
+        for (const MenuItemView& view : menus.shown) {
+            if (view.level == 1) skinRows.push_back(view.caption);
+        }
+        return skinRows;
+    }
     void Answer(const std::string& translation) {
         connection.DeliverConnect();
         connection.DeliverData(AnswerPage(translation));
@@ -70,12 +92,13 @@ protected:
     fakes::FakeProcessExit exit{journal};
     fakes::FakeRegistry registry;
     fakes::FakeFileSystem files;
+    fakes::FakeProfileFiles profiles;
     struct : ProgramInfo {
         ProgramVersion Version() override { return {1, 0, 1, "Translates chat.", "Copyright Q"}; }
     } info;
     Application app{state,
                     {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit,
-                     registry, files, info},
+                     registry, files, info, profiles},
                     "localhost"};
 };
 
@@ -271,6 +294,52 @@ TEST_F(ApplicationTest, OptionsMenuOpensTheGalleryAndAChosenSkinIsStoredBeforeIt
     EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuSkinList"));
     EXPECT_EQ(state.CurrentSkinName, "Default Skin");
     EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Default Skin");
+}
+
+// The skin stored as "CurrentSkin" reaches the toolbar and the status window at start-up, and again each
+// time a new status window loads; the buttons keep the places their built-in pictures gave them.
+TEST_F(ApplicationTest, StartAppliesTheStoredSkinAndEachNewStatusWindowGetsItAgain) {
+    AddSkin("Red", "Red", 255);
+    settings.values["QUILLMAR|settings|CurrentSkin"] = "Red";
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    frmFollow& follow = app.FollowForm();
+    EXPECT_EQ(follow.Picture3().picture.source, "C:\\Q\\skins\\Red\\menufile.gif");
+    EXPECT_EQ(follow.Picture1().picture.source, "C:\\Q\\skins\\Red\\translateFile.gif");
+    EXPECT_EQ(follow.Picture3().width, 17 * 15);
+    EXPECT_EQ(follow.Width(), 3615);
+    EXPECT_EQ(follow.Label1ForeColor(), 255u);
+    ASSERT_TRUE(app.IsStatusLoaded());
+    EXPECT_EQ(app.StatusForm().BackgroundPicture().source, "C:\\Q\\skins\\Red\\statusFile.gif");
+
+    app.UnloadStatusForm();
+    EXPECT_EQ(app.StatusForm().BackgroundPicture().source, "C:\\Q\\skins\\Red\\statusFile.gif");
+}
+
+// Each opening of the options menu lists the skins folder afresh; a chosen row is stored as
+// "CurrentSkin" and applied, and "Default Skin" brings back the pictures the forms were created with.
+TEST_F(ApplicationTest, TheSkinMenuListsASkinAddedSinceItLastOpenedAndDefaultSkinRestoresTheBuiltInLook) {
+    files.AddFolder("C:\\Q\\skins\\Empty");  // first, without a skin file: slot 0 stays "Default Skin"
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    const frmFollow::Button builtinSelector = app.FollowForm().Picture2();
+    const Picture builtinStatus = app.StatusForm().BackgroundPicture();
+    EXPECT_EQ(PickFromOptionsMenu(std::nullopt), (std::vector<std::string>{"Default Skin"}));
+
+    AddSkin("Blue", "Blue", 16711680);
+    const std::size_t blueRow = 5;  // settings, separator, designer, "Select a Skin", "Default Skin"
+    EXPECT_EQ(PickFromOptionsMenu(blueRow), (std::vector<std::string>{"Default Skin", "Blue"}));
+    EXPECT_EQ(menus.shown[blueRow].caption, "Blue");
+    EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Blue");
+    EXPECT_EQ(state.CurrentSkinName, "Blue");
+    EXPECT_EQ(app.FollowForm().Picture2().picture.source, "C:\\Q\\skins\\Blue\\selectfile.gif");
+    EXPECT_EQ(app.FollowForm().Label1ForeColor(), 16711680u);
+    EXPECT_EQ(app.StatusForm().BackgroundPicture().source, "C:\\Q\\skins\\Blue\\statusFile.gif");
+
+    PickFromOptionsMenu(blueRow - 1);
+    EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Default Skin");
+    EXPECT_EQ(app.FollowForm().Picture2().picture.source, builtinSelector.picture.source);
+    EXPECT_EQ(app.FollowForm().Picture2().picture.width, builtinSelector.picture.width);
+    EXPECT_EQ(app.FollowForm().Label1ForeColor(), 0u);
+    EXPECT_EQ(app.StatusForm().BackgroundPicture().source, builtinStatus.source);
 }
 
 }  // namespace

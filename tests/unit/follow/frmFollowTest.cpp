@@ -212,6 +212,38 @@ TEST_F(frmFollowTest, AClickOnTheCaptionDoesWhatAClickOnThePictureDoes) {
     EXPECT_EQ(requests[0].text, "hello+there");
 }
 
+// The window draws each picture in the place the form gives it and reports clicks by the control the
+// form finds under the pointer; a skin picture wider than its button changes neither.
+TEST_F(frmFollowTest, ALargerSkinPictureKeepsItsPlaceAndClicksLandOnTheControlUnderThePointer) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "hello there");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    Follow().SetButtonPicture(1, Picture{"C:\\skins\\big.gif", 400, 40});
+    const std::vector<ToolPicture> places = Follow().Pictures();
+    ASSERT_EQ(places.size(), 3u);
+    EXPECT_EQ(places[0].picture.source, "C:\\skins\\big.gif");
+    EXPECT_EQ(places[0].width, 1065);
+    EXPECT_EQ(places[0].height, 225);
+    EXPECT_EQ(places[1].left, 1065);
+    EXPECT_EQ(places[2].left, 1065 + 2295);
+
+    EXPECT_EQ(Follow().ControlAt(15, 200), frmFollow::kPicture1);
+    EXPECT_EQ(Follow().ControlAt(300, 100), frmFollow::kLabel2);
+    EXPECT_EQ(Follow().ControlAt(1065 + 1000, 100), frmFollow::kPicture2);
+    EXPECT_EQ(Follow().ControlAt(3614, 0), frmFollow::kPicture3);
+    EXPECT_EQ(Follow().ControlAt(3615, 0), std::nullopt);
+    EXPECT_EQ(Follow().ControlAt(100, 225), std::nullopt);
+
+    Follow().Click(frmFollow::kPicture2);  // the pair button has no action
+    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(menus.owners.empty());
+    Follow().Click(frmFollow::kLabel2);
+    EXPECT_EQ(requests.size(), 1u);
+    Follow().Click(frmFollow::kPicture3);
+    EXPECT_EQ(menus.owners.size(), 1u);
+}
+
 TEST_F(frmFollowTest, ThePairIsATableRowTheLabelShowsAndTheRequestCarries) {
     AddChat(kChat, "Send Message", {100, 50, 700, 400}, "hello there");
     windows.foreground = kChat;

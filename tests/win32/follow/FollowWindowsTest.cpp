@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "DesktopInput.h"
 #include "TestChatWindow.h"
 #include "connection/WinLoopbackServer.h"
 #include "follow/FollowMod.h"
@@ -31,6 +32,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using testing::ClickAt;
+using testing::MoveMouseTo;
+using testing::ScreenPixel;
 using testing::TestChatWindow;
 using testing::WinLoopbackServer;
 
@@ -59,14 +63,6 @@ RECT RectOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     return r;
-}
-
-// What the screen shows at a point, read back from the desktop.
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return colour;
 }
 
 // Answers every message box of the program (title "QUILLMAR") from another thread and keeps its text,
@@ -105,44 +101,6 @@ private:
     std::vector<std::wstring> m_texts;
     std::thread m_thread;
 };
-
-// Moves the pointer through the input queue and waits until it is there (a bare SetCursorPos can be
-// overtaken under Wine by the pointer position the X server reports).
-void MoveMouseTo(int x, int y) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &move, sizeof(INPUT));
-        SetCursorPos(x, y);
-        const bool there = win32::RunMessageLoopUntil(
-            [&] {
-                POINT at{};
-                GetCursorPos(&at);
-                return at.x == x && at.y == y;
-            },
-            std::chrono::milliseconds(50));
-        if (there) return;
-    }
-}
-
-// A real left click at a screen point. The press and release carry the point themselves: a bare
-// press goes wherever the X server last put the pointer, which under load can still be where an
-// earlier test left it (on "TRANSLATE", say).
-void ClickAt(int x, int y) {
-    MoveMouseTo(x, y);
-    INPUT inputs[2]{};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
 
 class FollowWindowsTest : public ::testing::Test {
 protected:

@@ -8,77 +8,22 @@
 #include <thread>
 #include <vector>
 
+#include "win32/DesktopInput.h"
+#include "win32/program/RunningProgram.h"
+
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using quillmar::testing::Clock;
+using quillmar::testing::MainWindowOf;
+using quillmar::testing::OpenMenu;
+using quillmar::testing::PressKey;
 
-// The program, started as the user starts it; ended by the test if it is still running at the end.
-class RunningProgram {
+// The program as the build made it, started as the user starts it.
+class RunningProgram : public quillmar::testing::RunningProgram {
 public:
-    RunningProgram() {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof(startup);
-        std::string command = "\"" + std::string(QUILLMAR_EXE_PATH) + "\"";
-        started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &m_info) != FALSE;
-        startedAt = Clock::now();
-    }
-    ~RunningProgram() {
-        if (!started) return;
-        if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(m_info.hProcess, 1);
-            WaitForSingleObject(m_info.hProcess, 5000);
-        }
-        CloseHandle(m_info.hThread);
-        CloseHandle(m_info.hProcess);
-    }
-    bool EndsWithin(std::chrono::milliseconds limit) const {
-        return WaitForSingleObject(m_info.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
-    }
-    bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
-    DWORD Id() const { return m_info.dwProcessId; }
-
-    bool started = false;
-    Clock::time_point startedAt;
-
-private:
-    PROCESS_INFORMATION m_info{};
+    RunningProgram() : quillmar::testing::RunningProgram(QUILLMAR_EXE_PATH) {}
 };
-
-// The hidden window of the program with that process id (class "QuillmarMain"), once it is there.
-HWND MainWindowOf(const RunningProgram& program, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"QuillmarMain", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == program.Id()) return window;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return nullptr;
-}
-
-HWND OpenMenu(std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        if (menu != nullptr && IsWindowVisible(menu)) return menu;
-        std::this_thread::sleep_for(20ms);
-    }
-    return nullptr;
-}
-
-void PressKey(WORD key) {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-    std::this_thread::sleep_for(100ms);
-}
 
 // The program's visible about boxes (dialog windows captioned " About QUILLMAR").
 std::vector<HWND> AboutBoxesOf(const RunningProgram& program) {
