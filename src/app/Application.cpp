@@ -5,17 +5,25 @@
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
 #include "app/SettingsPlaceholder.h"
+#include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
 #include "translate/SockModule.h"
 #include "translate/frmSocket.h"
 
 namespace quillmar {
 
+namespace {
+constexpr const char* kNothingToRestore = "Nothing to restore";
+constexpr const char* kTextHasChanged = "Text has changed !";
+constexpr const char* kTypedTextRestored = "Typed text restored";
+}  // namespace
+
 Application::Application(ProgramState& state, const ApplicationPorts& ports, std::string serviceHost)
     : m_state(state),
       m_ports(ports),
       m_serviceHost(std::move(serviceHost)),
       m_followMod(ports.windows, state),
+      m_chatPairs(ports.settings, kSettingsApp, kSettingsSection),
       m_follow([this] {
           return std::make_unique<frmFollow>(*this, m_state, m_ports.windows, m_ports.timers,
                                              m_ports.pictures, m_ports.menus, m_ports.views);
@@ -30,12 +38,13 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
               std::make_unique<frmSocket>(m_ports.connection, m_ports.timers, m_ports.dialogs, status, output);
           m_sock = std::make_unique<SockModule>(*socket, m_ports.dialogs, m_serviceHost);
           OptionsActions actions;
-          actions.setPairLabel = [this](const std::string& caption) { FollowForm().SetLabel1(caption); };
+          actions.setPairLabel = [this](const std::string& caption) { ChoosePair(caption); };
           actions.showSettings = [this] { ShowSettings(); };
           // The designer face of the settings dialog is not built yet: the dialog comes up as it is.
           actions.showDesigner = [this] { ShowSettings(); };
           actions.chooseSkin = [this](const std::string& name) { ChooseSkin(name); };
           actions.openAddress = [this](const std::string& address) { m_ports.shell.OpenAddress(address); };
+          actions.restoreTypedText = [this] { RestoreTypedText(); };
           actions.exitProgram = [this] { ExitProgram(); };
           m_options = std::make_unique<OptionsMenu>(std::move(actions), HomeHost());
           return socket;
@@ -91,8 +100,20 @@ OptionsMenu& Application::OptionsMenuOfSocket() {
 }
 
 void Application::RequestTranslation(const std::string& queryText, const std::string& code,
-                                     WindowHandle target) {
-    Sock().RequestTranslation(queryText, code, target);
+                                     const CapturedText& captured) {
+    if (captured.control != 0) m_typed[captured.control] = captured.text;
+    Sock().RequestTranslation(queryText, code, captured.control);
+}
+
+void Application::TargetCameToFront(const std::string& title) {
+    const std::optional<std::string> pair = m_chatPairs.PairFor(title);
+    // A stored caption that names no pair (an older or edited store) changes nothing.
+    if (pair && LookupPairCode(*pair)) FollowForm().SetLabel1(*pair);
+}
+
+void Application::ChoosePair(const std::string& caption) {
+    FollowForm().SetLabel1(caption);
+    if (m_state.TargetHwnd != 0) m_chatPairs.Remember(m_followMod.ReadWindowText(m_state.TargetHwnd), caption);
 }
 
 void Application::ApplySkin(const std::string& /*skinName*/) {}
@@ -150,7 +171,32 @@ void Application::SetOutcome(RequestOutcome outcome, const std::string& text) {
 }
 
 bool Application::WriteTranslation(WindowHandle target, const std::string& text) {
-    return m_followMod.WriteWindowText(target, text);
+    const auto typed = m_typed.find(target);
+    const std::string typedText = typed == m_typed.end() ? std::string{} : typed->second;
+    if (typed != m_typed.end()) m_typed.erase(typed);
+    if (!m_followMod.ReplaceTypedText(target, text, typedText)) return false;
+    if (!typedText.empty()) m_lastReplacement = Replacement{target, typedText, text};
+    return true;
+}
+
+void Application::RestoreTypedText() {
+    frmStatus& status = StatusForm();
+    status.SetVisible(true);
+    if (!m_lastReplacement) {
+        status.SetOutcome(RequestOutcome::Rejected, kNothingToRestore);
+        return;
+    }
+    // Anything the user wrote since would be lost.
+    if (!m_followMod.HoldsText(m_lastReplacement->control, m_lastReplacement->translation)) {
+        status.SetOutcome(RequestOutcome::Rejected, kTextHasChanged);
+        return;
+    }
+    if (!m_followMod.WriteWindowText(m_lastReplacement->control, m_lastReplacement->typed)) {
+        status.SetOutcome(RequestOutcome::Error, status::kErrorsOccurred);
+        return;
+    }
+    m_lastReplacement.reset();
+    status.SetOutcome(RequestOutcome::Success, kTypedTextRestored);
 }
 
 }  // namespace quillmar

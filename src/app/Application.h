@@ -1,12 +1,15 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "about/AboutBox.h"
 #include "forms/FormSlot.h"
 #include "forms/ProgramState.h"
 #include "app/frmMain.h"
+#include "follow/ChatPairs.h"
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
@@ -71,9 +74,13 @@ public:
     OptionsMenu& OptionsMenuOfSocket() override;
 
     void RequestTranslation(const std::string& queryText, const std::string& code,
-                            WindowHandle target) override;
+                            const CapturedText& captured) override;
     // Skins are not part of the program yet: nothing to apply.
     void ApplySkin(const std::string& skinName) override;
+    // The pair remembered for the chat, if any, goes on the toolbar.
+    void TargetCameToFront(const std::string& title) override;
+    // A pair chosen from the options menu: shown, and remembered for the chat in front.
+    void ChoosePair(const std::string& caption);
     // A skin chosen from the options menu: remembered, stored, then applied.
     void ChooseSkin(const std::string& skinName);
 
@@ -96,6 +103,9 @@ public:
     [[noreturn]] void ExitProgram() override;
 
     ProgramState& State() { return m_state; }
+    // Puts the text captured for the last translation back, only while its control still shows that
+    // translation; the status window says what happened.
+    void RestoreTypedText();
 
 private:
     void SetStatus(const std::string& text) override;
@@ -106,6 +116,15 @@ private:
     ApplicationPorts m_ports;
     std::string m_serviceHost;
     FollowMod m_followMod;
+    ChatPairs m_chatPairs;
+    struct Replacement {
+        WindowHandle control = 0;
+        std::string typed;
+        std::string translation;
+    };
+    // The text each control held when its translation was asked for, until the answer is written.
+    std::map<WindowHandle, std::string> m_typed;
+    std::optional<Replacement> m_lastReplacement;
     // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;

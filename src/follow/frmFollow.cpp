@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "forms/Twips.h"
+#include "follow/TranslateAction.h"
 #include "follow/frmStatus.h"
 #include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
-#include "translate/QueryText.h"
 #include "translate/StatusSink.h"
 
 namespace quillmar {
@@ -74,12 +74,14 @@ void frmFollow::Timer1_Timer() {
         return;
     }
     const std::string title = m_module.ReadWindowText(fg);
+    const WindowHandle previous = m_state.TargetHwnd;
     m_state.TargetHwnd = 0;
     if (fg == 0 || !IsTargetTitle(title)) {
         SetVisible(false);
         return;
     }
     m_state.TargetHwnd = fg;
+    if (fg != previous) m_forms.TargetCameToFront(title);
 
     if (!m_visible) SetVisible(true);
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.
@@ -105,32 +107,46 @@ void frmFollow::Timer1_Timer() {
     }
 }
 
-void frmFollow::Picture1_Click() {
-    const std::string captured = m_module.CaptureEditText(m_state.TargetHwnd);
-    // The capture names the control it read; the answer of this request goes there and nowhere else.
-    const WindowHandle target = captured.empty() ? 0 : m_state.EditHwnd;
-    const std::optional<std::string> query = PrepareQueryText(captured);
+namespace {
 
-    if (!query) {
-        frmStatus& status = m_forms.StatusForm();
-        const int left = StatusLeft(status);
-        if (status.Left() != left) status.SetLeft(left);
-        if (status.Top() != StatusTop()) status.SetTop(StatusTop());
-        status.SetVisible(true);
-        status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage);
-        return;
+// The toolbar's text: the first edit control with text in the followed window.
+class TargetEditCapture final : public TextCapture {
+public:
+    TargetEditCapture(FollowMod& module, ProgramState& state) : m_module(module), m_state(state) {}
+    CapturedText Capture() override {
+        CapturedText captured;
+        captured.text = m_module.CaptureEditText(m_state.TargetHwnd);
+        // The capture names the control it read; the answer of this request goes there and nowhere else.
+        captured.control = captured.text.empty() ? 0 : m_state.EditHwnd;
+        return captured;
     }
 
-    frmStatus& status = m_forms.StatusForm();
-    // Shown topmost at its final place at once, so a new window never flashes up at the screen's corner.
-    status.PlaceTopmost(TwipsToPixels(StatusLeft(status)), TwipsToPixels(StatusTop()),
-                        TwipsToPixels(status.Width()), TwipsToPixels(status.Height()));
-    status.SetLeft(StatusLeft(status));
-    status.SetTop(StatusTop());
-    status.SetVisible(true);
+private:
+    FollowMod& m_module;
+    ProgramState& m_state;
+};
 
-    const std::optional<std::string> code = LookupPairCode(m_label1);
-    if (code) m_forms.RequestTranslation(*query, *code, target);
+// Sends with the pair the toolbar shows; a caption without a pair sends nothing.
+class PairLabelRequest final : public TranslateRequest {
+public:
+    PairLabelRequest(FollowForms& forms, const std::string& caption) : m_forms(forms), m_caption(caption) {}
+    void Send(const std::string& queryText, const CapturedText& captured) override {
+        const std::optional<std::string> code = LookupPairCode(m_caption);
+        if (code) m_forms.RequestTranslation(queryText, *code, captured);
+    }
+
+private:
+    FollowForms& m_forms;
+    const std::string& m_caption;
+};
+
+}  // namespace
+
+void frmFollow::Picture1_Click() {
+    TargetEditCapture capture(m_module, m_state);
+    StatusWindowAt status(m_forms, m_left + m_width - m_picture3.width - frmStatus::kWidth, StatusTop());
+    PairLabelRequest request(m_forms, m_label1);
+    RunTranslateAction(capture, status, request);
 }
 
 void frmFollow::Picture3_Click() {

@@ -27,6 +27,9 @@ public:
     // Text of at most bufferUnits - 1 UTF-16 units, converted to UTF-8.
     virtual std::optional<std::string> SendGetText(WindowHandle window, std::size_t bufferUnits) = 0;
     virtual bool SendSetText(WindowHandle window, const std::string& text) = 0;
+    // An edit or rich-edit control's whole text replaced as typing would (EM_SETSEL 0..-1, then
+    // EM_REPLACESEL with undo allowed), so the user can undo it. False: the control did not answer.
+    virtual bool SendReplaceAll(WindowHandle window, const std::string& text) = 0;
 
     // SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE).
     virtual void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) = 0;

@@ -19,6 +19,7 @@ struct OptionsActions {
     std::function<void()> showDesigner;
     std::function<void(const std::string&)> chooseSkin;  // a skin's title from "Select a Skin"
     std::function<void(const std::string&)> openAddress;
+    std::function<void()> restoreTypedText;
     std::function<void()> exitProgram;
 };
 

@@ -91,6 +91,16 @@ bool WinForeignWindows::SendSetText(WindowHandle window, const std::string& text
     return accepted && *accepted > 0;
 }
 
+bool WinForeignWindows::SendReplaceAll(WindowHandle window, const std::string& text) {
+    if (window == 0 || !IsWindow(ToHwnd(window))) return false;
+    // As for WM_SETTEXT: a window that does not answer now gets no text message that could land later.
+    if (!SendBounded(ToHwnd(window), WM_NULL, 0, 0, m_timeoutMs)) return false;
+    if (!SendBounded(ToHwnd(window), EM_SETSEL, 0, -1, m_timeoutMs)) return false;
+    const std::wstring wide = Utf8ToWide(text);
+    return SendBounded(ToHwnd(window), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()), m_timeoutMs)
+        .has_value();
+}
+
 void WinForeignWindows::PlaceTopmost(WindowHandle window, int x, int y, int width, int height) {
     SetWindowPos(ToHwnd(window), HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }

@@ -42,6 +42,7 @@ public:
     // The text is sent only after the window has answered a WM_NULL in time, so a write to a hung
     // program is not left queued to land later.
     bool SendSetText(WindowHandle window, const std::string& text) override;
+    bool SendReplaceAll(WindowHandle window, const std::string& text) override;
 
     void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) override;
 

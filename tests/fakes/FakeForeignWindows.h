@@ -22,8 +22,11 @@ public:
         bool hung = false;  // never answers a message
         WindowHandle parent = 0;
         std::vector<WindowHandle> children;  // Z order
+        bool ignoresText = false;  // answers the text messages but keeps its text
+        std::size_t maxBytes = std::string::npos;  // a text limit: longer texts are cut
+        std::vector<std::string> undo;             // texts replaced by EM_REPLACESEL, latest last
     };
-    enum class Message { GetTextLength, GetText, SetText };
+    enum class Message { GetTextLength, GetText, SetText, ReplaceAll };
     struct Sent {
         WindowHandle window;
         Message message;
@@ -97,7 +100,19 @@ public:
         sent.push_back({window, Message::SetText});
         Window* w = Find(window);
         if (w == nullptr || w->hung) return false;
-        w->text = text;
+        if (!w->ignoresText) w->text = text.substr(0, w->maxBytes);
+        return true;
+    }
+    bool SendReplaceAll(WindowHandle window, const std::string& text) override {
+        sent.push_back({window, Message::ReplaceAll});
+        Window* w = Find(window);
+        if (w == nullptr || w->hung) return false;
+        // Only edit controls know the edit messages.
+        std::string lower = w->className;
+        for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        if (w->ignoresText || lower.find("edit") == std::string::npos) return true;
+        w->undo.push_back(w->text);
+        w->text = text.substr(0, w->maxBytes);
         return true;
     }
     void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) override {

@@ -158,6 +158,62 @@ TEST_F(ApplicationTest, AHungTargetKeepsTheUsersTextAndTheStatusSaysSo) {
     EXPECT_TRUE(app.IsStatusLoaded());  // stays up: the text has no closing word
 }
 
+TEST_F(ApplicationTest, RestoreTypedTextPutsItBackOnlyWhileTheControlStillShowsTheTranslation) {
+    app.FollowForm();
+    app.RestoreTypedText();
+    EXPECT_EQ(app.StatusForm().Label1(), "Nothing to restore");
+
+    Bring(kChat);
+    app.FollowForm().Picture1_Click();
+    Answer("bonjour");
+    windows.windows[kChatEdit].text = "bonjour, john";  // the user went on typing
+    app.OptionsMenuOfSocket().Click("mnuRestore");
+    EXPECT_EQ(windows.windows[kChatEdit].text, "bonjour, john");
+    EXPECT_EQ(app.StatusForm().Label1(), "Text has changed !");
+
+    app.FollowForm().Picture1_Click();
+    Answer("bonjour, jean");
+    app.OptionsMenuOfSocket().Click("mnuRestore");
+    EXPECT_EQ(windows.windows[kChatEdit].text, "bonjour, john");
+    EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Success);
+    app.RestoreTypedText();  // once only
+    EXPECT_EQ(app.StatusForm().Label1(), "Nothing to restore");
+}
+
+TEST_F(ApplicationTest, ATranslationTheControlDoesNotTakeIsAnErrorAndTheTypedTextStays) {
+    app.FollowForm();
+    windows.windows[kChatEdit].maxBytes = 12;
+    Bring(kChat);
+    app.FollowForm().Picture1_Click();
+    Answer("bonjour tout le monde");
+    EXPECT_EQ(windows.windows[kChatEdit].text, "good morning");
+    EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Error);
+}
+
+TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCurrentOne) {
+    app.FollowForm();
+    Bring(kChat);
+    app.OptionsMenuOfSocket().Click("mnuGermantoFrench");
+    Bring(kSecondChat);
+    EXPECT_EQ(app.FollowForm().Label1(), "GERMAN TO FRENCH");  // never seen: the pair stays
+    app.OptionsMenuOfSocket().Click("mnuRussiantoEnglish");
+    Bring(kChat);
+    EXPECT_EQ(app.FollowForm().Label1(), "GERMAN TO FRENCH");
+    app.FollowForm().Picture1_Click();
+    connection.DeliverConnect();
+    EXPECT_NE(connection.sent.find("de_fr"), std::string::npos);
+
+    ProgramState restartedState;
+    Application restarted{restartedState,
+                          {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell,
+                           exit, registry, files, info},
+                          "localhost"};
+    restarted.FollowForm();
+    windows.foreground = kSecondChat;
+    timers.Advance(milliseconds(100));
+    EXPECT_EQ(restarted.FollowForm().Label1(), "RUSSIAN TO ENGLISH");
+}
+
 TEST_F(ApplicationTest, ARefusedConnectionLeavesTheChatTextUntouched) {
     app.FollowForm();
     Bring(kChat);

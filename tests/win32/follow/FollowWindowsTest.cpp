@@ -266,6 +266,23 @@ TEST_F(FollowWindowsTest, TranslateReplacesTheTypedTextAndTheStatusWindowShowsUn
     EXPECT_FALSE(IsWindow(status));
 }
 
+TEST_F(FollowWindowsTest, UndoInTheChatBringsBackTheTypedTextAndRestoreThenLeavesItAlone) {
+    WinLoopbackServer service(Answering("bonjour tout le monde"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    PostClick(20);
+    ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"bonjour tout le monde"; }, 5000ms));
+    EXPECT_EQ(StatusText(), "Operation Successfull !");
+
+    SendMessageW(chat.Typed(), EM_UNDO, 0, 0);
+    EXPECT_EQ(chat.TypedText(), L"good morning");
+    // The control no longer shows the translation: nothing the user has now is overwritten.
+    program->App().RestoreTypedText();
+    EXPECT_EQ(StatusText(), "Text has changed !");
+    EXPECT_EQ(chat.TypedText(), L"good morning");
+}
+
 TEST_F(FollowWindowsTest, RussianTextGoesOutEncodedAndTheRussianAnswerComesBackWhole) {
     WinLoopbackServer service(Answering("Здравствуй, мир 😀"));
     StartProgram(service.Port());
