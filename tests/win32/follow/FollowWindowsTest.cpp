@@ -18,6 +18,7 @@
 #include "connection/WinLoopbackServer.h"
 #include "follow/FollowMod.h"
 #include "follow/frmFollow.h"
+#include "translate/OptionsMenu.h"
 #include "follow/frmStatus.h"
 #include "app/SettingsPlaceholder.h"
 #include "translate/AnswerText.h"
@@ -281,6 +282,29 @@ TEST_F(FollowWindowsTest, UndoInTheChatBringsBackTheTypedTextAndRestoreThenLeave
     program->App().RestoreTypedText();
     EXPECT_EQ(StatusText(), "Text has changed !");
     EXPECT_EQ(chat.TypedText(), L"good morning");
+}
+
+TEST_F(FollowWindowsTest, EachChatGetsBackItsPairWhenItReturnsAndAfterARestart) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\QUILLMAR\\settings", 0,
+                      KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, L"ChatPairs");  // what an earlier run left
+        RegCloseKey(key);
+    }
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow alice(L"Alice - Send Message", L"hello", 150, 120, 560, 220);
+    TestChatWindow bob(L"Bob - Incoming Message", L"hi", 200, 160, 560, 220);
+    ASSERT_GE(ShowChat(alice), 0);
+    program->App().OptionsMenuOfSocket().Click("mnuGermantoFrench");
+    ASSERT_GE(ShowChat(bob), 0);
+    program->App().OptionsMenuOfSocket().Click("mnuRussiantoEnglish");
+    ASSERT_GE(ShowChat(alice), 0);
+    EXPECT_EQ(Follow().Label1(), "GERMAN TO FRENCH");
+
+    program.reset();
+    StartProgram(testing::UnusedLoopbackPort());
+    ASSERT_GE(ShowChat(bob), 0);
+    EXPECT_EQ(Follow().Label1(), "RUSSIAN TO ENGLISH");
 }
 
 TEST_F(FollowWindowsTest, RussianTextGoesOutEncodedAndTheRussianAnswerComesBackWhole) {
