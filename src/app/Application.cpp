@@ -4,6 +4,7 @@
 
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "forms/Twips.h"
 #include "app/SettingsPlaceholder.h"
 #include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
@@ -174,9 +175,63 @@ bool Application::WriteTranslation(WindowHandle target, const std::string& text)
     const auto typed = m_typed.find(target);
     const std::string typedText = typed == m_typed.end() ? std::string{} : typed->second;
     if (typed != m_typed.end()) m_typed.erase(typed);
-    if (!m_followMod.ReplaceTypedText(target, text, typedText)) return false;
-    if (!typedText.empty()) m_lastReplacement = Replacement{target, typedText, text};
+    const std::optional<TextRoute> route = m_focusedText ? m_focusedText->RouteOf(target) : std::nullopt;
+    const bool written = route ? m_focusedText->Write(target, text, typedText)
+                               : m_followMod.ReplaceTypedText(target, text, typedText);
+    if (!written) return false;
+    // Restoring reads and writes by the edit messages; a control reached another way is not restored.
+    if (!typedText.empty() && (!route || *route == TextRoute::EditControl)) {
+        m_lastReplacement = Replacement{target, typedText, text};
+    } else {
+        m_lastReplacement.reset();
+    }
     return true;
+}
+
+namespace {
+
+// The focused control's capture, remembering where it was so the status window can show beside it.
+class RememberedCapture final : public TextCapture {
+public:
+    explicit RememberedCapture(TextCapture& capture) : m_capture(capture) {}
+    CapturedText Capture() override {
+        CapturedText captured = m_capture.Capture();
+        control = captured.control;
+        return captured;
+    }
+    WindowHandle control = 0;
+
+private:
+    TextCapture& m_capture;
+};
+
+// The status window under the control the text came from (or the foreground window).
+class StatusUnderControl final : public TranslateStatus {
+public:
+    StatusUnderControl(FollowForms& forms, ForeignWindows& windows, const RememberedCapture& capture)
+        : m_forms(forms), m_windows(windows), m_capture(capture) {}
+    void ShowNothingToTranslate() override { Place().ShowNothingToTranslate(); }
+    void ShowRequestStarting() override { Place().ShowRequestStarting(); }
+
+private:
+    StatusWindowAt Place() {
+        WindowHandle near = m_capture.control != 0 ? m_capture.control : m_windows.ForegroundWindow();
+        const Rect rect = m_windows.WindowRect(near).value_or(Rect{});
+        return StatusWindowAt(m_forms, PixelsToTwips(rect.left), PixelsToTwips(rect.bottom));
+    }
+    FollowForms& m_forms;
+    ForeignWindows& m_windows;
+    const RememberedCapture& m_capture;
+};
+
+}  // namespace
+
+void Application::TranslateFocused() {
+    if (m_focusedText == nullptr) return;
+    RememberedCapture capture(*m_focusedText);
+    StatusUnderControl status(*this, m_ports.windows, capture);
+    PairCaptionRequest request(*this, FollowForm().Label1());
+    RunTranslateAction(capture, status, request);
 }
 
 void Application::RestoreTypedText() {

@@ -10,6 +10,7 @@
 #include "forms/ProgramState.h"
 #include "app/frmMain.h"
 #include "follow/ChatPairs.h"
+#include "follow/FocusedText.h"
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
@@ -103,6 +104,11 @@ public:
     [[noreturn]] void ExitProgram() override;
 
     ProgramState& State() { return m_state; }
+    // The way to the focused control of any program; without it the hotkey does nothing.
+    void SetFocusedText(FocusedText* focused) { m_focusedText = focused; }
+    // The hotkey: translates the focused control of the foreground window in place, with the toolbar's
+    // pair, the status window under that control.
+    void TranslateFocused();
     // Puts the text captured for the last translation back, only while its control still shows that
     // translation; the status window says what happened.
     void RestoreTypedText();
@@ -125,6 +131,7 @@ private:
     // The text each control held when its translation was asked for, until the answer is written.
     std::map<WindowHandle, std::string> m_typed;
     std::optional<Replacement> m_lastReplacement;
+    FocusedText* m_focusedText = nullptr;
     // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;

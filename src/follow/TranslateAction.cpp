@@ -5,6 +5,7 @@
 #include "follow/FollowForms.h"
 #include "follow/frmStatus.h"
 #include "forms/Twips.h"
+#include "translate/LanguagePairs.h"
 #include "translate/QueryText.h"
 
 namespace quillmar {
@@ -25,6 +26,11 @@ void StatusWindowAt::ShowRequestStarting() {
     status.SetLeft(m_left);
     status.SetTop(m_top);
     status.SetVisible(true);
+}
+
+void PairCaptionRequest::Send(const std::string& queryText, const CapturedText& captured) {
+    const std::optional<std::string> code = LookupPairCode(m_caption);
+    if (code) m_forms.RequestTranslation(queryText, *code, captured);
 }
 
 bool RunTranslateAction(TextCapture& capture, TranslateStatus& status, TranslateRequest& request) {

@@ -50,6 +50,17 @@ private:
     int m_top;
 };
 
+// Sends with the pair of a label caption (the toolbar's); a caption that names no pair sends nothing.
+class PairCaptionRequest final : public TranslateRequest {
+public:
+    PairCaptionRequest(FollowForms& forms, std::string caption) : m_forms(forms), m_caption(std::move(caption)) {}
+    void Send(const std::string& queryText, const CapturedText& captured) override;
+
+private:
+    FollowForms& m_forms;
+    std::string m_caption;
+};
+
 // The one translate action every trigger runs: capture, prepare, show the status, send.
 // Returns false when there was nothing to translate.
 bool RunTranslateAction(TextCapture& capture, TranslateStatus& status, TranslateRequest& request);

@@ -126,26 +126,12 @@ private:
     ProgramState& m_state;
 };
 
-// Sends with the pair the toolbar shows; a caption without a pair sends nothing.
-class PairLabelRequest final : public TranslateRequest {
-public:
-    PairLabelRequest(FollowForms& forms, const std::string& caption) : m_forms(forms), m_caption(caption) {}
-    void Send(const std::string& queryText, const CapturedText& captured) override {
-        const std::optional<std::string> code = LookupPairCode(m_caption);
-        if (code) m_forms.RequestTranslation(queryText, *code, captured);
-    }
-
-private:
-    FollowForms& m_forms;
-    const std::string& m_caption;
-};
-
 }  // namespace
 
 void frmFollow::Picture1_Click() {
     TargetEditCapture capture(m_module, m_state);
     StatusWindowAt status(m_forms, m_left + m_width - m_picture3.width - frmStatus::kWidth, StatusTop());
-    PairLabelRequest request(m_forms, m_label1);
+    PairCaptionRequest request(m_forms, m_label1);
     RunTranslateAction(capture, status, request);
 }
 

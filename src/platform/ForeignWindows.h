@@ -16,6 +16,8 @@ class ForeignWindows {
 public:
     virtual ~ForeignWindows() = default;
     virtual WindowHandle ForegroundWindow() = 0;
+    // The control with the keyboard focus in the thread of this top-level window; 0 when none has it.
+    virtual WindowHandle FocusedWindow(WindowHandle topLevel) = 0;
     virtual std::optional<Rect> WindowRect(WindowHandle window) = 0;  // screen pixels
     virtual bool IsWindowVisible(WindowHandle window) = 0;            // false for 0 or a destroyed window
     virtual std::string ClassName(WindowHandle window) = 0;           // at most 255 characters, UTF-8

@@ -33,6 +33,15 @@ WindowHandle WinForeignWindows::ForegroundWindow() {
     return ToWindowHandle(GetForegroundWindow());
 }
 
+WindowHandle WinForeignWindows::FocusedWindow(WindowHandle topLevel) {
+    if (topLevel == 0) return 0;
+    const DWORD thread = GetWindowThreadProcessId(ToHwnd(topLevel), nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (thread == 0 || !GetGUIThreadInfo(thread, &info)) return 0;
+    return ToWindowHandle(info.hwndFocus);
+}
+
 std::optional<Rect> WinForeignWindows::WindowRect(WindowHandle window) {
     RECT rect{};
     if (window == 0 || !GetWindowRect(ToHwnd(window), &rect)) return std::nullopt;

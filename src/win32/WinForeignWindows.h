@@ -29,6 +29,7 @@ public:
     explicit WinForeignWindows(unsigned timeoutMs = kDefaultTimeoutMs) : m_timeoutMs(timeoutMs) {}
 
     WindowHandle ForegroundWindow() override;
+    WindowHandle FocusedWindow(WindowHandle topLevel) override;
     std::optional<Rect> WindowRect(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
     std::string ClassName(WindowHandle window) override;

@@ -59,6 +59,7 @@ public:
     }
 
     WindowHandle ForegroundWindow() override { return foreground; }
+    WindowHandle FocusedWindow(WindowHandle topLevel) override { return topLevel == foreground ? focus : 0; }
     std::optional<Rect> WindowRect(WindowHandle window) override {
         if (Window* w = Find(window)) return w->rect;
         return std::nullopt;
@@ -129,6 +130,7 @@ public:
 
     std::map<WindowHandle, Window> windows;
     WindowHandle foreground = 0;
+    WindowHandle focus = 0;  // in the foreground window
     std::vector<Sent> sent;
     std::vector<Placement> placements;
     std::size_t relationQueries = 0;

@@ -12,6 +12,8 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeTimers.h"
 #include "fakes/FakeShell.h"
+#include "fakes/FakeFocusedText.h"
+#include "follow/FocusedText.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
 #include "translate/AnswerText.h"
@@ -212,6 +214,42 @@ TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCur
     windows.foreground = kSecondChat;
     timers.Advance(milliseconds(100));
     EXPECT_EQ(restarted.FollowForm().Label1(), "RUSSIAN TO ENGLISH");
+}
+
+TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWithTheToolbarsPair) {
+    fakes::FakeAccessibleValues msaa;
+    fakes::FakeAccessibleValues uia;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeEditKeys keys{clipboard};
+    FollowMod module{windows, state};
+    FocusedText focused{module, {windows, msaa, uia, clipboard, keys}};
+    app.SetFocusedText(&focused);
+    app.FollowForm();
+    Bring(kChat);
+    app.OptionsMenuOfSocket().Click("mnuEnglishtoGerman");
+
+    windows.Add(500, "Chrome_WidgetWin_1", "Team notes");  // a title no rule follows
+    windows.Add(501, "Chrome_RenderWidgetHostHWND", "", 500);
+    windows.windows[501].rect = {40, 60, 400, 90};
+    keys.text = "good night";
+    clipboard.Put("kept");
+    windows.focus = 501;
+    Bring(500);
+    app.TranslateFocused();
+    EXPECT_EQ(app.StatusForm().Left(), 40 * 15);
+    EXPECT_EQ(app.StatusForm().Top(), 90 * 15);
+    connection.DeliverConnect();
+    EXPECT_NE(connection.sent.find("good+night"), std::string::npos);
+    EXPECT_NE(connection.sent.find("en_de"), std::string::npos);
+    connection.DeliverData(AnswerPage("gute Nacht"));
+    connection.DeliverClose();
+    EXPECT_EQ(keys.text, "gute Nacht");
+    EXPECT_EQ(clipboard.GetText(), "kept");
+    EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Success);
+
+    keys.text = "";
+    app.TranslateFocused();
+    EXPECT_EQ(app.StatusForm().Label1(), "No message !");
 }
 
 TEST_F(ApplicationTest, ARefusedConnectionLeavesTheChatTextUntouched) {
