@@ -106,6 +106,13 @@ void Application::RequestTranslation(const std::string& queryText, const std::st
     Sock().RequestTranslation(queryText, code, captured.control);
 }
 
+bool Application::FollowsByRule(WindowHandle window, const std::string& title) {
+    if (!m_followRules) {
+        m_followRules = ParseFollowRules(m_ports.settings.GetSetting(kSettingsApp, kSettingsSection, kFollowRulesSetting, ""));
+    }
+    return !m_followRules->empty() && MatchesFollowRule(*m_followRules, m_ports.windows, window, title);
+}
+
 void Application::TargetCameToFront(const std::string& title) {
     const std::optional<std::string> pair = m_chatPairs.PairFor(title);
     // A stored caption that names no pair (an older or edited store) changes nothing.

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include "about/AboutBox.h"
@@ -12,6 +13,7 @@
 #include "follow/ChatPairs.h"
 #include "follow/FocusedText.h"
 #include "follow/FollowForms.h"
+#include "follow/FollowRules.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
 #include "platform/Connection.h"
@@ -78,6 +80,8 @@ public:
                             const CapturedText& captured) override;
     // Skins are not part of the program yet: nothing to apply.
     void ApplySkin(const std::string& skinName) override;
+    // The follow rules of the settings store, read once.
+    bool FollowsByRule(WindowHandle window, const std::string& title) override;
     // The pair remembered for the chat, if any, goes on the toolbar.
     void TargetCameToFront(const std::string& title) override;
     // A pair chosen from the options menu: shown, and remembered for the chat in front.
@@ -132,6 +136,7 @@ private:
     std::map<WindowHandle, std::string> m_typed;
     std::optional<Replacement> m_lastReplacement;
     FocusedText* m_focusedText = nullptr;
+    std::optional<std::vector<FollowRule>> m_followRules;
     // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;

@@ -25,6 +25,8 @@ public:
     virtual void RequestTranslation(const std::string& queryText, const std::string& code,
                                     const CapturedText& captured) = 0;
     virtual void ApplySkin(const std::string& skinName) = 0;
+    // True when a follow rule of the user's takes this window, which is no chat message window.
+    virtual bool FollowsByRule(WindowHandle /*window*/, const std::string& /*title*/) { return false; }
     // A window with this title has just become the followed target.
     virtual void TargetCameToFront(const std::string& /*title*/) {}
 };

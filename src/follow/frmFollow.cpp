@@ -76,7 +76,7 @@ void frmFollow::Timer1_Timer() {
     const std::string title = m_module.ReadWindowText(fg);
     const WindowHandle previous = m_state.TargetHwnd;
     m_state.TargetHwnd = 0;
-    if (fg == 0 || !IsTargetTitle(title)) {
+    if (fg == 0 || !(IsTargetTitle(title) || m_forms.FollowsByRule(fg, title))) {
         SetVisible(false);
         return;
     }

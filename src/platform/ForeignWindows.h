@@ -21,6 +21,8 @@ public:
     virtual std::optional<Rect> WindowRect(WindowHandle window) = 0;  // screen pixels
     virtual bool IsWindowVisible(WindowHandle window) = 0;            // false for 0 or a destroyed window
     virtual std::string ClassName(WindowHandle window) = 0;           // at most 255 characters, UTF-8
+    // The file name (no folder) of the program the window belongs to; empty when it cannot be known.
+    virtual std::string ProgramFileName(WindowHandle window) = 0;
     virtual WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) = 0;  // 0 at the end
 
     // The three text messages (wide, so no code page loses characters). Lengths count UTF-16 units, as

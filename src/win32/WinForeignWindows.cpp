@@ -42,6 +42,21 @@ WindowHandle WinForeignWindows::FocusedWindow(WindowHandle topLevel) {
     return ToWindowHandle(info.hwndFocus);
 }
 
+std::string WinForeignWindows::ProgramFileName(WindowHandle window) {
+    DWORD processId = 0;
+    if (window == 0 || GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) return {};
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    const BOOL found = QueryFullProcessImageNameW(process, 0, path.data(), &length);
+    CloseHandle(process);
+    if (!found) return {};
+    path.resize(length);
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return WideToUtf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
 std::optional<Rect> WinForeignWindows::WindowRect(WindowHandle window) {
     RECT rect{};
     if (window == 0 || !GetWindowRect(ToHwnd(window), &rect)) return std::nullopt;

@@ -30,6 +30,7 @@ public:
 
     WindowHandle ForegroundWindow() override;
     WindowHandle FocusedWindow(WindowHandle topLevel) override;
+    std::string ProgramFileName(WindowHandle window) override;
     std::optional<Rect> WindowRect(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
     std::string ClassName(WindowHandle window) override;

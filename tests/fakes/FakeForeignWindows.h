@@ -22,6 +22,7 @@ public:
         bool hung = false;  // never answers a message
         WindowHandle parent = 0;
         std::vector<WindowHandle> children;  // Z order
+        std::string program;       // the program file's name
         bool ignoresText = false;  // answers the text messages but keeps its text
         std::size_t maxBytes = std::string::npos;  // a text limit: longer texts are cut
         std::vector<std::string> undo;             // texts replaced by EM_REPLACESEL, latest last
@@ -71,6 +72,11 @@ public:
     std::string ClassName(WindowHandle window) override {
         Window* w = Find(window);
         return w == nullptr ? std::string{} : w->className.substr(0, 255);
+    }
+    std::string ProgramFileName(WindowHandle window) override {
+        ++programQueries;
+        Window* w = Find(window);
+        return w == nullptr ? std::string{} : w->program;
     }
     WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) override {
         ++relationQueries;
@@ -134,6 +140,7 @@ public:
     std::vector<Sent> sent;
     std::vector<Placement> placements;
     std::size_t relationQueries = 0;
+    std::size_t programQueries = 0;
 };
 
 }  // namespace quillmar::fakes

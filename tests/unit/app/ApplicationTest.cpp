@@ -252,6 +252,27 @@ TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWi
     EXPECT_EQ(app.StatusForm().Label1(), "No message !");
 }
 
+TEST_F(ApplicationTest, TheToolbarAlsoFollowsWindowsTheStoredRulesNameAfterTheChatTitleTest) {
+    settings.SaveSetting("QUILLMAR", "settings", "FollowRules", "class:Chrome_WidgetWin_1; program:telegram.exe");
+    windows.Add(500, "Chrome_WidgetWin_1", "Team notes");
+    windows.Add(600, "Qt5QWindowIcon", "Bob");
+    windows.windows[600].program = "Telegram.exe";
+    windows.Add(700, "Notepad", "notes.txt - Notepad");
+    windows.windows[700].program = "notepad.exe";
+    app.FollowForm();
+    for (WindowHandle followed : {WindowHandle{500}, WindowHandle{600}}) {
+        Bring(followed);
+        EXPECT_EQ(state.TargetHwnd, followed);
+        EXPECT_TRUE(app.FollowForm().Visible());
+    }
+    Bring(700);
+    EXPECT_EQ(state.TargetHwnd, 0u);
+    const std::size_t asked = windows.programQueries;
+    Bring(kChat);  // the chat title answers first: no rule is asked
+    EXPECT_EQ(state.TargetHwnd, kChat);
+    EXPECT_EQ(windows.programQueries, asked);
+}
+
 TEST_F(ApplicationTest, ARefusedConnectionLeavesTheChatTextUntouched) {
     app.FollowForm();
     Bring(kChat);

@@ -261,12 +261,13 @@ std::wstring ClipboardText() {
 class FollowWindowsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { win32::EnsureGdiplus(); }
-    // Pairs chosen for a chat are stored for good: every test starts with none remembered.
+    // Pairs chosen for a chat are stored for good: every test starts with none remembered,
     void SetUp() override {
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\QUILLMAR\\settings", 0,
                           KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
             RegDeleteValueW(key, L"ChatPairs");
+            RegDeleteValueW(key, L"FollowRules");  // and no rule but the chat titles
             RegCloseKey(key);
         }
     }
@@ -712,6 +713,20 @@ TEST_F(FollowWindowsTest, AControlKnowingOnlyCtrlACVIsTranslatedThroughTheClipbo
     EXPECT_NE(service.Requests()[0].find("good+morning"), std::string::npos);
     EXPECT_EQ(ClipboardText(), L"the user's clipboard");
     EXPECT_TRUE(IsClipboardFormatAvailable(privateFormat));
+}
+
+TEST_F(FollowWindowsTest, AStoredProgramRuleMakesTheToolbarFollowAWindowOfThatProgram) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\QUILLMAR\\settings", 0,
+                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring rules = L"title:nothing like it; program:TEST_WIN32_FOLLOW.EXE";
+    RegSetValueExW(key, L"FollowRules", 0, REG_SZ, reinterpret_cast<const BYTE*>(rules.c_str()),
+                   static_cast<DWORD>((rules.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow notes(L"Team notes", L"good morning", 150, 120, 560, 220);  // this very program's window
+    EXPECT_GE(ShowChat(notes), 0) << "the toolbar never followed it";
 }
 
 // What this process gets of the control's own accessible object: its value, or the step that failed.
