@@ -1,13 +1,19 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "about/AboutBox.h"
 #include "forms/FormSlot.h"
 #include "forms/ProgramState.h"
 #include "app/frmMain.h"
+#include "follow/ChatPairs.h"
+#include "follow/FocusedText.h"
 #include "follow/FollowForms.h"
+#include "follow/FollowRules.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
 #include "app/FormSkinTargets.h"
@@ -75,12 +81,18 @@ public:
     OptionsMenu& OptionsMenuOfSocket() override;
 
     void RequestTranslation(const std::string& queryText, const std::string& code,
-                            WindowHandle target) override;
+                            const CapturedText& captured) override;
     // The lowest skin slot titled exactly skinName; nothing when there is none.
     void ApplySkin(const std::string& skinName) override;
     // mnuSkinList_Click: the skin at that row of "Select a Skin" is remembered, stored, then applied.
     void ChooseSkin(std::size_t row);
     SkinStuff& Skins() { return m_skins; }
+    // The follow rules of the settings store, read once.
+    bool FollowsByRule(WindowHandle window, const std::string& title) override;
+    // The pair remembered for the chat, if any, goes on the toolbar.
+    void TargetCameToFront(const std::string& title) override;
+    // A pair chosen from the options menu: shown, and remembered for the chat in front.
+    void ChoosePair(std::size_t row);
 
     // Loads frmMain, whose Form_Load starts the program. mainWindow: the hidden window that receives the
     // tray icon's notifications.
@@ -101,6 +113,14 @@ public:
     [[noreturn]] void ExitProgram() override;
 
     ProgramState& State() { return m_state; }
+    // The way to the focused control of any program; without it the hotkey does nothing.
+    void SetFocusedText(FocusedText* focused) { m_focusedText = focused; }
+    // The hotkey: translates the focused control of the foreground window in place, with the toolbar's
+    // pair, the status window under that control.
+    void TranslateFocused();
+    // Puts the text captured for the last translation back, only while its control still shows that
+    // translation; the status window says what happened.
+    void RestoreTypedText();
 
 private:
     void SetStatus(const std::string& text) override;
@@ -113,6 +133,17 @@ private:
     FollowMod m_followMod;
     FormSkinTargets m_skinTargets;
     SkinStuff m_skins;
+    ChatPairs m_chatPairs;
+    struct Replacement {
+        WindowHandle control = 0;
+        std::string typed;
+        std::string translation;
+    };
+    // The text each control held when its translation was asked for, until the answer is written.
+    std::map<WindowHandle, std::string> m_typed;
+    std::optional<Replacement> m_lastReplacement;
+    FocusedText* m_focusedText = nullptr;
+    std::optional<std::vector<FollowRule>> m_followRules;
     // Created with frmSocket, before its Form_Load.
     std::unique_ptr<SockModule> m_sock;
     std::unique_ptr<OptionsMenu> m_options;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "follow/TranslateAction.h"
 #include "platform/WindowHandle.h"
 
 namespace quillmar {
@@ -20,10 +21,14 @@ public:
     virtual void UnloadStatusForm() = 0;
     // frmSocket's options menu, creating frmSocket first.
     virtual OptionsMenu& OptionsMenuOfSocket() = 0;
-    // text: the captured text; target: the control it was captured from, where the answer goes.
+    // queryText: prepared from captured.text; the answer goes to captured.control.
     virtual void RequestTranslation(const std::string& queryText, const std::string& code,
-                                    WindowHandle target) = 0;
+                                    const CapturedText& captured) = 0;
     virtual void ApplySkin(const std::string& skinName) = 0;
+    // True when a follow rule of the user's takes this window, which is no chat message window.
+    virtual bool FollowsByRule(WindowHandle /*window*/, const std::string& /*title*/) { return false; }
+    // A window with this title has just become the followed target.
+    virtual void TargetCameToFront(const std::string& /*title*/) {}
 };
 
 }  // namespace quillmar

@@ -46,9 +46,38 @@ std::string FollowMod::CaptureEditText(WindowHandle window) {
     return {};
 }
 
+bool SameTextAcrossLineBreaks(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    const auto next = [](std::string_view text, std::size_t& at) {
+        const char c = text[at++];
+        if (c != '\r') return c;
+        if (at < text.size() && text[at] == '\n') ++at;
+        return '\n';
+    };
+    while (i < a.size() && j < b.size()) {
+        if (next(a, i) != next(b, j)) return false;
+    }
+    return i == a.size() && j == b.size();
+}
+
+bool FollowMod::HoldsText(WindowHandle window, const std::string& text) {
+    // An empty read cannot tell an empty control from one that did not answer.
+    if (text.empty()) return m_windows.SendGetTextLength(window) == std::optional<std::size_t>{0};
+    return SameTextAcrossLineBreaks(ReadWindowText(window), text);
+}
+
 bool FollowMod::WriteWindowText(WindowHandle window, const std::string& text) {
     if (window == 0) return false;
-    return m_windows.SendSetText(window, text);
+    const bool sent = ContainsNoCase(m_windows.ClassName(window), "edit") ? m_windows.SendReplaceAll(window, text)
+                                                                          : m_windows.SendSetText(window, text);
+    return sent && HoldsText(window, text);
+}
+
+bool FollowMod::ReplaceTypedText(WindowHandle window, const std::string& translation, const std::string& typed) {
+    if (WriteWindowText(window, translation)) return true;
+    if (window != 0 && !typed.empty() && !HoldsText(window, typed)) WriteWindowText(window, typed);
+    return false;
 }
 
 }  // namespace quillmar

@@ -17,13 +17,22 @@ public:
     // The text of the first edit-class control with text, depth-first from `window`; sets EditHwnd to
     // every edit-class control the walk reaches.
     std::string CaptureEditText(WindowHandle window);
-    // Replaces the window's whole text; false when the window did not take it (hung or gone).
+    // Replaces the window's whole text, undoably in edit and rich-edit controls; true only when reading
+    // the window back shows the text (false: hung, gone, or it did not take the text).
     bool WriteWindowText(WindowHandle window, const std::string& text);
+    // Writes a translation over the text it was made from; when the control does not take it, the typed
+    // text is put back if the control lost it. True when the translation is in place.
+    bool ReplaceTypedText(WindowHandle window, const std::string& translation, const std::string& typed);
+    // True when the window reads back as `text`, line breaks compared as the controls store them.
+    bool HoldsText(WindowHandle window, const std::string& text);
 
 private:
     ForeignWindows& m_windows;
     ProgramState& m_state;
 };
+
+// Equal texts once "\r\n" and a lone "\r" are read as "\n" (rich edits keep "\r", edits "\r\n").
+bool SameTextAcrossLineBreaks(std::string_view a, std::string_view b);
 
 // True when `text` contains `part`, comparing ASCII letters without regard to case.
 bool ContainsNoCase(std::string_view text, std::string_view part);

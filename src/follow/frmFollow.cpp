@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "forms/Twips.h"
+#include "follow/TranslateAction.h"
 #include "follow/frmStatus.h"
 #include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
-#include "translate/QueryText.h"
 #include "translate/StatusSink.h"
 
 namespace quillmar {
@@ -81,12 +81,14 @@ void frmFollow::Timer1_Timer() {
         return;
     }
     const std::string title = m_module.ReadWindowText(fg);
+    const WindowHandle previous = m_state.TargetHwnd;
     m_state.TargetHwnd = 0;
-    if (fg == 0 || !IsTargetTitle(title)) {
+    if (fg == 0 || !(IsTargetTitle(title) || m_forms.FollowsByRule(fg, title))) {
         SetVisible(false);
         return;
     }
     m_state.TargetHwnd = fg;
+    if (fg != previous) m_forms.TargetCameToFront(title);
 
     if (!m_visible) SetVisible(true);
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.
@@ -112,31 +114,32 @@ void frmFollow::Timer1_Timer() {
     }
 }
 
-void frmFollow::Picture1_Click() {
-    const std::string captured = m_module.CaptureEditText(m_state.TargetHwnd);
-    // The capture names the control it read; the answer of this request goes there and nowhere else.
-    const WindowHandle target = captured.empty() ? 0 : m_state.EditHwnd;
-    const std::optional<std::string> query = PrepareQueryText(captured);
+namespace {
 
-    if (!query) {
-        frmStatus& status = m_forms.StatusForm();
-        const int left = StatusLeft(status);
-        if (status.Left() != left) status.SetLeft(left);
-        if (status.Top() != StatusTop()) status.SetTop(StatusTop());
-        status.SetVisible(true);
-        status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage);
-        return;
+// The toolbar's text: the first edit control with text in the followed window.
+class TargetEditCapture final : public TextCapture {
+public:
+    TargetEditCapture(FollowMod& module, ProgramState& state) : m_module(module), m_state(state) {}
+    CapturedText Capture() override {
+        CapturedText captured;
+        captured.text = m_module.CaptureEditText(m_state.TargetHwnd);
+        // The capture names the control it read; the answer of this request goes there and nowhere else.
+        captured.control = captured.text.empty() ? 0 : m_state.EditHwnd;
+        return captured;
     }
 
-    frmStatus& status = m_forms.StatusForm();
-    // Shown topmost at its final place at once, so a new window never flashes up at the screen's corner.
-    status.PlaceTopmost(TwipsToPixels(StatusLeft(status)), TwipsToPixels(StatusTop()),
-                        TwipsToPixels(status.Width()), TwipsToPixels(status.Height()));
-    status.SetLeft(StatusLeft(status));
-    status.SetTop(StatusTop());
-    status.SetVisible(true);
+private:
+    FollowMod& m_module;
+    ProgramState& m_state;
+};
 
-    m_forms.RequestTranslation(*query, kLanguagePairs[m_pair].code, target);
+}  // namespace
+
+void frmFollow::Picture1_Click() {
+    TargetEditCapture capture(m_module, m_state);
+    StatusWindowAt status(m_forms, m_left + m_width - m_picture3.width - frmStatus::kWidth, StatusTop());
+    PairRequest request(m_forms, kLanguagePairs[m_pair].code);
+    RunTranslateAction(capture, status, request);
 }
 
 void frmFollow::Picture3_Click() {

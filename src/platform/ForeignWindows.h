@@ -16,9 +16,13 @@ class ForeignWindows {
 public:
     virtual ~ForeignWindows() = default;
     virtual WindowHandle ForegroundWindow() = 0;
+    // The control with the keyboard focus in the thread of this top-level window; 0 when none has it.
+    virtual WindowHandle FocusedWindow(WindowHandle topLevel) = 0;
     virtual std::optional<Rect> WindowRect(WindowHandle window) = 0;  // screen pixels
     virtual bool IsWindowVisible(WindowHandle window) = 0;            // false for 0 or a destroyed window
     virtual std::string ClassName(WindowHandle window) = 0;           // at most 255 characters, UTF-8
+    // The file name (no folder) of the program the window belongs to; empty when it cannot be known.
+    virtual std::string ProgramFileName(WindowHandle window) = 0;
     virtual WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) = 0;  // 0 at the end
 
     // The three text messages (wide, so no code page loses characters). Lengths count UTF-16 units, as
@@ -27,6 +31,9 @@ public:
     // Text of at most bufferUnits - 1 UTF-16 units, converted to UTF-8.
     virtual std::optional<std::string> SendGetText(WindowHandle window, std::size_t bufferUnits) = 0;
     virtual bool SendSetText(WindowHandle window, const std::string& text) = 0;
+    // An edit or rich-edit control's whole text replaced as typing would (EM_SETSEL 0..-1, then
+    // EM_REPLACESEL with undo allowed), so the user can undo it. False: the control did not answer.
+    virtual bool SendReplaceAll(WindowHandle window, const std::string& text) = 0;
 
     // SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE).
     virtual void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) = 0;

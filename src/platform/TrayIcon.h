@@ -20,6 +20,7 @@ public:
     virtual ~TrayIcons() = default;
     virtual bool AddIcon(const TrayIconData& data) = 0;
     virtual bool DeleteIcon(const TrayIconData& data) = 0;
+    virtual bool ModifyTip(const TrayIconData& data) = 0;  // the icon stays, its tip becomes data.tip
 };
 
 }  // namespace quillmar

@@ -4,14 +4,20 @@
 
 namespace quillmar {
 
-std::optional<std::string> LookupPairCode(std::string_view caption) {
+std::optional<std::size_t> LookupPairRow(std::string_view caption) {
     std::string lowered(caption);
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    for (const LanguagePair& pair : kLanguagePairs) {
-        if (lowered == pair.key) return std::string(pair.code);
+    for (std::size_t row = 0; row < kLanguagePairs.size(); ++row) {
+        if (lowered == kLanguagePairs[row].key) return row;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> LookupPairCode(std::string_view caption) {
+    const std::optional<std::size_t> row = LookupPairRow(caption);
+    if (!row) return std::nullopt;
+    return std::string(kLanguagePairs[*row].code);
 }
 
 }  // namespace quillmar

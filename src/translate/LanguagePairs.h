@@ -38,5 +38,7 @@ inline constexpr std::size_t kDefaultPairRow = 0;
 
 // The code of the first pair whose key equals the lower-cased caption, or none.
 std::optional<std::string> LookupPairCode(std::string_view caption);
+// The row of that pair, or none.
+std::optional<std::size_t> LookupPairRow(std::string_view caption);
 
 }  // namespace quillmar

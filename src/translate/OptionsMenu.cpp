@@ -44,6 +44,7 @@ OptionsMenu::OptionsMenu(OptionsActions actions, const std::string& homeHost)
     m_items.push_back({"mnuSpac33r2", "-", {}});
     AddPairs();
     m_items.push_back({"mnuspacer2", "-", {}});
+    m_items.push_back({"mnuRestore", "Restore typed text", call(m_actions.restoreTypedText)});
     m_items.push_back({"mnuExit", "&Exit quillmar", call(m_actions.exitProgram)});
 }
 

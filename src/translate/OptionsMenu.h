@@ -21,6 +21,7 @@ struct OptionsActions {
     std::function<std::vector<MenuItemView>()> skinRows;
     std::function<void(std::size_t row)> chooseSkin;  // a row of "Select a Skin", counted from 0
     std::function<void(const std::string&)> openAddress;
+    std::function<void()> restoreTypedText;
     std::function<void()> exitProgram;
 };
 

@@ -33,6 +33,30 @@ WindowHandle WinForeignWindows::ForegroundWindow() {
     return ToWindowHandle(GetForegroundWindow());
 }
 
+WindowHandle WinForeignWindows::FocusedWindow(WindowHandle topLevel) {
+    if (topLevel == 0) return 0;
+    const DWORD thread = GetWindowThreadProcessId(ToHwnd(topLevel), nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (thread == 0 || !GetGUIThreadInfo(thread, &info)) return 0;
+    return ToWindowHandle(info.hwndFocus);
+}
+
+std::string WinForeignWindows::ProgramFileName(WindowHandle window) {
+    DWORD processId = 0;
+    if (window == 0 || GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) return {};
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    const BOOL found = QueryFullProcessImageNameW(process, 0, path.data(), &length);
+    CloseHandle(process);
+    if (!found) return {};
+    path.resize(length);
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return WideToUtf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
 std::optional<Rect> WinForeignWindows::WindowRect(WindowHandle window) {
     RECT rect{};
     if (window == 0 || !GetWindowRect(ToHwnd(window), &rect)) return std::nullopt;
@@ -89,6 +113,16 @@ bool WinForeignWindows::SendSetText(WindowHandle window, const std::string& text
     const auto accepted =
         SendBounded(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), m_timeoutMs);
     return accepted && *accepted > 0;
+}
+
+bool WinForeignWindows::SendReplaceAll(WindowHandle window, const std::string& text) {
+    if (window == 0 || !IsWindow(ToHwnd(window))) return false;
+    // As for WM_SETTEXT: a window that does not answer now gets no text message that could land later.
+    if (!SendBounded(ToHwnd(window), WM_NULL, 0, 0, m_timeoutMs)) return false;
+    if (!SendBounded(ToHwnd(window), EM_SETSEL, 0, -1, m_timeoutMs)) return false;
+    const std::wstring wide = Utf8ToWide(text);
+    return SendBounded(ToHwnd(window), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()), m_timeoutMs)
+        .has_value();
 }
 
 void WinForeignWindows::PlaceTopmost(WindowHandle window, int x, int y, int width, int height) {

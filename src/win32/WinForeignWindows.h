@@ -29,6 +29,8 @@ public:
     explicit WinForeignWindows(unsigned timeoutMs = kDefaultTimeoutMs) : m_timeoutMs(timeoutMs) {}
 
     WindowHandle ForegroundWindow() override;
+    WindowHandle FocusedWindow(WindowHandle topLevel) override;
+    std::string ProgramFileName(WindowHandle window) override;
     std::optional<Rect> WindowRect(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
     std::string ClassName(WindowHandle window) override;
@@ -42,6 +44,7 @@ public:
     // The text is sent only after the window has answered a WM_NULL in time, so a write to a hung
     // program is not left queued to land later.
     bool SendSetText(WindowHandle window, const std::string& text) override;
+    bool SendReplaceAll(WindowHandle window, const std::string& text) override;
 
     void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) override;
 

@@ -59,6 +59,10 @@ LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
             self->m_app->MainForm().Form_MouseMove(0, 0, PixelsToTwips(mouseMessage), 0);
             return 0;
         }
+        if (message == WM_HOTKEY && wParam == HotkeyTrigger::kHotkeyId) {
+            self->m_app->TranslateFocused();
+            return 0;
+        }
         if (message == self->m_taskbarCreated && self->m_taskbarCreated != 0) {
             self->m_tray->AddIcon(self->m_app->State().TrayIconData);  // Explorer restarted: icon back
             return 0;
@@ -69,15 +73,20 @@ LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 
 WinProgram::WinProgram(std::string serviceHost)
     : m_views(m_pictures),
+      m_focusModule(m_windows, m_state),
+      m_focused(m_focusModule, {m_windows, m_msaa, m_uiAutomation, m_clipboard, m_keys}),
+      m_hotkey(m_settings, m_hotkeys, m_tray, m_state),
       m_app(m_state,
             {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,
              m_shell, m_exit, m_registry, m_files, m_info, m_profiles},
             std::move(serviceHost)) {
     m_mainWindow.Attach(m_app, m_tray);
+    m_app.SetFocusedText(&m_focused);
 }
 
 void WinProgram::Start() {
     m_app.Start(RunningProgramLocation(), reinterpret_cast<WindowHandle>(m_mainWindow.Handle()));
+    m_hotkey.Register(reinterpret_cast<WindowHandle>(m_mainWindow.Handle()));
 }
 
 }  // namespace quillmar::win32

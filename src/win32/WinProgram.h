@@ -5,11 +5,16 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/HotkeyTrigger.h"
+#include "follow/FocusedText.h"
 #include "forms/ProgramState.h"
+#include "win32/WinAccessibleValues.h"
+#include "win32/WinClipboard.h"
 #include "win32/WinConnection.h"
 #include "win32/WinDialogs.h"
 #include "win32/WinFollowViews.h"
 #include "win32/WinForeignWindows.h"
+#include "win32/WinGlobalHotkeys.h"
 #include "win32/WinPictures.h"
 #include "win32/WinPopupMenus.h"
 #include "win32/WinProcessExit.h"
@@ -61,8 +66,9 @@ public:
     WinProgram& operator=(const WinProgram&) = delete;
 
     // Loads frmMain: the tray icon, the paths, the toolbar (which starts following the foreground
-    // window) and the translation form.
+    // window) and the translation form; then registers the translate hotkey.
     void Start();
+    const HotkeyTrigger& Hotkey() const { return m_hotkey; }
 
     Application& App() { return m_app; }
     ProgramState& State() { return m_state; }
@@ -86,6 +92,14 @@ private:
     WinProgramInfo m_info;
     WinProfileFiles m_profiles;
     WinMainWindow m_mainWindow;
+    WinMsaaValues m_msaa;
+    NoAccessibleValues m_uiAutomation;  // Wine has no UI Automation client
+    WinClipboard m_clipboard;
+    WinEditKeys m_keys;
+    WinGlobalHotkeys m_hotkeys;
+    FollowMod m_focusModule;
+    FocusedText m_focused;
+    HotkeyTrigger m_hotkey;
     Application m_app;  // last: its forms use everything above
 };
 

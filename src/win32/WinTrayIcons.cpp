@@ -19,6 +19,13 @@ NOTIFYICONDATAW Record(const TrayIconData& data) {
     return record;
 }
 
+// The tip ends at its first null, and is cut to what the record holds.
+void CopyTip(const TrayIconData& data, NOTIFYICONDATAW& record) {
+    std::wstring tip = Utf8ToWide(data.tip);
+    tip = tip.substr(0, std::min(tip.find(L'\0'), std::size(record.szTip) - 1));
+    std::copy(tip.begin(), tip.end(), record.szTip);
+}
+
 }  // namespace
 
 WinTrayIcons::WinTrayIcons()
@@ -34,11 +41,15 @@ bool WinTrayIcons::AddIcon(const TrayIconData& data) {
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = data.callbackMessage;
     record.hIcon = static_cast<HICON>(m_icon);
-    // The tip ends at its first null, and is cut to what the record holds.
-    std::wstring tip = Utf8ToWide(data.tip);
-    tip = tip.substr(0, std::min(tip.find(L'\0'), std::size(record.szTip) - 1));
-    std::copy(tip.begin(), tip.end(), record.szTip);
+    CopyTip(data, record);
     return Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+}
+
+bool WinTrayIcons::ModifyTip(const TrayIconData& data) {
+    NOTIFYICONDATAW record = Record(data);
+    record.uFlags = NIF_TIP;
+    CopyTip(data, record);
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 bool WinTrayIcons::DeleteIcon(const TrayIconData& data) {

@@ -14,6 +14,7 @@ public:
 
     bool AddIcon(const TrayIconData& data) override;
     bool DeleteIcon(const TrayIconData& data) override;
+    bool ModifyTip(const TrayIconData& data) override;
 
 private:
     void* m_icon;  // HICON, loaded once and kept while an icon may show it

@@ -22,8 +22,13 @@ public:
         m_journal.push_back("delete icon");
         return true;
     }
+    bool ModifyTip(const TrayIconData& data) override {
+        tips.push_back(data.tip);
+        return true;
+    }
     std::vector<TrayIconData> added;
     std::vector<TrayIconData> deleted;
+    std::vector<std::string> tips;
     bool addSucceeds = true;
 
 private:

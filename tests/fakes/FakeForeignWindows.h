@@ -22,8 +22,12 @@ public:
         bool hung = false;  // never answers a message
         WindowHandle parent = 0;
         std::vector<WindowHandle> children;  // Z order
+        std::string program;       // the program file's name
+        bool ignoresText = false;  // answers the text messages but keeps its text
+        std::size_t maxBytes = std::string::npos;  // a text limit: longer texts are cut
+        std::vector<std::string> undo;             // texts replaced by EM_REPLACESEL, latest last
     };
-    enum class Message { GetTextLength, GetText, SetText };
+    enum class Message { GetTextLength, GetText, SetText, ReplaceAll };
     struct Sent {
         WindowHandle window;
         Message message;
@@ -56,6 +60,7 @@ public:
     }
 
     WindowHandle ForegroundWindow() override { return foreground; }
+    WindowHandle FocusedWindow(WindowHandle topLevel) override { return topLevel == foreground ? focus : 0; }
     std::optional<Rect> WindowRect(WindowHandle window) override {
         if (Window* w = Find(window)) return w->rect;
         return std::nullopt;
@@ -67,6 +72,11 @@ public:
     std::string ClassName(WindowHandle window) override {
         Window* w = Find(window);
         return w == nullptr ? std::string{} : w->className.substr(0, 255);
+    }
+    std::string ProgramFileName(WindowHandle window) override {
+        ++programQueries;
+        Window* w = Find(window);
+        return w == nullptr ? std::string{} : w->program;
     }
     WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) override {
         ++relationQueries;
@@ -97,7 +107,19 @@ public:
         sent.push_back({window, Message::SetText});
         Window* w = Find(window);
         if (w == nullptr || w->hung) return false;
-        w->text = text;
+        if (!w->ignoresText) w->text = text.substr(0, w->maxBytes);
+        return true;
+    }
+    bool SendReplaceAll(WindowHandle window, const std::string& text) override {
+        sent.push_back({window, Message::ReplaceAll});
+        Window* w = Find(window);
+        if (w == nullptr || w->hung) return false;
+        // Only edit controls know the edit messages.
+        std::string lower = w->className;
+        for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        if (w->ignoresText || lower.find("edit") == std::string::npos) return true;
+        w->undo.push_back(w->text);
+        w->text = text.substr(0, w->maxBytes);
         return true;
     }
     void PlaceTopmost(WindowHandle window, int x, int y, int width, int height) override {
@@ -114,9 +136,11 @@ public:
 
     std::map<WindowHandle, Window> windows;
     WindowHandle foreground = 0;
+    WindowHandle focus = 0;  // in the foreground window
     std::vector<Sent> sent;
     std::vector<Placement> placements;
     std::size_t relationQueries = 0;
+    std::size_t programQueries = 0;
 };
 
 }  // namespace quillmar::fakes

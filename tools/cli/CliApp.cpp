@@ -6,9 +6,9 @@
 #include <optional>
 #include <sstream>
 
+#include "follow/TranslateAction.h"
 #include "translate/HostPort.h"
 #include "translate/LanguagePairs.h"
-#include "translate/QueryText.h"
 #include "translate/SockModule.h"
 #include "translate/StatusSink.h"
 #include "translate/frmSocket.h"
@@ -91,6 +91,41 @@ public:
 
 private:
     CliPlatform& m_platform;
+};
+
+// The argument, or all of standard input when there is none.
+class InputCapture final : public TextCapture {
+public:
+    InputCapture(const std::optional<std::string>& text, CliPlatform& platform)
+        : m_text(text), m_platform(platform) {}
+    CapturedText Capture() override { return {m_text ? *m_text : m_platform.ReadInput(), 0}; }
+
+private:
+    const std::optional<std::string>& m_text;
+    CliPlatform& m_platform;
+};
+
+class StatusSteps final : public TranslateStatus {
+public:
+    explicit StatusSteps(StatusPrinter& status) : m_status(status) {}
+    void ShowNothingToTranslate() override { m_status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage); }
+    // What a freshly shown status window reads until the connection reports.
+    void ShowRequestStarting() override { m_status.SetStatus(status::kConnecting); }
+
+private:
+    StatusPrinter& m_status;
+};
+
+class SocketRequest final : public TranslateRequest {
+public:
+    SocketRequest(SockModule& sock, std::string code) : m_sock(sock), m_code(std::move(code)) {}
+    void Send(const std::string& queryText, const CapturedText& /*captured*/) override {
+        m_sock.RequestTranslation(queryText, m_code);
+    }
+
+private:
+    SockModule& m_sock;
+    std::string m_code;
 };
 
 // Parses the command line; an exit status when the run ends here (help, bad usage).
@@ -180,14 +215,7 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
         return kExitNoTranslation;
     }
 
-    const std::string captured = options.text ? *options.text : platform.ReadInput();
     StatusPrinter status(platform);
-    const std::optional<std::string> prepared = PrepareQueryText(captured);
-    if (!prepared) {
-        status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage);
-        return kExitNoTranslation;
-    }
-
     MessagePrinter dialogs(platform);
     TranslationPrinter output(platform);
     frmSocket form(platform.GetConnection(), platform.GetTimers(), dialogs, status, output);
@@ -203,9 +231,10 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
     }
     SockModule sockModule(form, dialogs, options.service);
 
-    // What a freshly shown status window reads until the connection reports.
-    status.SetStatus(status::kConnecting);
-    sockModule.RequestTranslation(*prepared, *code);
+    InputCapture capture(options.text, platform);
+    StatusSteps steps(status);
+    SocketRequest request(sockModule, *code);
+    if (!RunTranslateAction(capture, steps, request)) return kExitNoTranslation;
     if (form.RequestInFlight()) platform.RunUntil([&form] { return !form.RequestInFlight(); });
     return ExitStatusOf(status, dialogs, platform);
 }

@@ -12,6 +12,8 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeTimers.h"
 #include "fakes/FakeShell.h"
+#include "fakes/FakeFocusedText.h"
+#include "follow/FocusedText.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
 #include "translate/AnswerText.h"
@@ -179,6 +181,119 @@ TEST_F(ApplicationTest, AHungTargetKeepsTheUsersTextAndTheStatusSaysSo) {
     EXPECT_EQ(app.StatusForm().Label1(), "Erros Occured ...");
     timers.Advance(milliseconds(2000));
     EXPECT_TRUE(app.IsStatusLoaded());  // stays up: the text has no closing word
+}
+
+TEST_F(ApplicationTest, RestoreTypedTextPutsItBackOnlyWhileTheControlStillShowsTheTranslation) {
+    app.FollowForm();
+    app.RestoreTypedText();
+    EXPECT_EQ(app.StatusForm().Label1(), "Nothing to restore");
+
+    Bring(kChat);
+    app.FollowForm().Picture1_Click();
+    Answer("bonjour");
+    windows.windows[kChatEdit].text = "bonjour, john";  // the user went on typing
+    app.OptionsMenuOfSocket().Click("mnuRestore");
+    EXPECT_EQ(windows.windows[kChatEdit].text, "bonjour, john");
+    EXPECT_EQ(app.StatusForm().Label1(), "Text has changed !");
+
+    app.FollowForm().Picture1_Click();
+    Answer("bonjour, jean");
+    app.OptionsMenuOfSocket().Click("mnuRestore");
+    EXPECT_EQ(windows.windows[kChatEdit].text, "bonjour, john");
+    EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Success);
+    app.RestoreTypedText();  // once only
+    EXPECT_EQ(app.StatusForm().Label1(), "Nothing to restore");
+}
+
+TEST_F(ApplicationTest, ATranslationTheControlDoesNotTakeIsAnErrorAndTheTypedTextStays) {
+    app.FollowForm();
+    windows.windows[kChatEdit].maxBytes = 12;
+    Bring(kChat);
+    app.FollowForm().Picture1_Click();
+    Answer("bonjour tout le monde");
+    EXPECT_EQ(windows.windows[kChatEdit].text, "good morning");
+    EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Error);
+}
+
+TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCurrentOne) {
+    app.FollowForm();
+    Bring(kChat);
+    app.OptionsMenuOfSocket().Click("mnuGermantoFrench");
+    Bring(kSecondChat);
+    EXPECT_EQ(app.FollowForm().Label1(), "GERMAN TO FRENCH");  // never seen: the pair stays
+    app.OptionsMenuOfSocket().Click("mnuRussiantoEnglish");
+    Bring(kChat);
+    EXPECT_EQ(app.FollowForm().Label1(), "GERMAN TO FRENCH");
+    app.FollowForm().Picture1_Click();
+    connection.DeliverConnect();
+    EXPECT_NE(connection.sent.find("de_fr"), std::string::npos);
+
+    ProgramState restartedState;
+    Application restarted{restartedState,
+                          {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell,
+                           exit, registry, files, info, profiles},
+                          "localhost"};
+    restarted.FollowForm();
+    windows.foreground = kSecondChat;
+    timers.Advance(milliseconds(100));
+    EXPECT_EQ(restarted.FollowForm().Label1(), "RUSSIAN TO ENGLISH");
+}
+
+TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWithTheToolbarsPair) {
+    fakes::FakeAccessibleValues msaa;
+    fakes::FakeAccessibleValues uia;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeEditKeys keys{clipboard};
+    FollowMod module{windows, state};
+    FocusedText focused{module, {windows, msaa, uia, clipboard, keys}};
+    app.SetFocusedText(&focused);
+    app.FollowForm();
+    Bring(kChat);
+    app.OptionsMenuOfSocket().Click("mnuEnglishtoGerman");
+
+    windows.Add(500, "Chrome_WidgetWin_1", "Team notes");  // a title no rule follows
+    windows.Add(501, "Chrome_RenderWidgetHostHWND", "", 500);
+    windows.windows[501].rect = {40, 60, 400, 90};
+    keys.text = "good night";
+    clipboard.Put("kept");
+    windows.focus = 501;
+    Bring(500);
+    app.TranslateFocused();
+    EXPECT_EQ(app.StatusForm().Left(), 40 * 15);
+    EXPECT_EQ(app.StatusForm().Top(), 90 * 15);
+    connection.DeliverConnect();
+    EXPECT_NE(connection.sent.find("good+night"), std::string::npos);
+    EXPECT_NE(connection.sent.find("en_de"), std::string::npos);
+    connection.DeliverData(AnswerPage("gute Nacht"));
+    connection.DeliverClose();
+    EXPECT_EQ(keys.text, "gute Nacht");
+    EXPECT_EQ(clipboard.GetText(), "kept");
+    EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Success);
+
+    keys.text = "";
+    app.TranslateFocused();
+    EXPECT_EQ(app.StatusForm().Label1(), "No message !");
+}
+
+TEST_F(ApplicationTest, TheToolbarAlsoFollowsWindowsTheStoredRulesNameAfterTheChatTitleTest) {
+    settings.SaveSetting("QUILLMAR", "settings", "FollowRules", "class:Chrome_WidgetWin_1; program:telegram.exe");
+    windows.Add(500, "Chrome_WidgetWin_1", "Team notes");
+    windows.Add(600, "Qt5QWindowIcon", "Bob");
+    windows.windows[600].program = "Telegram.exe";
+    windows.Add(700, "Notepad", "notes.txt - Notepad");
+    windows.windows[700].program = "notepad.exe";
+    app.FollowForm();
+    for (WindowHandle followed : {WindowHandle{500}, WindowHandle{600}}) {
+        Bring(followed);
+        EXPECT_EQ(state.TargetHwnd, followed);
+        EXPECT_TRUE(app.FollowForm().Visible());
+    }
+    Bring(700);
+    EXPECT_EQ(state.TargetHwnd, 0u);
+    const std::size_t asked = windows.programQueries;
+    Bring(kChat);  // the chat title answers first: no rule is asked
+    EXPECT_EQ(state.TargetHwnd, kChat);
+    EXPECT_EQ(windows.programQueries, asked);
 }
 
 TEST_F(ApplicationTest, ARefusedConnectionLeavesTheChatTextUntouched) {

@@ -35,8 +35,9 @@ public:
         ++socketReferences;
         return menu;
     }
-    void RequestTranslation(const std::string& text, const std::string& code, WindowHandle target) override {
-        requests.push_back({text, code, target});
+    void RequestTranslation(const std::string& text, const std::string& code,
+                            const CapturedText& captured) override {
+        requests.push_back({text, code, captured.control});
     }
     void ApplySkin(const std::string& skinName) override { appliedSkins.push_back(skinName); }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/FakeForeignWindows.h"
 #include "follow/FollowMod.h"
 
@@ -119,6 +121,41 @@ TEST_F(FollowModTest, AHungWindowReadsAsEmptyAndAWriteToItReportsFailure) {
     EXPECT_EQ(windows.windows[2].text, "Привет");
     EXPECT_FALSE(mod.WriteWindowText(0, "x"));
     EXPECT_FALSE(mod.WriteWindowText(77, "x"));  // gone
+}
+
+TEST_F(FollowModTest, EditAndRichEditControlsAreWrittenUndoablyOtherControlsByTheirText) {
+    windows.Add(1, "Edit", "typed");
+    windows.Add(2, "RICHEDIT50W", "typed");
+    windows.Add(3, "Chrome_RenderWidgetHostHWND", "typed");
+    for (WindowHandle control : {1, 2, 3}) EXPECT_TRUE(mod.WriteWindowText(control, "bonjour"));
+    EXPECT_EQ(windows.windows[1].undo, std::vector<std::string>{"typed"});
+    EXPECT_EQ(windows.windows[2].undo, std::vector<std::string>{"typed"});
+    EXPECT_EQ(windows.windows[3].text, "bonjour");
+    const auto setTexts = std::count_if(windows.sent.begin(), windows.sent.end(),
+                                        [](const auto& sent) { return sent.message == Message::SetText; });
+    EXPECT_EQ(setTexts, 1);
+}
+
+TEST_F(FollowModTest, AControlThatDoesNotTakeTheTranslationFailsAndKeepsOrGetsBackTheTypedText) {
+    windows.Add(1, "Edit", "typed");
+    windows.windows[1].ignoresText = true;
+    EXPECT_FALSE(mod.ReplaceTypedText(1, "bonjour", "typed"));
+    EXPECT_EQ(windows.windows[1].text, "typed");
+
+    windows.Add(2, "Edit", "typed text");
+    windows.windows[2].maxBytes = 10;  // takes only part of it
+    EXPECT_FALSE(mod.ReplaceTypedText(2, "une traduction", "typed text"));
+    EXPECT_EQ(windows.windows[2].text, "typed text");
+
+    windows.Add(3, "Edit", "line one\r\nline two");
+    EXPECT_TRUE(mod.ReplaceTypedText(3, "ligne un\nligne deux", "line one\r\nline two"));
+}
+
+TEST(SameTextAcrossLineBreaks, ReadsEachLineBreakFormAsOne) {
+    EXPECT_TRUE(SameTextAcrossLineBreaks("a\r\nb\rc\nd", "a\nb\nc\r\nd"));
+    EXPECT_FALSE(SameTextAcrossLineBreaks("a\r\n\nb", "a\nb"));
+    EXPECT_FALSE(SameTextAcrossLineBreaks("ab", "abc"));
+    EXPECT_TRUE(SameTextAcrossLineBreaks("", ""));
 }
 
 TEST(ContainsNoCase, IgnoresCaseOfAsciiLetters) {

@@ -52,6 +52,7 @@ TEST(OptionsMenu, TheWholeMenuHasItsTreeInOrderAndEachItemItsAction) {
     actions.showDesigner = [&did] { did.push_back("designer"); };
     actions.chooseSkin = [&did](std::size_t row) { did.push_back("skin " + std::to_string(row)); };
     actions.openAddress = [&did](const std::string& address) { did.push_back("open " + address); };
+    actions.restoreTypedText = [&did] { did.push_back("restore"); };
     actions.exitProgram = [&did] { did.push_back("exit"); };
     OptionsMenu menu(actions, "example.org:8080");
     std::vector<std::string> rows;
@@ -61,16 +62,17 @@ TEST(OptionsMenu, TheWholeMenuHasItsTreeInOrderAndEachItemItsAction) {
         "0English to French", "0English to German", "0English to Italian", "0English to Portuguese",
         "0English to Spanish", "0-", "0French to English", "0German to English", "0Italian to English",
         "0Portuguese to English", "0Russian to English", "0Spanish to English", "0-", "0French to German",
-        "0German to French", "0-", "0&Exit quillmar"};
+        "0German to French", "0-", "0Restore typed text", "0&Exit quillmar"};
     EXPECT_EQ(rows, expected);
 
     for (std::size_t i = 0; i < rows.size(); ++i) menu.Choose(i);
-    EXPECT_EQ(did.size(), 18u);  // every item but the five separators and the submenu's own row
+    EXPECT_EQ(did.size(), 19u);  // every item but the five separators and the submenu's own row
     EXPECT_EQ(did[0], "settings");
     EXPECT_EQ(did[1], "designer");
     EXPECT_EQ(did[2], "skin 0");
     EXPECT_EQ(did[3], "open http://example.org:8080/cgi-bin/quillmarskins.cgi");
     EXPECT_EQ(did[4], "ENGLISH TO FRENCH");
+    EXPECT_EQ(did[did.size() - 2], "restore");
     EXPECT_EQ(did.back(), "exit");
 }
 

@@ -2,11 +2,13 @@
 #include <winsock2.h>
 //
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -15,10 +17,12 @@
 #include <vector>
 
 #include "DesktopInput.h"
+#include "FocusTargets.h"
 #include "TestChatWindow.h"
 #include "connection/WinLoopbackServer.h"
 #include "follow/FollowMod.h"
 #include "follow/frmFollow.h"
+#include "translate/OptionsMenu.h"
 #include "follow/frmStatus.h"
 #include "app/SettingsPlaceholder.h"
 #include "translate/AnswerText.h"
@@ -26,6 +30,7 @@
 #include "win32/WinForeignWindows.h"
 #include "win32/WinPictures.h"
 #include "win32/WinProgram.h"
+#include "win32/WinText.h"
 
 namespace quillmar {
 namespace {
@@ -102,9 +107,128 @@ private:
     std::thread m_thread;
 };
 
+// One of the focus test programs: a window no follow rule matches, one focused text control; closed at
+// the end.
+class FocusTarget {
+public:
+    FocusTarget(const std::wstring& mode, const std::wstring& text) {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring program(path);
+        program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"follow_focus_target.exe";
+        std::wstring commandLine = L"\"" + program + L"\" " + mode + L" \"" + text + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info)) {
+            return;
+        }
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        const DWORD processId = info.dwProcessId;
+        PumpUntil(
+            [&] {
+                for (HWND w = FindWindowW(test::kFocusTopClass, nullptr); w != nullptr;
+                     w = FindWindowExW(nullptr, w, test::kFocusTopClass, nullptr)) {
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(w, &owner);
+                    if (owner == processId) top = w;
+                }
+                // The control comes after its window: only both together are the program ready.
+                control = top != nullptr ? GetWindow(top, GW_CHILD) : nullptr;
+                return control != nullptr;
+            },
+            10000ms);
+    }
+    ~FocusTarget() {
+        if (m_process == nullptr) return;
+        if (top != nullptr) PostMessageW(top, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(m_process, 10000) != WAIT_OBJECT_0) TerminateProcess(m_process, 1);
+        CloseHandle(m_process);
+    }
+    FocusTarget(const FocusTarget&) = delete;
+    FocusTarget& operator=(const FocusTarget&) = delete;
+
+    bool BringToFront() {
+        SetForegroundWindow(top);
+        return PumpUntil([&] { return GetForegroundWindow() == top; }, 2000ms);
+    }
+    // The control's text: an edit's own, else as the program shows it in its title.
+    std::wstring Text() const {
+        wchar_t buffer[512] = {};
+        DWORD_PTR copied = 0;
+        const bool edit = GetClassNameW(control, buffer, 512) > 0 && std::wstring(buffer) == L"Edit";
+        buffer[0] = L'\0';
+        SendMessageTimeoutW(edit ? control : top, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 1000,
+                            &copied);
+        std::wstring text(buffer);
+        const std::wstring prefix = test::kTitlePrefix;
+        return edit || text.rfind(prefix, 0) != 0 ? text : text.substr(prefix.size());
+    }
+
+    HWND top = nullptr;
+    HWND control = nullptr;
+
+private:
+    HANDLE m_process = nullptr;
+};
+
+// Ctrl+Alt+T pressed and let go, through the input queue as the user types it.
+void PressHotkey() {
+    const WORD keys[] = {VK_CONTROL, VK_MENU, 'T'};
+    INPUT inputs[6] = {};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[5 - i].type = INPUT_KEYBOARD;
+        inputs[5 - i].ki.wVk = keys[i];
+        inputs[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, inputs, sizeof(INPUT));
+}
+
+bool PutOnClipboard(const std::wstring& text, UINT extraFormat) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+    text.copy(target, text.size());
+    target[text.size()] = L'\0';
+    GlobalUnlock(memory);
+    const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    HGLOBAL extra = GlobalAlloc(GMEM_MOVEABLE, 3);
+    std::memcpy(GlobalLock(extra), "\x01\x02\x03", 3);
+    GlobalUnlock(extra);
+    const bool putExtra = SetClipboardData(extraFormat, extra) != nullptr;
+    CloseClipboard();
+    return put && putExtra;
+}
+
+std::wstring ClipboardText() {
+    if (!OpenClipboard(nullptr)) return L"(clipboard not opened)";
+    std::wstring text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 class FollowWindowsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { win32::EnsureGdiplus(); }
+    // Pairs chosen for a chat are stored for good: every test starts with none remembered,
+    void SetUp() override {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\QUILLMAR\\settings", 0,
+                          KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"ChatPairs");
+            RegDeleteValueW(key, L"FollowRules");  // and no rule but the chat titles
+            RegCloseKey(key);
+        }
+    }
     void TearDown() override {
         program.reset();
         if (!m_boxExpected) {
@@ -222,6 +346,40 @@ TEST_F(FollowWindowsTest, TranslateReplacesTheTypedTextAndTheStatusWindowShowsUn
     std::printf("status window closed %lld ms after \"Operation Successfull !\"\n", closedAfter);
     EXPECT_GE(closedAfter, 650);
     EXPECT_FALSE(IsWindow(status));
+}
+
+TEST_F(FollowWindowsTest, UndoInTheChatBringsBackTheTypedTextAndRestoreThenLeavesItAlone) {
+    WinLoopbackServer service(Answering("bonjour tout le monde"));
+    StartProgram(service.Port());
+    TestChatWindow chat(L"john - Send Message", L"good morning", 150, 120, 560, 220);
+    ASSERT_GE(ShowChat(chat), 0);
+    PostClick(20);
+    ASSERT_TRUE(PumpUntil([&] { return chat.TypedText() == L"bonjour tout le monde"; }, 5000ms));
+    EXPECT_EQ(StatusText(), "Operation Successfull !");
+
+    SendMessageW(chat.Typed(), EM_UNDO, 0, 0);
+    EXPECT_EQ(chat.TypedText(), L"good morning");
+    // The control no longer shows the translation: nothing the user has now is overwritten.
+    program->App().RestoreTypedText();
+    EXPECT_EQ(StatusText(), "Text has changed !");
+    EXPECT_EQ(chat.TypedText(), L"good morning");
+}
+
+TEST_F(FollowWindowsTest, EachChatGetsBackItsPairWhenItReturnsAndAfterARestart) {
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow alice(L"Alice - Send Message", L"hello", 150, 120, 560, 220);
+    TestChatWindow bob(L"Bob - Incoming Message", L"hi", 200, 160, 560, 220);
+    ASSERT_GE(ShowChat(alice), 0);
+    program->App().OptionsMenuOfSocket().Click("mnuGermantoFrench");
+    ASSERT_GE(ShowChat(bob), 0);
+    program->App().OptionsMenuOfSocket().Click("mnuRussiantoEnglish");
+    ASSERT_GE(ShowChat(alice), 0);
+    EXPECT_EQ(Follow().Label1(), "GERMAN TO FRENCH");
+
+    program.reset();
+    StartProgram(testing::UnusedLoopbackPort());
+    ASSERT_GE(ShowChat(bob), 0);
+    EXPECT_EQ(Follow().Label1(), "RUSSIAN TO ENGLISH");
 }
 
 TEST_F(FollowWindowsTest, RussianTextGoesOutEncodedAndTheRussianAnswerComesBackWhole) {
@@ -473,6 +631,110 @@ TEST_F(FollowWindowsTest, CaptureFindsTheEditBehind2000ControlsOfAnotherWindow) 
     std::printf("CaptureEditText over 2000 child controls: %.1f ms\n", took / 1000.0);
     EXPECT_EQ(text, "last one");
     EXPECT_EQ(state.EditHwnd, reinterpret_cast<WindowHandle>(edit));
+}
+
+TEST_F(FollowWindowsTest, TheHotkeyTranslatesTheFocusedEditOfAProgramNoRuleFollowsAndUndoBringsItBack) {
+    WinLoopbackServer service(Answering("bonjour tout le monde"));
+    StartProgram(service.Port());
+    EXPECT_EQ(program->Hotkey().Problem(), "");
+    FocusTarget target(L"edit", L"good morning");
+    ASSERT_NE(target.control, nullptr);
+    ASSERT_TRUE(target.BringToFront());
+    PressHotkey();
+    ASSERT_TRUE(PumpUntil([&] { return target.Text() == L"bonjour tout le monde"; }, 5000ms))
+        << "status: " << StatusText();
+    EXPECT_EQ(StatusText(), "Operation Successfull !");
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_NE(service.Requests()[0].find("good+morning"), std::string::npos);
+    EXPECT_FALSE(IsWindowVisible(Toolbar()));
+    // Under the control the text came from.
+    const RECT status = RectOf(reinterpret_cast<HWND>(program->App().StatusForm().Hwnd()));
+    EXPECT_EQ(status.top, RectOf(target.control).bottom);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(target.control, EM_UNDO, 0, 0, SMTO_BLOCK, 1000, &ignored);
+    EXPECT_EQ(target.Text(), L"good morning");
+}
+
+TEST_F(FollowWindowsTest, AControlKnowingOnlyCtrlACVIsTranslatedThroughTheClipboardWhichKeepsItsContent) {
+    WinLoopbackServer service(Answering("bonjour tout le monde"));
+    StartProgram(service.Port());
+    FocusTarget target(L"canvas", L"good morning");
+    ASSERT_NE(target.control, nullptr);
+    const UINT privateFormat = RegisterClipboardFormatW(L"QuillmarTestPrivate");
+    ASSERT_TRUE(PutOnClipboard(L"the user's clipboard", privateFormat));
+    ASSERT_TRUE(target.BringToFront());
+    PressHotkey();
+    ASSERT_TRUE(PumpUntil([&] { return target.Text() == L"bonjour tout le monde"; }, 5000ms))
+        << "status: " << StatusText();
+    EXPECT_EQ(StatusText(), "Operation Successfull !");
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_NE(service.Requests()[0].find("good+morning"), std::string::npos);
+    EXPECT_EQ(ClipboardText(), L"the user's clipboard");
+    EXPECT_TRUE(IsClipboardFormatAvailable(privateFormat));
+}
+
+TEST_F(FollowWindowsTest, AStoredProgramRuleMakesTheToolbarFollowAWindowOfThatProgram) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\QUILLMAR\\settings", 0,
+                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring rules = L"title:nothing like it; program:TEST_WIN32_FOLLOW.EXE";
+    RegSetValueExW(key, L"FollowRules", 0, REG_SZ, reinterpret_cast<const BYTE*>(rules.c_str()),
+                   static_cast<DWORD>((rules.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    StartProgram(testing::UnusedLoopbackPort());
+    TestChatWindow notes(L"Team notes", L"good morning", 150, 120, 560, 220);  // this very program's window
+    EXPECT_GE(ShowChat(notes), 0) << "the toolbar never followed it";
+}
+
+// What this process gets of the control's own accessible object: its value, or the step that failed.
+std::string ProbeAccessibleValue(HWND control) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string result;
+    IAccessible* object = nullptr;
+    const HRESULT found = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                     reinterpret_cast<void**>(&object));
+    char text[160];
+    if (FAILED(found) || object == nullptr) {
+        std::snprintf(text, sizeof text, "AccessibleObjectFromWindow failed: 0x%08lx", static_cast<unsigned long>(found));
+        result = text;
+    } else {
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR value = nullptr;
+        const HRESULT got = object->get_accValue(self, &value);
+        if (got != S_OK || value == nullptr) {
+            std::snprintf(text, sizeof text, "get_accValue returned 0x%08lx", static_cast<unsigned long>(got));
+            result = text;
+        } else {
+            result = "value: " + win32::WideToUtf8(std::wstring_view(value, SysStringLen(value)));
+        }
+        if (value != nullptr) SysFreeString(value);
+        object->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result;
+}
+
+TEST_F(FollowWindowsTest, AControlServingItsOwnAccessibleValueIsTranslatedThroughIt) {
+    WinLoopbackServer service(Answering("bonjour tout le monde"));
+    StartProgram(service.Port());
+    FocusTarget target(L"accessible", L"good morning");
+    ASSERT_NE(target.control, nullptr);
+    const std::string probe = ProbeAccessibleValue(target.control);
+    if (probe != "value: good morning") {
+        GTEST_SKIP() << "the control's own IAccessible does not reach another process here: " << probe;
+    }
+    ASSERT_TRUE(PutOnClipboard(L"the user's clipboard", RegisterClipboardFormatW(L"QuillmarTestPrivate")));
+    ASSERT_TRUE(target.BringToFront());
+    const DWORD clipboardBefore = GetClipboardSequenceNumber();
+    PressHotkey();
+    ASSERT_TRUE(PumpUntil([&] { return target.Text() == L"bonjour tout le monde"; }, 5000ms))
+        << "status: " << StatusText();
+    EXPECT_EQ(StatusText(), "Operation Successfull !");
+    EXPECT_EQ(GetClipboardSequenceNumber(), clipboardBefore);  // the clipboard was never touched
 }
 
 }  // namespace
