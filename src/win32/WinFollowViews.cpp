@@ -121,7 +121,7 @@ std::unique_ptr<FormView> WinFollowViews::CreateStatusView(frmStatus& form) {
 }
 
 std::unique_ptr<DialogView> WinFollowViews::CreateDialogView(DialogForm& form) {
-    return std::make_unique<WinDialogWindow>(form);
+    return std::make_unique<WinDialogWindow>(form, &m_pictures);
 }
 
 }  // namespace quillmar::win32

@@ -6,12 +6,14 @@
 
 #include "app/Application.h"
 #include "forms/ProgramState.h"
+#include "win32/WinCommonDialogs.h"
 #include "win32/WinConnection.h"
 #include "win32/WinDialogs.h"
 #include "win32/WinFollowViews.h"
 #include "win32/WinForeignWindows.h"
 #include "win32/WinPictures.h"
 #include "win32/WinPopupMenus.h"
+#include "win32/WinProfileFiles.h"
 #include "win32/WinProcessExit.h"
 #include "win32/WinSettingsStore.h"
 #include "win32/WinShell.h"
@@ -55,7 +57,9 @@ private:
 // application object with its forms. Create and use it on the UI thread.
 class WinProgram {
 public:
-    explicit WinProgram(std::string serviceHost);
+    // commonDialogs: where the file and colour dialogs come from; nullptr for the system's (a test
+    // answers them itself).
+    explicit WinProgram(std::string serviceHost, CommonDialogs* commonDialogs = nullptr);
     WinProgram(const WinProgram&) = delete;
     WinProgram& operator=(const WinProgram&) = delete;
 
@@ -83,6 +87,10 @@ private:
     WinRegistry m_registry;
     WinFileSystem m_files;
     WinProgramInfo m_info;
+    WinProfileFiles m_profiles;
+    WinCommonDialogs m_commonDialogs;
+    WinMousePointer m_pointer;
+    WinWindowStacking m_stacking;
     WinMainWindow m_mainWindow;
     Application m_app;  // last: its forms use everything above
 };

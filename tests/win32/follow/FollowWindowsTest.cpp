@@ -19,7 +19,7 @@
 #include "follow/FollowMod.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
-#include "app/SettingsPlaceholder.h"
+#include "skins/SettingsForm.h"
 #include "translate/AnswerText.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinForeignWindows.h"
@@ -481,7 +481,7 @@ TEST_F(FollowWindowsTest, TheSettingsDialogOpensOnceAndEscClosesIt) {
     StartProgram(testing::UnusedLoopbackPort());
     program->App().ShowSettings();
     program->App().ShowSettings();
-    const HWND dialog = reinterpret_cast<HWND>(program->App().SettingsForm().Hwnd());
+    const HWND dialog = reinterpret_cast<HWND>(program->App().SettingsDialog().Hwnd());
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog; }, 2000ms));
     EXPECT_EQ(FindWindowW(L"QuillmarDialogWindow", L"QUILLMAR SETTINGS"), dialog);
     EXPECT_EQ(FindWindowExW(nullptr, dialog, L"QuillmarDialogWindow", nullptr), nullptr);  // one copy
