@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "RealInput.h"
 #include "TestChatWindow.h"
 #include "connection/WinLoopbackServer.h"
 #include "follow/FollowMod.h"
@@ -31,6 +32,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using testing::ClickAt;
+using testing::PressKeysInMenu;
 using testing::TestChatWindow;
 using testing::WinLoopbackServer;
 
@@ -105,44 +108,6 @@ private:
     std::vector<std::wstring> m_texts;
     std::thread m_thread;
 };
-
-// Moves the pointer through the input queue and waits until it is there (a bare SetCursorPos can be
-// overtaken under Wine by the pointer position the X server reports).
-void MoveMouseTo(int x, int y) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &move, sizeof(INPUT));
-        SetCursorPos(x, y);
-        const bool there = win32::RunMessageLoopUntil(
-            [&] {
-                POINT at{};
-                GetCursorPos(&at);
-                return at.x == x && at.y == y;
-            },
-            std::chrono::milliseconds(50));
-        if (there) return;
-    }
-}
-
-// A real left click at a screen point. The press and release carry the point themselves: a bare
-// press goes wherever the X server last put the pointer, which under load can still be where an
-// earlier test left it (on "TRANSLATE", say).
-void ClickAt(int x, int y) {
-    MoveMouseTo(x, y);
-    INPUT inputs[2]{};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
 
 class FollowWindowsTest : public ::testing::Test {
 protected:
@@ -410,22 +375,8 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
     ASSERT_GE(ShowChat(chat), 0);
     // The menu's own loop runs inside the click; the keys come from another thread once it is open.
     std::thread keys([] {
-        for (int i = 0; i < 100; ++i) {  // until the pop-up menu (class #32768) is up
-            HWND menu = FindWindowW(L"#32768", nullptr);
-            if (menu != nullptr && IsWindowVisible(menu)) break;
-            std::this_thread::sleep_for(50ms);
-        }
-        std::this_thread::sleep_for(200ms);
         // "English to German": the sixth item that can be chosen, separators skipped.
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
-                         WORD{VK_RETURN}}) {
-            INPUT input[2]{};
-            input[0].type = input[1].type = INPUT_KEYBOARD;
-            input[0].ki.wVk = input[1].ki.wVk = key;
-            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, input, sizeof(INPUT));
-            std::this_thread::sleep_for(150ms);
-        }
+        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     });
     PostClick(241 - 8);
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 3000ms);
@@ -444,22 +395,8 @@ TEST_F(FollowWindowsTest, TheFirstClickAfterThePairMenuClosesTranslates) {
     TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
     ASSERT_GE(ShowChat(chat), 0);
     std::thread keys([] {
-        for (int i = 0; i < 100; ++i) {
-            HWND menu = FindWindowW(L"#32768", nullptr);
-            if (menu != nullptr && IsWindowVisible(menu)) break;
-            std::this_thread::sleep_for(50ms);
-        }
-        std::this_thread::sleep_for(200ms);
         // "English to German": the sixth item that can be chosen, separators skipped.
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
-                         WORD{VK_RETURN}}) {
-            INPUT input[2]{};
-            input[0].type = input[1].type = INPUT_KEYBOARD;
-            input[0].ki.wVk = input[1].ki.wVk = key;
-            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, input, sizeof(INPUT));
-            std::this_thread::sleep_for(150ms);
-        }
+        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     });
     MouseClick(241 - 8);  // the menu button
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 4000ms);
