@@ -5,7 +5,6 @@
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
 #include "forms/Twips.h"
-#include "app/SettingsPlaceholder.h"
 #include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
 #include "translate/SockModule.h"
@@ -43,8 +42,7 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
           OptionsActions actions;
           actions.setPair = [this](std::size_t row) { ChoosePair(row); };
           actions.showSettings = [this] { ShowSettings(); };
-          // The designer face of the settings dialog is not built yet: the dialog comes up as it is.
-          actions.showDesigner = [this] { ShowSettings(); };
+          actions.showDesigner = [this] { ShowDesigner(); };
           actions.rebuildSkinList = [this] { BuildSkinMenu(); };
           actions.skinRows = [this] { return m_skins.SkinMenuViews(); };
           actions.chooseSkin = [this](std::size_t row) { ChooseSkin(row); };
@@ -58,7 +56,14 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, std
           return std::make_unique<frmMain>(*this, m_state, MainPorts{m_ports.tray, m_ports.settings, m_ports.menus},
                                            m_location, m_mainWindow);
       }),
-      m_settingsForm([this] { return std::make_unique<SettingsPlaceholder>(m_ports.views, [this] { m_settingsForm.Unload(); }); }),
+      m_settingsForm([this] {
+          SettingsPorts ports{m_ports.settings, m_ports.registry, m_ports.profiles, m_ports.files,
+                              m_ports.dialogs,  m_ports.commonDialogs, m_ports.pictures, m_ports.shell,
+                              m_ports.pointer,  m_ports.stacking};
+          return std::make_unique<SettingsForm>(
+              m_ports.views, ports, m_designerChoices, m_state.ExePath, SkinSubmitAddress(HomeHost()),
+              [this] { ShowAbout(); }, [this] { m_settingsForm.Unload(); });
+      }),
       m_aboutForm([this] {
           return std::make_unique<AboutBox>(
               m_ports.views,
@@ -149,7 +154,7 @@ frmMain& Application::MainForm() {
     return m_main();
 }
 
-SettingsPlaceholder& Application::SettingsForm() {
+SettingsForm& Application::SettingsDialog() {
     return m_settingsForm();
 }
 
@@ -168,7 +173,11 @@ void Application::ShowAbout() {
 }
 
 void Application::ShowSettings() {
-    SettingsForm().Show();
+    SettingsDialog().ShowSettingsFace();
+}
+
+void Application::ShowDesigner() {
+    SettingsDialog().ShowDesignerFace();
 }
 
 void Application::ExitProgram() {

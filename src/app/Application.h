@@ -18,10 +18,12 @@
 #include "forms/Views.h"
 #include "app/FormSkinTargets.h"
 #include "skins/SkinStuff.h"
+#include "skins/SettingsForm.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/ForeignWindows.h"
 #include "platform/Menus.h"
+#include "platform/ProfileFiles.h"
 #include "platform/Picture.h"
 #include "platform/ProfileFiles.h"
 #include "platform/SettingsStore.h"
@@ -37,7 +39,6 @@ class frmStatus;
 class frmSocket;
 class SockModule;
 class OptionsMenu;
-class SettingsPlaceholder;
 
 // The platform pieces the forms run on; all outlive the application object.
 struct ApplicationPorts {
@@ -55,7 +56,11 @@ struct ApplicationPorts {
     Registry& registry;  // the about box's: the system-information tool
     FileSystem& files;
     ProgramInfo& info;
-    ProfileFiles& profiles;  // the skin files
+    ProfileFiles& profiles;  // skin files
+    // The settings dialog's: the designer's file and colour dialogs, its busy pointer, its stacking.
+    CommonDialogs& commonDialogs;
+    MousePointer& pointer;
+    WindowStacking& stacking;
 };
 
 // Holds the forms, each created (and its Form_Load run) by its first reference, and the program-wide
@@ -99,7 +104,7 @@ public:
     void Start(ProgramLocation location, WindowHandle mainWindow);
     frmMain& MainForm();
     bool IsMainLoaded() const { return m_main.IsLoaded(); }
-    SettingsPlaceholder& SettingsForm();
+    SettingsForm& SettingsDialog();
     bool IsSettingsLoaded() const { return m_settingsForm.IsLoaded(); }
     AboutBox& AboutForm();
     bool IsAboutLoaded() const { return m_aboutForm.IsLoaded(); }
@@ -109,6 +114,8 @@ public:
     void LoadSocketForm() override { SocketForm(); }
     void ShowAbout() override;
     void ShowSettings() override;
+    // The settings dialog turned into the skin designer, in place if it is open.
+    void ShowDesigner();
     // Removes the tray icon, then ends the process at once.
     [[noreturn]] void ExitProgram() override;
 
@@ -153,7 +160,8 @@ private:
     ProgramLocation m_location;
     WindowHandle m_mainWindow = 0;
     FormSlot<frmMain> m_main;
-    FormSlot<SettingsPlaceholder> m_settingsForm;
+    DesignerChoices m_designerChoices;  // outlive the dialog
+    FormSlot<SettingsForm> m_settingsForm;
     FormSlot<AboutBox> m_aboutForm;
 };
 

@@ -70,9 +70,10 @@ public:
 
 // A child control of a dialog, placed in client twips. Clicks come back to the form by `id`.
 struct DialogControl {
-    enum class Kind { Button, Label, Picture, EtchedLine };
+    enum class Kind { Button, Label, Picture, EtchedLine, CheckBox, Frame, TextBox };
     Kind kind = Kind::Label;
     int id = 0;  // 100 and up: 1 and 2 are the dialog's own Enter and Esc commands
+    // A picture with a caption draws it over the picture, transparent, at captionLeft/captionTop.
     std::string caption;
     int left = 0;
     int top = 0;
@@ -81,6 +82,14 @@ struct DialogControl {
     bool isDefault = false;  // Enter clicks it
     bool isCancel = false;   // Esc clicks it
     int fontTenthsOfPoint = 0;  // 0: the dialog's font; a picture shows the program icon
+    bool visible = true;
+    bool checked = false;  // a check box's tick
+    // A picture shows this one instead of the program icon, at its own size, and reports clicks.
+    std::string pictureSource;
+    int captionLeft = 0;
+    int captionTop = 0;
+    long long textColour = -1;  // red + 256 * green + 65536 * blue; -1: the system's text colour
+    std::string toolTip;
 };
 
 // What a dialog window reads from its form and tells it: a window that takes the focus, with a caption,
@@ -89,7 +98,8 @@ class DialogForm {
 public:
     virtual ~DialogForm() = default;
     virtual std::string Caption() const = 0;
-    // In tab order; read when the window is made and on each repaint (captions only).
+    // In tab order, the top of the stacking order first; read when the window is made and on each
+    // repaint (texts, places, visibility, pictures, colours; controls not made yet are made then).
     virtual std::vector<DialogControl> Controls() const { return {}; }
     // A button was clicked (or Enter or Esc chose it): the form may unload, as with CloseBox.
     virtual void Click(int id) { (void)id; }
@@ -117,6 +127,19 @@ public:
     virtual Size FramePixels() const = 0;
     // SetWindowPos(HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE), in pixels.
     virtual void PlaceTopmost(int x, int y, int width, int height) = 0;
+    // Moves and sizes the window where it is in the stacking order, without showing or activating it.
+    virtual void Place(int x, int y, int width, int height) { (void)x, (void)y, (void)width, (void)height; }
+    virtual void Hide() {}
+    // What the user typed into a text box, and whether a check box is ticked.
+    virtual std::string ControlText(int id) const {
+        (void)id;
+        return {};
+    }
+    virtual bool IsChecked(int id) const {
+        (void)id;
+        return false;
+    }
+    virtual void Focus(int id) { (void)id; }
 };
 
 // Creates the platform window of a form when the form is created: tool windows that never take the

@@ -2,18 +2,22 @@
 
 #include <windows.h>
 
+#include <map>
 #include <vector>
 
 #include "forms/Views.h"
 
 namespace quillmar::win32 {
 
+class WinPictures;
+
 // A dialog's window: caption, focus, child controls, a close box. IsDialogMessage in the message loop
 // turns Enter into IDOK and Esc into IDCANCEL; they click the form's default and cancel buttons. With no
 // cancel button, Esc and the close box unload the form.
 class WinDialogWindow final : public DialogView {
 public:
-    explicit WinDialogWindow(DialogForm& form);
+    // pictures: draws the controls that show a picture; without it they show nothing.
+    explicit WinDialogWindow(DialogForm& form, WinPictures* pictures = nullptr);
     ~WinDialogWindow() override;
     WinDialogWindow(const WinDialogWindow&) = delete;
     WinDialogWindow& operator=(const WinDialogWindow&) = delete;
@@ -24,10 +28,21 @@ public:
     Size ScreenPixels() const override;
     Size FramePixels() const override;
     void PlaceTopmost(int x, int y, int width, int height) override;
+    void Place(int x, int y, int width, int height) override;
+    void Hide() override;
+    std::string ControlText(int id) const override;
+    bool IsChecked(int id) const override;
+    void Focus(int id) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
+    // Makes the controls not made yet and brings every control to what the form says now.
+    void SyncControls();
+    HWND MakeControl(const DialogControl& control);
+    void UpdateControl(HWND child, const DialogControl& control, bool fresh);
+    const DialogControl* ControlById(int id) const;
+    void DrawPicture(const DRAWITEMSTRUCT& item) const;
+    HBRUSH LabelColours(HDC dc, HWND child) const;
     // The form's control that Enter (isDefault) or Esc chooses; 0 when there is none.
     int RoleId(bool cancel) const;
     void FocusFirstControl() const;
@@ -35,8 +50,12 @@ private:
     DialogForm& m_form;
     HWND m_hwnd = nullptr;
     std::vector<DialogControl> m_controls;
+    std::map<int, HWND> m_children;
+    WinPictures* m_pictures;
     std::vector<HFONT> m_fonts;  // made for controls with a font of their own
     HICON m_icon = nullptr;
+    HICON m_windowIcon = nullptr;
+    HWND m_toolTips = nullptr;
 };
 
 // For the message loop: true when `message` was a dialog's keyboard input, handled already.

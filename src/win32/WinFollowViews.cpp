@@ -76,7 +76,7 @@ std::unique_ptr<FormView> WinFollowViews::CreateToolView(ToolForm& form) {
 }
 
 std::unique_ptr<DialogView> WinFollowViews::CreateDialogView(DialogForm& form) {
-    return std::make_unique<WinDialogWindow>(form);
+    return std::make_unique<WinDialogWindow>(form, &m_pictures);
 }
 
 }  // namespace quillmar::win32

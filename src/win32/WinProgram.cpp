@@ -71,14 +71,15 @@ LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-WinProgram::WinProgram(std::string serviceHost)
+WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
     : m_views(m_pictures),
       m_focusModule(m_windows, m_state),
       m_focused(m_focusModule, {m_windows, m_msaa, m_uiAutomation, m_clipboard, m_keys}),
       m_hotkey(m_settings, m_hotkeys, m_tray, m_state),
       m_app(m_state,
             {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,
-             m_shell, m_exit, m_registry, m_files, m_info, m_profiles},
+             m_shell, m_exit, m_registry, m_files, m_info, m_profiles,
+             commonDialogs != nullptr ? *commonDialogs : m_commonDialogs, m_pointer, m_stacking},
             std::move(serviceHost)) {
     m_mainWindow.Attach(m_app, m_tray);
     m_app.SetFocusedText(&m_focused);

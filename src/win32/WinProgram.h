@@ -10,6 +10,7 @@
 #include "forms/ProgramState.h"
 #include "win32/WinAccessibleValues.h"
 #include "win32/WinClipboard.h"
+#include "win32/WinCommonDialogs.h"
 #include "win32/WinConnection.h"
 #include "win32/WinDialogs.h"
 #include "win32/WinFollowViews.h"
@@ -17,6 +18,7 @@
 #include "win32/WinGlobalHotkeys.h"
 #include "win32/WinPictures.h"
 #include "win32/WinPopupMenus.h"
+#include "win32/WinProfileFiles.h"
 #include "win32/WinProcessExit.h"
 #include "win32/WinSettingsStore.h"
 #include "win32/WinShell.h"
@@ -61,7 +63,9 @@ private:
 // application object with its forms. Create and use it on the UI thread.
 class WinProgram {
 public:
-    explicit WinProgram(std::string serviceHost);
+    // commonDialogs: where the file and colour dialogs come from; nullptr for the system's (a test
+    // answers them itself).
+    explicit WinProgram(std::string serviceHost, CommonDialogs* commonDialogs = nullptr);
     WinProgram(const WinProgram&) = delete;
     WinProgram& operator=(const WinProgram&) = delete;
 
@@ -91,6 +95,9 @@ private:
     WinFileSystem m_files;
     WinProgramInfo m_info;
     WinProfileFiles m_profiles;
+    WinCommonDialogs m_commonDialogs;
+    WinMousePointer m_pointer;
+    WinWindowStacking m_stacking;
     WinMainWindow m_mainWindow;
     WinMsaaValues m_msaa;
     NoAccessibleValues m_uiAutomation;  // Wine has no UI Automation client

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,9 +67,19 @@ public:
     Size ScreenPixels() const override { return {1024, 768}; }
     Size FramePixels() const override { return {6, 25}; }
     void PlaceTopmost(int x, int y, int width, int height) override { placed = {x, y, width, height}; }
+    void Place(int x, int y, int width, int height) override { placed = {x, y, width, height}; }
+    std::string ControlText(int id) const override {
+        auto found = texts.find(id);
+        return found == texts.end() ? std::string() : found->second;
+    }
+    bool IsChecked(int id) const override { return ticked.count(id) != 0; }
+    void Focus(int id) override { focused = id; }
     int shows = 0;
     int repaints = 0;
-    std::vector<int> placed;  // x, y, width, height of the last PlaceTopmost
+    std::vector<int> placed;  // x, y, width, height of the last PlaceTopmost or Place
+    std::map<int, std::string> texts;  // what the user typed, by control
+    std::set<int> ticked;
+    int focused = 0;
 
 private:
     WindowHandle m_handle;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 
 #include "win32/WinEventLoop.h"
@@ -63,6 +64,26 @@ inline void PressKey(WORD key) {
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof(INPUT));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+// For a pop-up menu's own loop, which runs inside the click that opened it: from another thread, waits
+// until a menu (class #32768) is up, then presses the keys one by one. Any menu window counts, as the
+// first one listed can be a hidden one of another program.
+inline void PressKeysInMenu(std::initializer_list<WORD> keys) {
+    using namespace std::chrono_literals;
+    auto menuShown = [] {
+        for (HWND menu = FindWindowW(L"#32768", nullptr); menu != nullptr;
+             menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+            if (IsWindowVisible(menu)) return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 100 && !menuShown(); ++i) std::this_thread::sleep_for(50ms);
+    std::this_thread::sleep_for(200ms);
+    for (WORD key : keys) {
+        PressKey(key);
+        std::this_thread::sleep_for(50ms);
+    }
 }
 
 }  // namespace quillmar::testing

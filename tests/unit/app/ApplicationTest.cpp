@@ -19,6 +19,8 @@
 #include "translate/AnswerText.h"
 #include "translate/OptionsMenu.h"
 #include "translate/frmSocket.h"
+#include "skins/AutoStart.h"
+#include "skins/SettingsForm.h"
 
 namespace quillmar {
 namespace {
@@ -95,12 +97,14 @@ protected:
     fakes::FakeRegistry registry;
     fakes::FakeFileSystem files;
     fakes::FakeProfileFiles profiles;
+    fakes::FakeCommonDialogs commonDialogs;
+    fakes::FakeWindowState windowState;
     struct : ProgramInfo {
         ProgramVersion Version() override { return {1, 0, 1, "Translates chat.", "Copyright Q"}; }
     } info;
     Application app{state,
                     {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit,
-                     registry, files, info, profiles},
+                     registry, files, info, profiles, commonDialogs, windowState, windowState},
                     "localhost"};
 };
 
@@ -231,7 +235,7 @@ TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCur
     ProgramState restartedState;
     Application restarted{restartedState,
                           {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell,
-                           exit, registry, files, info, profiles},
+                           exit, registry, files, info, profiles, commonDialogs, windowState, windowState},
                           "localhost"};
     restarted.FollowForm();
     windows.foreground = kSecondChat;
@@ -364,6 +368,72 @@ TEST_F(ApplicationTest, SettingsFromEitherMenuShowTheOneDialogUntilItsCloseBoxUn
     EXPECT_FALSE(views.dialogAlive);
     app.ShowSettings();
     EXPECT_EQ(views.dialogsCreated, 2);
+}
+
+// The dialog's window: the designer item cuts the open window short in place, moves Frame2 and its
+// controls up and takes the option group and the buttons out of reach; the settings item then changes
+// nothing. What the user typed and ticked reaches the handlers.
+TEST_F(ApplicationTest, SkinDesignerTurnsTheOpenSettingsWindowIntoTheDesignerInPlace) {
+    app.Start({"C:\\Program Files\\Q", "Quillmar"}, 0x4000);
+    app.ShowSettings();
+    DialogForm& form = *views.dialogForm;
+    auto control = [&](int id) {
+        for (const DialogControl& c : form.Controls()) {
+            if (c.id == id) return c;
+        }
+        ADD_FAILURE() << "no control " << id;
+        return DialogControl{};
+    };
+    const std::vector<int> settingsPlace = views.dialog->placed;
+    ASSERT_EQ(settingsPlace.size(), 4u);
+    // 5670 x 6420 twips of client area and a frame of 6 x 25 pixels, centred on 1024 x 768.
+    EXPECT_EQ(settingsPlace, (std::vector<int>{(1024 - 384) / 2, (768 - 453) / 2, 384, 453}));
+    EXPECT_EQ(control(SettingsForm::kTxtSkinName).top, 1395 + 420);
+    EXPECT_TRUE(control(SettingsForm::kCommand1).visible);
+    EXPECT_EQ(control(SettingsForm::kPicture4).pictureSource, "builtin:folder");
+    EXPECT_EQ(control(SettingsForm::kPicture4).toolTip, "Choose menu button Image");
+    EXPECT_EQ(control(SettingsForm::kPbSelector).pictureSource, "builtin:select");
+
+    EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuEditSkin"));
+    EXPECT_EQ(views.dialogsCreated, 1);
+    EXPECT_EQ(form.Caption(), "SKIN DESIGNER");
+    EXPECT_EQ(views.dialog->placed, (std::vector<int>{settingsPlace[0], settingsPlace[1], 384, 341}));
+    EXPECT_EQ(control(SettingsForm::kFrame2).top, 210);
+    EXPECT_EQ(control(SettingsForm::kTxtSkinName).top, 210 + 420);
+    for (int hidden : {SettingsForm::kCommand1, SettingsForm::kCommand2, SettingsForm::kCommand3,
+                       SettingsForm::kCheck1, SettingsForm::kFrame1}) {
+        EXPECT_FALSE(control(hidden).visible) << hidden;
+    }
+    EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuConfig"));
+    EXPECT_EQ(form.Caption(), "SKIN DESIGNER");
+    EXPECT_EQ(views.dialog->placed[3], 341);
+
+    views.dialog->texts[SettingsForm::kTxtSkinName] = "Night";
+    form.Click(SettingsForm::kCommand4);
+    EXPECT_EQ(control(SettingsForm::kFrame2).caption, "Skin Designer [ Night ]");
+    views.dialog->texts[SettingsForm::kTxtSkinName] = "";
+    form.Click(SettingsForm::kCommand5);  // the name is the one set, not the one in the box
+    EXPECT_EQ(commonDialogs.calls.size(), 1u);
+    EXPECT_EQ(windowState.log, (std::vector<std::string>{"topmost", "hourglass", "pointer"}));
+}
+
+TEST_F(ApplicationTest, TheTickedBoxAndOkWriteTheQuotedRunValueAndUnloadTheDialog) {
+    app.Start({"C:\\Program Files\\Q", "Quillmar"}, 0x4000);
+    app.ShowSettings();
+    views.dialog->ticked.insert(SettingsForm::kCheck1);
+    views.dialogForm->Click(SettingsForm::kCheck1);
+    views.dialogForm->Click(SettingsForm::kCommand1);
+    EXPECT_EQ(registry.String(RegistryRoot::CurrentUser, kRunKeyPath, "QUILLMAR"),
+              "\"C:\\Program Files\\Q\\Quillmar.exe\"");
+    EXPECT_EQ(settings.values["QUILLMAR|settings|loadwin"], "true");
+    EXPECT_FALSE(app.IsSettingsLoaded());
+
+    app.ShowSettings();  // loaded afresh, the box set from the store
+    bool ticked = false;
+    for (const DialogControl& c : views.dialogForm->Controls()) {
+        if (c.id == SettingsForm::kCheck1) ticked = c.checked;
+    }
+    EXPECT_TRUE(ticked);
 }
 
 // About from the tray menu loads the box once and shows it again; its buttons reach its handlers, and OK

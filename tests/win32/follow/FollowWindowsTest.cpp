@@ -24,7 +24,7 @@
 #include "follow/frmFollow.h"
 #include "translate/OptionsMenu.h"
 #include "follow/frmStatus.h"
-#include "app/SettingsPlaceholder.h"
+#include "skins/SettingsForm.h"
 #include "translate/AnswerText.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinForeignWindows.h"
@@ -40,6 +40,7 @@ using Clock = std::chrono::steady_clock;
 using testing::ClickAt;
 using testing::MoveMouseTo;
 using testing::ScreenPixel;
+using testing::PressKeysInMenu;
 using testing::TestChatWindow;
 using testing::WinLoopbackServer;
 
@@ -526,22 +527,8 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
     ASSERT_GE(ShowChat(chat), 0);
     // The menu's own loop runs inside the click; the keys come from another thread once it is open.
     std::thread keys([] {
-        for (int i = 0; i < 100; ++i) {  // until the pop-up menu (class #32768) is up
-            HWND menu = FindWindowW(L"#32768", nullptr);
-            if (menu != nullptr && IsWindowVisible(menu)) break;
-            std::this_thread::sleep_for(50ms);
-        }
-        std::this_thread::sleep_for(200ms);
         // "English to German": the sixth item that can be chosen, separators skipped.
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
-                         WORD{VK_RETURN}}) {
-            INPUT input[2]{};
-            input[0].type = input[1].type = INPUT_KEYBOARD;
-            input[0].ki.wVk = input[1].ki.wVk = key;
-            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, input, sizeof(INPUT));
-            std::this_thread::sleep_for(150ms);
-        }
+        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     });
     PostClick(241 - 8);
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 3000ms);
@@ -560,22 +547,8 @@ TEST_F(FollowWindowsTest, TheFirstClickAfterThePairMenuClosesTranslates) {
     TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
     ASSERT_GE(ShowChat(chat), 0);
     std::thread keys([] {
-        for (int i = 0; i < 100; ++i) {
-            HWND menu = FindWindowW(L"#32768", nullptr);
-            if (menu != nullptr && IsWindowVisible(menu)) break;
-            std::this_thread::sleep_for(50ms);
-        }
-        std::this_thread::sleep_for(200ms);
         // "English to German": the sixth item that can be chosen, separators skipped.
-        for (WORD key : {WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN}, WORD{VK_DOWN},
-                         WORD{VK_RETURN}}) {
-            INPUT input[2]{};
-            input[0].type = input[1].type = INPUT_KEYBOARD;
-            input[0].ki.wVk = input[1].ki.wVk = key;
-            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, input, sizeof(INPUT));
-            std::this_thread::sleep_for(150ms);
-        }
+        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     });
     MouseClick(241 - 8);  // the menu button
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 4000ms);
@@ -597,7 +570,7 @@ TEST_F(FollowWindowsTest, TheSettingsDialogOpensOnceAndEscClosesIt) {
     StartProgram(testing::UnusedLoopbackPort());
     program->App().ShowSettings();
     program->App().ShowSettings();
-    const HWND dialog = reinterpret_cast<HWND>(program->App().SettingsForm().Hwnd());
+    const HWND dialog = reinterpret_cast<HWND>(program->App().SettingsDialog().Hwnd());
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog; }, 2000ms));
     EXPECT_EQ(FindWindowW(L"QuillmarDialogWindow", L"QUILLMAR SETTINGS"), dialog);
     EXPECT_EQ(FindWindowExW(nullptr, dialog, L"QuillmarDialogWindow", nullptr), nullptr);  // one copy
