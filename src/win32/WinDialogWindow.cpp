@@ -15,6 +15,7 @@ namespace {
 constexpr const wchar_t* kClassName = L"QuillmarDialogWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kTwoLinesTwips = 390;
 
 void RegisterDialogClass(WNDPROC proc) {
     static bool registered = false;
@@ -89,7 +90,8 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
             style |= WS_TABSTOP | (control.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
             break;
         case DialogControl::Kind::Label:
-            style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+            // A label one line high shows as much of its text as fits rather than wrapping it out of sight.
+            style |= (control.height < kTwoLinesTwips ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX | SS_NOTIFY;
             break;
         case DialogControl::Kind::Picture:
             style |= control.pictureSource.empty() ? (SS_ICON | SS_REALSIZEIMAGE) : (SS_OWNERDRAW | SS_NOTIFY);
