@@ -94,6 +94,7 @@ protected:
             win32::Utf8ToWide(win32::WinSettingsStore::KeyFor(kSettingsApp, kSettingsSection));
         if (RegOpenKeyExW(HKEY_CURRENT_USER, settings.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
             RegDeleteValueW(key, L"loadwin");
+            RegDeleteValueW(key, L"CurrentSkin");
             RegCloseKey(key);
         }
     }
@@ -211,7 +212,7 @@ TEST_F(SettingsWindowsTest, SkinDesignerFromTheOptionsMenuTurnsTheOpenDialogInto
 
 // A designer save with real pictures: the pickers take real clicks, the file and colour dialogs are the
 // test's; the skin file gets its lines in order and the pictures lie beside it.
-TEST_F(SettingsWindowsTest, ADesignerSaveWritesTheSkinFileInOrderWithThePicturesBesideIt) {
+TEST_F(SettingsWindowsTest, ADesignerSaveWritesTheSkinFileInOrderWithThePicturesBesideItAndTheSkinMenuThenAppliesIt) {
     const fs::path work = fs::temp_directory_path() / ("quillmar-designer-" + std::to_string(GetCurrentProcessId()));
     fs::remove_all(work);
     fs::create_directories(work / "pictures");
@@ -281,6 +282,19 @@ TEST_F(SettingsWindowsTest, ADesignerSaveWritesTheSkinFileInOrderWithThePictures
     }
     win32::WinProfileFiles profiles;
     EXPECT_EQ(profiles.ReadString(win32::WideToUtf8(skin.wstring()), "Skin", "title", "", 256), "Night Sky");
+
+    // The skin menu, built over the folder the skin went to, offers it, and choosing it puts its pictures on
+    // the toolbar.
+    App().Skins().BuildSkinMenu(win32::WideToUtf8(work.wstring()) + "\\");
+    const std::vector<MenuItemView> rows = App().Skins().SkinMenuViews();
+    std::size_t row = rows.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].caption == "Night Sky") row = i;
+    }
+    ASSERT_LT(row, rows.size());
+    App().ChooseSkin(row);
+    EXPECT_EQ(App().FollowForm().Picture1().picture.source, win32::WideToUtf8((work / "Night" / "translate.gif").wstring()));
+    EXPECT_EQ(App().State().CurrentSkinName, "Night Sky");
 
     program.reset();
     fs::remove_all(work);
