@@ -7,6 +7,8 @@
 #include "win32/WinFormWindow.h"
 #include "win32/WinText.h"
 
+#include <string>
+
 namespace quillmar::win32 {
 
 namespace {
@@ -87,11 +89,19 @@ private:
 class WinStatusWindow final : public WinFormWindow {
 public:
     WinStatusWindow(frmStatus& form, WinPictures& pictures)
-        : WinFormWindow(L"Quillmar status"), m_form(form), m_pictures(pictures) {}
+        : WinFormWindow(L"Quillmar status"), m_form(form), m_pictures(pictures) {
+        ShowLabelAsTitle();
+    }
 
     Bounds FormBounds() const override {
         return {m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
                 TwipsToPixels(m_form.Width()), TwipsToPixels(m_form.Height())};
+    }
+
+    // The window's own text follows the painted line, so screen readers and other programs can read it.
+    void Repaint() override {
+        ShowLabelAsTitle();
+        WinFormWindow::Repaint();
     }
 
 protected:
@@ -108,6 +118,13 @@ protected:
 private:
     frmStatus& m_form;
     WinPictures& m_pictures;
+    std::string m_title;
+
+    void ShowLabelAsTitle() {
+        if (m_form.Label1() == m_title) return;
+        m_title = m_form.Label1();
+        SetWindowTextW(Handle(), Utf8ToWide(m_title).c_str());
+    }
 };
 
 }  // namespace
