@@ -107,7 +107,13 @@ e2e_type() {
 }
 
 # Enter sends the message to the history, leaving the message box empty.
-e2e_send() { xdotool key Return; sleep 0.3; }
+e2e_send() {
+    xdotool mousemove $((e2e_chat_l + 100)) $((e2e_chat_b - 30)) click 1
+    sleep 0.3
+    e2e_focus_desktop
+    xdotool key Return
+    sleep 0.3
+}
 
 e2e_chat_text() { e2e_probe text "$e2e_chat_title"; }
 
@@ -138,10 +144,11 @@ e2e_choose_pair() {
     sleep 0.4
 }
 
-# Clicks TRANSLATE with the real mouse while QuillmarProbe follows the status window into $1.
+# Clicks TRANSLATE with the real mouse while QuillmarProbe follows the status window into $1 (for at most
+# $2 ms).
 e2e_translate() {
     e2e_toolbar || return 1
-    e2e_probe watch-status 8000 >"$1" &
+    e2e_probe watch-status "${2:-8000}" >"$1" &
     e2e_watch_pid=$!
     sleep 0.3
     xdotool mousemove $((e2e_tb_l + 20)) $((e2e_tb_t + 7)) click 1
@@ -165,3 +172,6 @@ e2e_exit() {
     xdotool key Return
     e2e_probe gone 5000
 }
+
+# Leaves the desktop as it was: the chat closed, no Quillmar.exe left running.
+e2e_end() { e2e_probe end "$e2e_chat_title" >/dev/null 2>&1 || true; }

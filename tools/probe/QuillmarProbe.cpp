@@ -10,6 +10,7 @@
 //   translate-loop N TITLE TEXT   N times: TEXT into the chat, a click on TRANSLATE, wait for write-back
 //   memory                        private bytes of the running Quillmar.exe
 //   list                          every window, for finding one
+//   end TITLE                     closes the chat window, ends a Quillmar.exe still running
 //   cpu SECONDS                   Quillmar.exe's processor time over that many seconds, % of one core
 #include <windows.h>
 
@@ -289,6 +290,19 @@ int Gone(std::chrono::milliseconds limit) {
     return 0;
 }
 
+// Tidies up after a run: closes the chat window and ends a Quillmar.exe that is still running.
+int End(const std::wstring& chatTitle) {
+    if (HWND chat = FindWindowW(nullptr, chatTitle.c_str())) PostMessageW(chat, WM_CLOSE, 0, 0);
+    if (const DWORD pid = ProgramProcess()) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    return 0;
+}
+
 int Start(const std::wstring& exe) {
     const std::vector<std::uint32_t> taskbarBefore = TaskbarPixels();
     STARTUPINFOW startup{};
@@ -407,6 +421,7 @@ int main() {
     if (command == "translate-loop" && count > 4) return TranslateLoop(number(2, 1), arg[3], arg[4]);
     if (command == "memory") return Memory();
     if (command == "list") return List();
+    if (command == "end" && count > 2) return End(arg[2]);
     if (command == "cpu") return Cpu(number(2, 60));
     std::fprintf(stderr, "usage: QuillmarProbe text|rect|watch-status|tray-menu|gone|start|translate-loop|"
                          "memory|cpu ...\n");
