@@ -21,6 +21,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+export QUILLMAR_DISPLAY=${QUILLMAR_DISPLAY:-:99}
 source scripts/wine-env.sh
 trap wine_session_stop EXIT
 wine_session_start

@@ -8,13 +8,10 @@
 //   gone MS                       waits until the program's hidden window is gone
 //   start EXE                     starts the program, times its hidden window and its tray icon
 //   translate-loop N TITLE TEXT   N times: TEXT into the chat, a click on TRANSLATE, wait for write-back
-//   memory                        private bytes of the running Quillmar.exe
 //   list                          every window, for finding one
 //   end TITLE                     closes the chat window, ends a Quillmar.exe still running
-//   cpu SECONDS                   Quillmar.exe's processor time over that many seconds, % of one core
 #include <windows.h>
 
-#include <psapi.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -363,47 +360,6 @@ int TranslateLoop(int count, const std::wstring& title, const std::wstring& text
     return 0;
 }
 
-int Memory() {
-    const DWORD pid = ProgramProcess();
-    HANDLE process = pid != 0 ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    if (process == nullptr ||
-        !GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters))) {
-        std::fprintf(stderr, "probe: cannot read the program's memory\n");
-        return 1;
-    }
-    CloseHandle(process);
-    std::printf("private %.2f MB, working set %.2f MB\n", counters.PrivateUsage / 1048576.0,
-                counters.WorkingSetSize / 1048576.0);
-    return 0;
-}
-
-unsigned long long ProcessorTime(HANDLE process) {
-    FILETIME created, ended, kernel, user;
-    if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return 0;
-    const auto join = [](FILETIME t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return join(kernel) + join(user);
-}
-
-int Cpu(int seconds) {
-    const DWORD pid = ProgramProcess();
-    HANDLE process = pid != 0 ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid) : nullptr;
-    if (process == nullptr) {
-        std::fprintf(stderr, "probe: the program is not running\n");
-        return 1;
-    }
-    const unsigned long long before = ProcessorTime(process);
-    const auto start = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const unsigned long long after = ProcessorTime(process);
-    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    CloseHandle(process);
-    std::printf("processor time %.3f s over %.1f s: %.3f %% of a core\n", (after - before) / 1e7, wall,
-                100.0 * (after - before) / 1e7 / wall);
-    return 0;
-}
-
 }  // namespace
 
 int main() {
@@ -419,11 +375,9 @@ int main() {
     if (command == "gone") return Gone(std::chrono::milliseconds(number(2, 5000)));
     if (command == "start" && count > 2) return Start(arg[2]);
     if (command == "translate-loop" && count > 4) return TranslateLoop(number(2, 1), arg[3], arg[4]);
-    if (command == "memory") return Memory();
     if (command == "list") return List();
     if (command == "end" && count > 2) return End(arg[2]);
-    if (command == "cpu") return Cpu(number(2, 60));
     std::fprintf(stderr, "usage: QuillmarProbe text|rect|watch-status|tray-menu|gone|start|translate-loop|"
-                         "memory|cpu ...\n");
+                         "list|end ...\n");
     return 2;
 }
