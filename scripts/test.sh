@@ -21,6 +21,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+export QUILLMAR_DISPLAY=${QUILLMAR_DISPLAY:-:99}
 source scripts/wine-env.sh
 trap wine_session_stop EXIT
 wine_session_start
@@ -30,8 +31,11 @@ for arch in i686 x86_64; do
     cmake --build --preset "mingw-$arch" -j "$jobs"
     if [ "$arch" = x86_64 ] || [ "$QUILLMAR_I386_MODE" = native ]; then
         ctest --preset "mingw-$arch" -j "$jobs"
+        # The whole program end to end: service, Quillmar.exe and the demo chat with real input.
+        bash tests/e2e/e2e-test.sh "$arch"
     elif [ "$QUILLMAR_I386_MODE" = emulated ]; then
         bash scripts/i686-smoke.sh "build/$arch"
+        echo "test: the i686 end-to-end run is skipped: each program start takes ~40 s under emulation"
     else
         skipped=$(find "build/$arch" -name 'test_*.exe' -printf '%f\n' | sort | sed 's/\.exe$//' | paste -sd ' ')
         why="this kernel cannot run 32-bit programs and qemu-i386 emulation could not be enabled"

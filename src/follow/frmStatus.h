@@ -44,8 +44,9 @@ public:
     int Width() const override { return kWidth; }
     int Height() const override { return kHeight; }
 
-    // What the status window shows: its background picture under the status text; no clicks.
-    std::string Caption() const override { return "Quillmar status"; }
+    // What the status window shows: its background picture under the status text; no clicks. Its title is
+    // its line, so screen readers and other programs can read the status.
+    std::string Caption() const override { return Label1(); }
     Colour BackColour() const override { return kBackColour; }
     std::vector<ToolPicture> Pictures() const override { return {{m_picture, 0, 0, kWidth, kHeight}}; }
     std::vector<ToolLabel> Labels() const override;

@@ -5,6 +5,8 @@
 #include "win32/WinFormWindow.h"
 #include "win32/WinText.h"
 
+#include <string>
+
 namespace quillmar::win32 {
 
 namespace {
@@ -41,7 +43,16 @@ void DrawLabel(HDC dc, const ToolLabel& label) {
 class WinToolWindow final : public WinFormWindow {
 public:
     WinToolWindow(ToolForm& form, WinPictures& pictures)
-        : WinFormWindow(Utf8ToWide(form.Caption()).c_str()), m_form(form), m_pictures(pictures) {}
+        : WinFormWindow(Utf8ToWide(form.Caption()).c_str()), m_form(form), m_pictures(pictures),
+          m_caption(form.Caption()) {}
+
+    void Repaint() override {
+        if (m_form.Caption() != m_caption) {
+            m_caption = m_form.Caption();
+            SetWindowTextW(Handle(), Utf8ToWide(m_caption).c_str());
+        }
+        WinFormWindow::Repaint();
+    }
 
     Bounds FormBounds() const override {
         return {m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
@@ -67,6 +78,7 @@ protected:
 private:
     ToolForm& m_form;
     WinPictures& m_pictures;
+    std::string m_caption;
 };
 
 }  // namespace

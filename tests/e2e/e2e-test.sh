@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# End-to-end: quillmar-service, Quillmar.exe and the demo chat, all real, driven by real keys and clicks.
+# One session of the program goes through a translation in the starting pair, a pair chosen from the
+# options menu, a translation with the service stopped, and Exit from the tray menu.
+# Usage: bash tests/e2e/e2e-test.sh i686|x86_64   (builds what it needs; uses a running Wine session or
+# starts one on a free display)
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+source scripts/e2e-lib.sh
+arch=${1:?usage: e2e-test.sh i686|x86_64}
+E2E_NAME="e2e $arch"
+started=$(date +%s)
+
+e2e_build "$arch" || { echo "e2e $arch: build failed" >&2; exit 1; }
+e2e_use "$arch"
+[ -n "${QUILLMAR_DISPLAY:-}" ] || QUILLMAR_DISPLAY=$(e2e_free_display)
+export QUILLMAR_DISPLAY
+source scripts/wine-env.sh
+own_session=""
+if ! xdotool getdisplaygeometry >/dev/null 2>&1; then own_session=1; fi
+out=build/e2e-$arch/e2e
+mkdir -p "$out"
+finish() {
+    e2e_end
+    e2e_service_stop
+    if [ -n "$own_session" ]; then wine_session_stop; fi
+}
+trap finish EXIT
+wine_session_start
+
+failures=0
+check() {  # $1: what; the rest: a command that succeeds when it holds
+    local what=$1
+    shift
+    if "$@"; then echo "ok - $what"; else echo "not ok - $what"; failures=$((failures + 1)); fi
+}
+last_pair() { e2e_service_requests | tail -n 1 | awk '{print $3}'; }
+# The status window's top edge on the toolbar's bottom edge, and within the toolbar's width.
+under_toolbar() {
+    local _ sl st sr _b tl _t tr tb
+    read -r _ sl st sr _b < <(grep '^shown' "$1") || return 1
+    read -r _ tl _t tr tb < <(grep '^toolbar' "$1") || return 1
+    [ "$st" -eq "$tb" ] && [ "$sl" -ge "$tl" ] && [ "$sr" -le "$tr" ]
+}
+closed_after_success_within() {  # $1: watch file, $2 $3: bounds in ms
+    local ms
+    ms=$(sed -n 's/^closed \([0-9]*\) ms after "Operation Successfull !"$/\1/p' "$1")
+    echo "  status closed ${ms:-never} ms after success"
+    [ -n "$ms" ] && [ "$ms" -ge "$2" ] && [ "$ms" -le "$3" ]
+}
+
+e2e_service_start "$out/service.log" || exit 1
+e2e_start || exit 1
+
+# The starting pair.
+first="Good morning, how are you?"
+e2e_type "$first"
+e2e_translate "$out/first.txt"
+e2e_translate_wait
+translated=$(e2e_chat_text)
+echo "  \"$first\" -> \"$translated\""
+check "a translation replaces the chat text" test -n "$translated" -a "$translated" != "$first"
+check "the service received the starting pair, English to French" test "$(last_pair)" = en_fr
+check "the status window appears under the toolbar" under_toolbar "$out/first.txt"
+check "the status window closes 700-800 ms after success" closed_after_success_within "$out/first.txt" 700 800
+
+# A pair chosen from the options menu.
+e2e_send
+second="I will send the documents tomorrow."
+e2e_type "$second"
+e2e_open_options && e2e_choose_pair "English to Spanish"
+e2e_translate "$out/second.txt"
+e2e_translate_wait
+translated=$(e2e_chat_text)
+echo "  \"$second\" -> \"$translated\""
+check "choosing English to Spanish sends its pair code to the service" test "$(last_pair)" = en_es
+check "the chosen pair's translation replaces the chat text" test -n "$translated" -a "$translated" != "$second"
+
+# The service stopped.
+e2e_service_stop
+e2e_send
+third="Is anybody there?"
+e2e_type "$third"
+e2e_translate "$out/third.txt" 2500
+e2e_translate_wait
+check "with the service stopped the chat text is untouched" test "$(e2e_chat_text)" = "$third"
+check "with the service stopped the status reads \"Erros Occured ...\"" \
+    grep -qx 'open "Erros Occured ..."' "$out/third.txt"
+
+ended=$(e2e_exit)
+echo "  $ended"
+check "the tray menu's Exit ends the program" test "${ended%% *}" = ended
+
+echo "e2e $arch: $failures failed, $(($(date +%s) - started)) s"
+[ "$failures" -eq 0 ]
