@@ -49,9 +49,17 @@ e2e_use() {  # $1: i686 | x86_64 - the build the following calls run
     e2e_exe=$e2e_dir/src/win32/Quillmar.exe
 }
 
+# Runs a QuillmarProbe command: its results on stdout, its own complaints ("probe: ...") on stderr, Wine's
+# chatter dropped. Output goes through files: Wine's helpers would keep an inherited pipe open.
 e2e_probe() {
-    "$e2e_root/scripts/wine-run.sh" "$e2e_dir/tools/QuillmarProbe.exe" "$@" | tr -d '\r'
-    return "${PIPESTATUS[0]}"
+    local out rc
+    out=$(mktemp)
+    "$e2e_root/scripts/wine.sh" "$e2e_dir/tools/QuillmarProbe.exe" "$@" >"$out" 2>"$out.err" </dev/null
+    rc=$?
+    tr -d '\r' <"$out"
+    tr -d '\r' <"$out.err" | grep '^probe:' >&2 || true
+    rm -f "$out" "$out.err"
+    return "$rc"
 }
 
 # Starts quillmar-service on the loopback port; its request log (one line per request) goes to $1.
@@ -85,7 +93,7 @@ e2e_service_requests() { grep -v "^quillmar-service:" "$e2e_service_log" || true
 e2e_start() {
     setsid "$e2e_root/scripts/wine.sh" "$e2e_dir/tools/DemoChat.exe" "$e2e_chat_title" 150 120 \
         >/dev/null 2>&1 </dev/null &
-    read -r e2e_chat_l e2e_chat_t e2e_chat_r e2e_chat_b < <(e2e_probe rect chat "$e2e_chat_title") ||
+    read -r e2e_chat_l e2e_chat_t e2e_chat_r e2e_chat_b < <(e2e_probe rect window "$e2e_chat_title") ||
         { e2e_fail "the chat window did not open"; return 1; }
     e2e_start_timing=$(e2e_probe start "$(winepath -w "$e2e_exe" 2>/dev/null)") ||
         { e2e_fail "Quillmar.exe did not start: $e2e_start_timing"; return 1; }
@@ -144,16 +152,59 @@ e2e_choose_pair() {
     sleep 0.4
 }
 
+# Chooses row $1 (1 = the first) of "Select a Skin" in the open options menu with the arrow keys and Enter.
+e2e_choose_skin() {
+    local i
+    e2e_focus_desktop
+    for i in $(seq 3); do xdotool key Down; sleep 0.03; done
+    xdotool key Right
+    sleep 0.1
+    for i in $(seq $(($1 - 1))); do xdotool key Down; sleep 0.03; done
+    xdotool key Return
+    xdotool mousemove $((e2e_chat_l + 100)) $((e2e_chat_t + 100))
+    sleep 0.4
+}
+
+# The stored skin, taken away so the next start shows the built-in one.
+# The stored skin and the pairs remembered per chat, taken away so the next start shows the built-in skin
+# and the starting pair.
+e2e_forget_settings() {
+    local value
+    for value in CurrentSkin ChatPairs; do
+        "$e2e_root/scripts/wine.sh" reg delete 'HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings' \
+            /v "$value" /f >/dev/null 2>&1 || true
+    done
+}
+
 # Clicks TRANSLATE with the real mouse while QuillmarProbe follows the status window into $1 (for at most
 # $2 ms).
 e2e_translate() {
     e2e_toolbar || return 1
-    e2e_probe watch-status "${2:-8000}" >"$1" &
+    e2e_watch_file=$1
+    : >"$1"
+    "$e2e_root/scripts/wine.sh" "$e2e_dir/tools/QuillmarProbe.exe" watch-status "${2:-8000}" \
+        >"$1.raw" 2>/dev/null </dev/null &
     e2e_watch_pid=$!
-    sleep 0.3
+    local _
+    for _ in $(seq 500); do grep -q '^watching' "$1.raw" 2>/dev/null && break; sleep 0.02; done
     xdotool mousemove $((e2e_tb_l + 20)) $((e2e_tb_t + 7)) click 1
 }
-e2e_translate_wait() { wait "$e2e_watch_pid"; }
+# What the watch saw so far (the whole of it once e2e_translate_wait has returned), without Windows line ends.
+e2e_watched() { tr -d '\r' <"$e2e_watch_file.raw" | grep -v '^watching' >"$e2e_watch_file"; }
+e2e_translate_wait() {
+    local rc=0
+    wait "$e2e_watch_pid" || rc=$?
+    e2e_watched
+    rm -f "$e2e_watch_file.raw"
+    return "$rc"
+}
+
+# A real click in the middle of the visible window or control that `QuillmarProbe rect` finds for $@.
+e2e_click() {
+    local l t r b
+    read -r l t r b < <(e2e_probe rect "$@") || { e2e_fail "nothing to click: $*"; return 1; }
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+}
 
 # Saves the screen area l t r b (with a margin) as $1.
 e2e_shot() {

@@ -61,7 +61,7 @@ e2e_choose_pair "English to Spanish"
 
 watch=build/screenshots/status.txt
 e2e_translate "$watch"
-for _ in $(seq 200); do grep -q '^shown' "$watch" && break; sleep 0.02; done
+for _ in $(seq 200); do e2e_watched; grep -q '^shown' "$watch" && break; sleep 0.02; done
 if read -r _ sl st sr sb < <(grep '^shown' "$watch"); then
     sleep 0.15  # shown, then painted
     e2e_shot build/screenshots/status.png "$sl" "$st" "$sr" "$sb"

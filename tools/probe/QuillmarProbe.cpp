@@ -2,7 +2,9 @@
 // tests and the figures. Each command prints one result and exits 0, or 1 when what it waits for never
 // comes.
 //   text TITLE                    the chat's message box (its Edit child), read by WM_GETTEXT
-//   rect toolbar|menu|chat TITLE  "left top right bottom" of the visible window, once it is there
+//   rect toolbar|menu             "left top right bottom" of the visible window, once it is there
+//   rect window TITLE             the same of a visible top-level window with this title
+//   rect child TITLE TEXT         the same of its visible child with this text (a button's caption)
 //   watch-status MS               follows the status window from its appearance to its close
 //   tray-menu                     sends the icon's right-button release to the program's hidden window
 //   gone MS                       waits until the program's hidden window is gone
@@ -208,13 +210,23 @@ HWND ToolbarOnScreen() {
     return ScreenPixel(r.left + 1, r.top + 7) != ScreenPixel(r.left - 4, r.top + 7) ? toolbar : nullptr;
 }
 
-int Rect(const std::string& what, const std::wstring& title) {
+// A visible top-level window with this title (the program's hidden window shares the message boxes' title).
+HWND VisibleWindow(const std::wstring& title) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, title.c_str())) != nullptr)
+        if (IsWindowVisible(window)) return window;
+    return nullptr;
+}
+
+int Rect(const std::string& what, const std::wstring& title, const std::wstring& child) {
     HWND window = WaitFor(
         [&]() -> HWND {
             if (what == "toolbar") return ToolbarOnScreen();
             if (what == "menu") return VisibleMenu();
-            HWND chat = FindWindowW(nullptr, title.c_str());
-            return chat != nullptr && IsWindowVisible(chat) ? chat : nullptr;
+            HWND top = VisibleWindow(title);
+            if (what != "child" || top == nullptr) return top;
+            HWND control = FindWindowExW(top, nullptr, nullptr, child.c_str());
+            return control != nullptr && IsWindowVisible(control) ? control : nullptr;
         },
         5000ms);
     if (window == nullptr) {
@@ -226,8 +238,12 @@ int Rect(const std::string& what, const std::wstring& title) {
 }
 
 // Prints where the status window showed (and the toolbar then), each line it showed with the time since it
-// appeared, and how long after its last line it closed.
+// appeared, and how long after its last line it closed. A busy machine can hold this process off the
+// processor between two looks, so the close is given as the shortest and longest interval the looks allow:
+// each change happened after the look before the one that saw it.
 int WatchStatus(std::chrono::milliseconds limit) {
+    std::printf("watching\n");  // a Wine process takes a while to start: the caller clicks after this
+    std::fflush(stdout);
     HWND status = WaitFor([] { return FormWindow(false); }, limit);
     if (status == nullptr) {
         std::printf("status never shown\n");
@@ -238,22 +254,28 @@ int WatchStatus(std::chrono::milliseconds limit) {
     if (HWND toolbar = FormWindow(true)) PrintRect("toolbar", toolbar);
     std::fflush(stdout);
     wchar_t last[128] = {};
-    auto lastChange = shownAt;
+    auto changeSeen = shownAt, lookBeforeChange = shownAt, lookBefore = shownAt;
     const auto end = shownAt + limit;
     while (Clock::now() < end) {
+        const auto look = Clock::now();
         if (!IsWindow(status) || !IsWindowVisible(status)) {
-            std::printf("closed %lld ms after \"%s\"\n", static_cast<long long>(MsSince(lastChange)),
-                        Utf8(last).c_str());
+            using std::chrono::duration_cast;
+            const auto shortest = duration_cast<std::chrono::milliseconds>(lookBefore - changeSeen).count();
+            const auto longest = duration_cast<std::chrono::milliseconds>(look - lookBeforeChange).count();
+            std::printf("closed %lld-%lld ms after \"%s\"\n", static_cast<long long>(shortest),
+                        static_cast<long long>(longest), Utf8(last).c_str());
             return 0;
         }
         wchar_t now[128] = {};
         GetWindowTextW(status, now, 128);
         if (std::wcscmp(now, last) != 0) {
-            lastChange = Clock::now();
+            changeSeen = look;
+            lookBeforeChange = lookBefore;
             std::wcscpy(last, now);
             std::printf("line %lld ms \"%s\"\n", static_cast<long long>(MsSince(shownAt)), Utf8(now).c_str());
             std::fflush(stdout);
         }
+        lookBefore = look;
         std::this_thread::sleep_for(1ms);
     }
     std::printf("open \"%s\"\n", Utf8(last).c_str());
@@ -369,7 +391,8 @@ int main() {
     const std::string command = count > 1 ? Utf8(arg[1]) : "";
     const auto number = [&](int i, int fallback) { return count > i ? _wtoi(arg[i].c_str()) : fallback; };
     if (command == "text" && count > 2) return Text(arg[2]);
-    if (command == "rect" && count > 2) return Rect(Utf8(arg[2]), count > 3 ? arg[3] : L"");
+    if (command == "rect" && count > 2)
+        return Rect(Utf8(arg[2]), count > 3 ? arg[3] : L"", count > 4 ? arg[4] : L"");
     if (command == "watch-status") return WatchStatus(std::chrono::milliseconds(number(2, 10000)));
     if (command == "tray-menu") return TrayMenu();
     if (command == "gone") return Gone(std::chrono::milliseconds(number(2, 5000)));
