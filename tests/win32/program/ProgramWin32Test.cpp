@@ -115,6 +115,19 @@ TEST(Program, TheTrayMenuOpensOnARightButtonReleaseAndExitEndsTheProgram) {
     EXPECT_LT(took, 1000);
 }
 
+// WM_CLOSE to the hidden window, as the uninstaller and task managers send it, ends the whole process, not
+// just that window: a copy left running would keep its program file from being removed.
+TEST(Program, ACloseMessageToItsHiddenWindowEndsTheProgram) {
+    RunningProgram program;
+    ASSERT_TRUE(program.started);
+    HWND main = MainWindowOf(program, 10000ms);
+    ASSERT_NE(main, nullptr);
+    std::this_thread::sleep_for(300ms);  // start-up finished
+
+    SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
+    EXPECT_TRUE(program.EndsWithin(3000ms));
+}
+
 // About, the first item of the tray menu, opens the about box; a second About brings up the same box
 // instead of a second one; Esc (the OK button's cancel role) closes it.
 TEST(Program, TheTrayMenusAboutShowsOneAboutBoxAndEscClosesIt) {
