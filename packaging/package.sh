@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the packages into build/packages/: per Windows architecture a portable zip (Quillmar.exe, skins\,
-# the README and the licence) and a per-user installer, and a Linux tarball of quillmar-service with its
-# systemd unit. Usage: bash packaging/package.sh [i686] [x86_64] [service]   (no argument: all three)
+# Builds the packages into build/packages/: per Windows architecture a portable zip (Quillmar.exe, the
+# service's Windows build quillmar-service.exe, skins\, the README and the licence) and a per-user installer
+# of the same files, and a Linux tarball of quillmar-service with its systemd unit. Usage: bash packaging/package.sh [i686] [x86_64] [service]   (no argument: all three)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=1.0.1
@@ -17,10 +17,11 @@ crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
 windows_packages() {  # $1: i686 | x86_64
     local arch=$1 stage=build/$1/stage
     cmake --preset "mingw-$arch" >/dev/null
-    cmake --build --preset "mingw-$arch" -j "$jobs" --target Quillmar >/dev/null
+    cmake --build --preset "mingw-$arch" -j "$jobs" --target Quillmar quillmar-service >/dev/null
     rm -rf "$stage"
     mkdir -p "$stage"
-    cp "build/$arch/src/win32/Quillmar.exe" "$stage/"
+    cp "build/$arch/src/win32/Quillmar.exe" "build/$arch/service/quillmar-service.exe" "$stage/"
+    "$arch-w64-mingw32-strip" "$stage/quillmar-service.exe"
     cp -r assets/skins "$stage/skins"
     crlf README.md "$stage/README.txt"
     crlf LICENSE "$stage/LICENSE.txt"

@@ -1,6 +1,7 @@
 ; Per-user installer for Quillmar: no administrator rights, a Start-menu entry, an offer to start the
 ; program; the uninstaller removes the program, its Run value and, after asking, its settings.
-; makensis -DARCH=x86_64 -DVERSION=1.0.1 -DSTAGE=<folder with Quillmar.exe, skins\, README.txt, LICENSE.txt>
+; makensis -DARCH=x86_64 -DVERSION=1.0.1
+;          -DSTAGE=<folder with Quillmar.exe, quillmar-service.exe, skins\, README.txt, LICENSE.txt>
 ;          -DSTAGED_FILES=<.nsh naming the staged files and folders> -DOUTFILE=<setup.exe>
 Unicode true
 RequestExecutionLevel user
@@ -66,6 +67,7 @@ Section "Quillmar"
     !insertmacro EndRunningCopy
     SetOutPath "$INSTDIR"
     File "${STAGE}\Quillmar.exe"
+    File "${STAGE}\quillmar-service.exe"
     File "${STAGE}\README.txt"
     File "${STAGE}\LICENSE.txt"
     SetOutPath "$INSTDIR\skins"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Windows packages of one architecture, built here and checked under Wine: the portable zip's contents;
+# The Windows packages of one architecture, built here and checked under Wine: the portable zip's contents
+# and its service, run from the unpacked zip;
 # a silent install (files, Start-menu entry, uninstall entry); a silent uninstall with the installed copy
 # running (it ends, its files, Start-menu entry, uninstall entry and Run value go, the settings and a
 # skin the user added stay).
@@ -27,14 +28,47 @@ setup=$(ls -t build/packages/Quillmar-*-"$arch"-setup.exe | head -n 1)
 listing=$(unzip -Z1 "$zip")
 zip_holds() {
     local entry
-    for entry in Quillmar.exe README.txt LICENSE.txt skins/Daylight/Daylight.QSK skins/HighContrast/HighContrast.QSK \
+    for entry in Quillmar.exe quillmar-service.exe README.txt LICENSE.txt skins/Daylight/Daylight.QSK skins/HighContrast/HighContrast.QSK \
         skins/Midnight/Midnight.QSK; do
         grep -qx "$entry" <<<"$listing" || { echo "  the zip lacks $entry"; return 1; }
     done
 }
-check "the zip holds Quillmar.exe, README.txt, LICENSE.txt and the three sample skins" zip_holds
+check "the zip holds Quillmar.exe, quillmar-service.exe, README.txt, LICENSE.txt and the three sample skins" zip_holds
 check "the zip's Quillmar.exe is this build's" \
     bash -c "unzip -p '$zip' Quillmar.exe | cmp -s - 'build/$arch/src/win32/Quillmar.exe'"
+
+# The service from the unpacked zip: the phrase book on a free loopback port, the skins beside it, and
+# Ctrl+C ending it cleanly.
+portable=$(mktemp -d "$PWD/build/portable-$arch.XXXXXX")
+unzip -q "$zip" -d "$portable"
+log=$portable.log
+"$wine" "$portable/quillmar-service.exe" --listen 127.0.0.1:0 >"$log" 2>&1 &
+launcher=$!
+port=""
+for _ in $(seq 150); do
+    port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log" | tr -d '\r')
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+check "the zip's quillmar-service.exe listens on a free loopback port" test -n "$port"
+if [ -n "$port" ]; then
+    translated=$(curl -sf "http://127.0.0.1:$port/raging/translate.dyn?lp=en_fr&urltext=good%20morning" |
+        sed -n '/name=q>/{n;p;q}')
+    echo "  \"good morning\" -> \"$translated\""
+    check "it translates a request" test -n "$translated" -a "$translated" != "good morning"
+    check "its skin gallery lists the skins beside it" bash -c "curl -sf 'http://127.0.0.1:$port/cgi-bin/quillmarskins.cgi' |
+        grep -o -e Daylight -e HighContrast -e Midnight | sort -u | wc -l | grep -qx 3"
+fi
+# The Windows process itself (Wine's 64-bit launcher passes no signal on), found by its unique folder.
+service_pids() { ps -eo pid=,args= | grep -F "$(basename "$portable")" | grep -F quillmar-service.exe | grep -v grep | awk '{print $1}'; }
+pids=$(service_pids)
+[ -n "$pids" ] && kill -INT $pids
+for _ in $(seq 50); do [ -n "$(service_pids)" ] || break; sleep 0.1; done
+check "Ctrl+C stops it cleanly" grep -q "quillmar-service: stopped" "$log"
+pids=$(service_pids)
+[ -n "$pids" ] && kill -KILL $pids
+kill "$launcher" 2>/dev/null
+rm -rf "$portable" "$log"
 
 dir=$PWD/build/installer-test-$arch
 rm -rf "$dir"
@@ -47,7 +81,7 @@ settings_key='HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings'
 "$wine" "$setup" /S "/D=$(winepath -w "$dir")" >/dev/null 2>&1
 check "the installer puts Quillmar.exe, the skins, the README, the licence and the uninstaller in place" \
     test -f "$dir/Quillmar.exe" -a -f "$dir/skins/Daylight/Daylight.QSK" -a -f "$dir/README.txt" \
-    -a -f "$dir/LICENSE.txt" -a -f "$dir/Uninstall.exe"
+    -a -f "$dir/LICENSE.txt" -a -f "$dir/quillmar-service.exe" -a -f "$dir/Uninstall.exe"
 check "the installer makes the Start-menu entry" test -f "$shortcut"
 check "the installer registers the uninstaller" has_key "$uninstall_key" UninstallString
 
