@@ -20,6 +20,8 @@ esac
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+# The Linux tarball of the service: unpacked elsewhere, its program answers from there.
+bash tests/e2e/service-package-test.sh
 
 export QUILLMAR_DISPLAY=${QUILLMAR_DISPLAY:-:99}
 source scripts/wine-env.sh
@@ -33,6 +35,8 @@ for arch in i686 x86_64; do
         ctest --preset "mingw-$arch" -j "$jobs"
         # The whole program end to end: service, Quillmar.exe and the demo chat with real input.
         bash tests/e2e/e2e-test.sh "$arch"
+        # The portable zip's contents, and the installer and uninstaller run silently.
+        bash tests/e2e/installer-test.sh "$arch"
     elif [ "$QUILLMAR_I386_MODE" = emulated ]; then
         bash scripts/i686-smoke.sh "build/$arch"
         echo "test: the i686 end-to-end run is skipped: each program start takes ~40 s under emulation"

@@ -7,7 +7,9 @@
 #include <asio/steady_timer.hpp>
 #include <asio/thread_pool.hpp>
 #include <asio/write.hpp>
+#ifndef _WIN32
 #include <sys/socket.h>
+#endif
 
 #include <atomic>
 #include <condition_variable>

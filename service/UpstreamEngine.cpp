@@ -1,6 +1,8 @@
 #include "service/UpstreamEngine.h"
 
+#ifndef _WIN32
 #include <httplib.h>
+#endif
 
 #include <nlohmann/json.hpp>
 
@@ -27,8 +29,36 @@ std::optional<UpstreamAddress> ParseUpstreamUrl(std::string_view url) {
     return address;
 }
 
-UpstreamEngine::UpstreamEngine(UpstreamOptions options)
-    : m_options(std::move(options)), m_address(ParseUpstreamUrl(m_options.url)) {}
+#ifndef _WIN32
+std::optional<UpstreamReply> PostWithHttplib(const UpstreamAddress& address, const std::string& target,
+                                             const std::string& body, const UpstreamOptions& options,
+                                             std::string& error) {
+    // A client per request: httplib's client is not meant to be shared between threads.
+    httplib::Client client(address.schemeHostPort);
+    client.set_connection_timeout(options.connectTimeout);
+    client.set_read_timeout(options.readTimeout);
+    client.set_write_timeout(options.readTimeout);
+    httplib::Result result = client.Post(target, body, "application/json");
+    if (!result) {
+        error = httplib::to_string(result.error());
+        return std::nullopt;
+    }
+    return UpstreamReply{result->status, result->body};
+}
+#endif
+
+std::optional<UpstreamReply> PostToUpstream(const UpstreamAddress& address, const std::string& target,
+                                            const std::string& body, const UpstreamOptions& options,
+                                            std::string& error) {
+#ifdef _WIN32
+    return PostWithAsio(address, target, body, options, error);
+#else
+    return PostWithHttplib(address, target, body, options, error);
+#endif
+}
+
+UpstreamEngine::UpstreamEngine(UpstreamOptions options, UpstreamPost post)
+    : m_options(std::move(options)), m_address(ParseUpstreamUrl(m_options.url)), m_post(std::move(post)) {}
 
 bool UpstreamEngine::Covers(std::string_view pairCode) const {
     if (!m_address) return false;
@@ -52,13 +82,10 @@ EngineResult UpstreamEngine::Translate(std::string_view pairCode, std::string_vi
     if (!m_options.apiKey.empty()) request["api_key"] = m_options.apiKey;
     std::string body = request.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 
-    // A client per request: httplib's client is not meant to be shared between threads.
-    httplib::Client client(m_address->schemeHostPort);
-    client.set_connection_timeout(m_options.connectTimeout);
-    client.set_read_timeout(m_options.readTimeout);
-    client.set_write_timeout(m_options.readTimeout);
-    httplib::Result result = client.Post(m_address->basePath + "/translate", body, "application/json");
-    if (!result) return EngineFailed("upstream unreachable: " + httplib::to_string(result.error()));
+    std::string error;
+    const std::optional<UpstreamReply> result =
+        m_post(*m_address, m_address->basePath + "/translate", body, m_options, error);
+    if (!result) return EngineFailed("upstream unreachable: " + error);
     if (result->status != 200) return EngineFailed("upstream answered " + std::to_string(result->status));
 
     nlohmann::json answer = nlohmann::json::parse(result->body, nullptr, false);

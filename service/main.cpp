@@ -1,16 +1,23 @@
 // quillmar-service: answers the translation program's request offline (or through a LibreTranslate server).
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <semaphore>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#ifndef _WIN32
 #include "service/ApertiumEngine.h"
+#endif
 #include "service/EngineRouter.h"
 #include "service/PhrasebookEngine.h"
 #include "service/TranslationServer.h"
@@ -38,11 +45,44 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
 // "skins" beside the program when it is there, else the sample skins of the source tree, else none.
 std::string DefaultSkinsDir() {
     std::error_code error;
+#ifdef _WIN32
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    const std::filesystem::path program(path);
+#else
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+#endif
     if (!error && std::filesystem::is_directory(program.parent_path() / "skins", error))
         return (program.parent_path() / "skins").string();
     if (std::filesystem::is_directory(QUILLMAR_SOURCE_SKINS_DIR, error)) return QUILLMAR_SOURCE_SKINS_DIR;
     return {};
+}
+
+#ifdef _WIN32
+// Ctrl+C, Ctrl+Break and a closed console window stop the server, so that the engines shut down.
+std::counting_semaphore<> stopRequests{0};
+
+BOOL WINAPI OnConsoleStop(DWORD) {
+    stopRequests.release();
+    return TRUE;
+}
+
+void CatchStopRequests() { SetConsoleCtrlHandler(&OnConsoleStop, TRUE); }
+void WaitForStopRequest() { stopRequests.acquire(); }
+#else
+// SIGINT and SIGTERM are taken by one thread that stops the server, so that the engines shut down.
+sigset_t stopSignals;
+
+void CatchStopRequests() {
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+}
+
+void WaitForStopRequest() {
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
 }
 
 // Every waiting client holds a descriptor; the usual soft limit of 1024 would cap them far too low.
@@ -53,6 +93,7 @@ void RaiseDescriptorLimit() {
         ::setrlimit(RLIMIT_NOFILE, &limit);
     }
 }
+#endif
 
 }  // namespace
 
@@ -140,8 +181,20 @@ int main(int argc, char** argv) {
                 << "quillmar-service: --engine upstream needs --upstream-url http://HOST[:PORT][/PATH]\n";
             return kExitUsage;
         }
+#ifdef _WIN32
+        if (upstreamUrl.rfind("https://", 0) == 0) {
+            std::cerr << "quillmar-service: this Windows build reaches the upstream server over plain HTTP only\n";
+            return kExitUsage;
+        }
+#endif
         chosen = std::make_unique<UpstreamEngine>(UpstreamOptions{upstreamUrl, upstreamKey});
     } else if (engineName != "phrasebook") {
+#ifdef _WIN32
+        if (engineName == "apertium") {
+            std::cerr << "quillmar-service: the Apertium engine runs on Linux only\n";
+            return kExitUnavailable;
+        }
+#else
         ApertiumOptions apertiumOptions;
         apertiumOptions.maxPipelines = pipelines;
         if (warm != "all") {
@@ -163,18 +216,15 @@ int main(int argc, char** argv) {
             std::cerr << "quillmar-service: Apertium is not installed (apertium and its language pairs)\n";
             return kExitUnavailable;
         }
+#endif
     }
     std::string chosenName = chosen ? std::string(chosen->Name()) : "phrasebook";
     EngineRouter router(std::move(chosen), std::make_unique<PhrasebookEngine>());
 
-    // SIGINT and SIGTERM are taken by one thread that stops the server, so that the engines shut down.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
+    CatchStopRequests();
+#ifndef _WIN32
     RaiseDescriptorLimit();
+#endif
     // Nothing is listening before the engines are warm: the first request costs no more than any other.
     std::string reason;
     if (!router.Warm(&reason))
@@ -190,9 +240,8 @@ int main(int argc, char** argv) {
     std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "
               << chosenName << std::endl;
 
-    std::thread signalWaiter([&server, stopSignals] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
+    std::thread signalWaiter([&server] {
+        WaitForStopRequest();
         server.Stop();
     });
     server.Run();

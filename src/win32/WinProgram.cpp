@@ -63,6 +63,12 @@ LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
             self->m_app->TranslateFocused();
             return 0;
         }
+        if (message == WM_CLOSE) {
+            // What an uninstaller or a task manager sends to end the program politely. Left to
+            // DefWindowProc it would destroy only this window and leave the process running, its
+            // program file locked and its icon in the tray: end it as the tray menu's Exit does.
+            self->m_app->ExitProgram();
+        }
         if (message == self->m_taskbarCreated && self->m_taskbarCreated != 0) {
             self->m_tray->AddIcon(self->m_app->State().TrayIconData);  // Explorer restarted: icon back
             return 0;

@@ -1,32 +1,110 @@
 #!/usr/bin/env bash
-# Silent install and uninstall of a Quillmar setup.exe under Wine: the files are there after the install,
-# and after the uninstall they are gone, and so is the program's Run value.
-# Usage: bash tests/e2e/installer-test.sh SETUP.exe   (inside a Wine session: scripts/wine-env.sh)
+# The Windows packages of one architecture, built here and checked under Wine: the portable zip's contents
+# and its service, run from the unpacked zip;
+# a silent install (files, Start-menu entry, uninstall entry); a silent uninstall with the installed copy
+# running (it ends, its files, Start-menu entry, uninstall entry and Run value go, the settings and a
+# skin the user added stay).
+# Usage: bash tests/e2e/installer-test.sh i686|x86_64   (inside a Wine session: scripts/wine-env.sh)
 set -uo pipefail
 cd "$(dirname "$0")/../.."
-setup=${1:?usage: installer-test.sh SETUP.exe}
+arch=${1:?usage: installer-test.sh i686|x86_64}
 wine=scripts/wine.sh
-dir=$PWD/build/installer-test
-rm -rf "$dir"
 failures=0
 check() {
     local what=$1
     shift
     if "$@"; then echo "ok - $what"; else echo "not ok - $what"; failures=$((failures + 1)); fi
 }
+has_key() { "$wine" reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
+lacks_key() { ! has_key "$@"; }
+
+bash packaging/package.sh "$arch" >/dev/null || { echo "installer $arch: packaging failed" >&2; exit 1; }
+cmake --build --preset "mingw-$arch" -j "${QUILLMAR_JOBS:-$(nproc)}" --target QuillmarProbe >/dev/null ||
+    { echo "installer $arch: the probe did not build" >&2; exit 1; }
+probe() { scripts/wine-run.sh "build/$arch/tools/QuillmarProbe.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+zip=$(ls -t build/packages/Quillmar-*-"$arch"-portable.zip | head -n 1)
+setup=$(ls -t build/packages/Quillmar-*-"$arch"-setup.exe | head -n 1)
+
+listing=$(unzip -Z1 "$zip")
+zip_holds() {
+    local entry
+    for entry in Quillmar.exe quillmar-service.exe README.txt LICENSE.txt skins/Daylight/Daylight.QSK skins/HighContrast/HighContrast.QSK \
+        skins/Midnight/Midnight.QSK; do
+        grep -qx "$entry" <<<"$listing" || { echo "  the zip lacks $entry"; return 1; }
+    done
+}
+check "the zip holds Quillmar.exe, quillmar-service.exe, README.txt, LICENSE.txt and the three sample skins" zip_holds
+check "the zip's Quillmar.exe is this build's" \
+    bash -c "unzip -p '$zip' Quillmar.exe | cmp -s - 'build/$arch/src/win32/Quillmar.exe'"
+
+# The service from the unpacked zip: the phrase book on a free loopback port, the skins beside it, and
+# Ctrl+C ending it cleanly.
+portable=$(mktemp -d "$PWD/build/portable-$arch.XXXXXX")
+unzip -q "$zip" -d "$portable"
+log=$portable.log
+"$wine" "$portable/quillmar-service.exe" --listen 127.0.0.1:0 >"$log" 2>&1 &
+launcher=$!
+port=""
+for _ in $(seq 150); do
+    port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$log" | tr -d '\r')
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+check "the zip's quillmar-service.exe listens on a free loopback port" test -n "$port"
+if [ -n "$port" ]; then
+    translated=$(curl -sf "http://127.0.0.1:$port/raging/translate.dyn?lp=en_fr&urltext=good%20morning" |
+        sed -n '/name=q>/{n;p;q}')
+    echo "  \"good morning\" -> \"$translated\""
+    check "it translates a request" test -n "$translated" -a "$translated" != "good morning"
+    check "its skin gallery lists the skins beside it" bash -c "curl -sf 'http://127.0.0.1:$port/cgi-bin/quillmarskins.cgi' |
+        grep -o -e Daylight -e HighContrast -e Midnight | sort -u | wc -l | grep -qx 3"
+fi
+# The Windows process itself (Wine's 64-bit launcher passes no signal on), found by its unique folder.
+service_pids() { ps -eo pid=,args= | grep -F "$(basename "$portable")" | grep -F quillmar-service.exe | grep -v grep | awk '{print $1}'; }
+pids=$(service_pids)
+[ -n "$pids" ] && kill -INT $pids
+for _ in $(seq 50); do [ -n "$(service_pids)" ] || break; sleep 0.1; done
+check "Ctrl+C stops it cleanly" grep -q "quillmar-service: stopped" "$log"
+pids=$(service_pids)
+[ -n "$pids" ] && kill -KILL $pids
+kill "$launcher" 2>/dev/null
+rm -rf "$portable" "$log"
+
+dir=$PWD/build/installer-test-$arch
+rm -rf "$dir"
+appdata=$(winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
+shortcut="$appdata/Microsoft/Windows/Start Menu/Programs/Quillmar/Quillmar.lnk"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmar'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-run_value() { "$wine" reg query "$run_key" /v QUILLMAR >/dev/null 2>&1; }
+settings_key='HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings'
 
 "$wine" "$setup" /S "/D=$(winepath -w "$dir")" >/dev/null 2>&1
-check "the installer puts Quillmar.exe, the skins and the uninstaller in place" \
-    test -f "$dir/Quillmar.exe" -a -d "$dir/skins" -a -f "$dir/Uninstall.exe"
-# The settings dialog's "start with Windows" writes this value; the uninstaller must take it away.
-"$wine" reg add "$run_key" /v QUILLMAR /d "$(winepath -w "$dir/Quillmar.exe")" /f >/dev/null 2>&1
-check "the Run value is there before the uninstall" run_value
+check "the installer puts Quillmar.exe, the skins, the README, the licence and the uninstaller in place" \
+    test -f "$dir/Quillmar.exe" -a -f "$dir/skins/Daylight/Daylight.QSK" -a -f "$dir/README.txt" \
+    -a -f "$dir/LICENSE.txt" -a -f "$dir/quillmar-service.exe" -a -f "$dir/Uninstall.exe"
+check "the installer makes the Start-menu entry" test -f "$shortcut"
+check "the installer registers the uninstaller" has_key "$uninstall_key" UninstallString
+
+# What the user's use leaves: the settings dialog's Run value, a setting, a skin of their own, and the
+# installed copy running in the tray.
+"$wine" reg add "$run_key" /v QUILLMAR /d "\"$(winepath -w "$dir/Quillmar.exe")\"" /f >/dev/null 2>&1
+"$wine" reg add "$settings_key" /v loadwin /d true /f >/dev/null 2>&1
+mkdir -p "$dir/skins/Mine" && printf '[Skin]\r\ntitle=Mine\r\n' >"$dir/skins/Mine/Mine.QSK"
+starts() { probe start "$(winepath -w "$dir/Quillmar.exe")" >/dev/null; }
+check "the installed copy starts" starts
 
 "$wine" "$dir/Uninstall.exe" /S >/dev/null 2>&1
-# The uninstaller runs from a copy in the temporary folder; wait for it to finish.
-for _ in $(seq 100); do [ -e "$dir" ] || break; sleep 0.1; done
-check "the uninstaller removes the program's folder" test ! -e "$dir"
-check "the uninstaller removes the Run value" bash -c "! $wine reg query '$run_key' /v QUILLMAR >/dev/null 2>&1"
+# The uninstaller runs on from a copy in the temporary folder; its last step removes the uninstall entry.
+for _ in $(seq 150); do lacks_key "$uninstall_key" && break; sleep 0.1; done
+check "the uninstaller ends the running copy" probe gone 3000
+check "the uninstaller removes the uninstall entry" lacks_key "$uninstall_key"
+left=$(cd "$dir" 2>/dev/null && find . -type f | sort | paste -sd ' ')
+echo "  left in the program's folder: ${left:-nothing}"
+check "the uninstaller removes the program's files and keeps the skin the user added" \
+    test "$left" = "./skins/Mine/Mine.QSK"
+check "the uninstaller removes the Start-menu entry" test ! -e "$(dirname "$shortcut")"
+check "the uninstaller removes the Run value" lacks_key "$run_key" QUILLMAR
+check "a silent uninstall keeps the settings" has_key "$settings_key" loadwin
+"$wine" reg delete "${settings_key%\\settings}" /f >/dev/null 2>&1
+rm -rf "$dir"
 [ "$failures" -eq 0 ]

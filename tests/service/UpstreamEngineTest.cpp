@@ -68,9 +68,27 @@ TEST(ParseUpstreamUrl, SplitsSchemeHostPortFromTheBasePath) {
     }
 }
 
-TEST(UpstreamEngine, PostsTheLibreTranslateRequestAndReturnsTranslatedText) {
+// Every check of the engine runs over each way of reaching the upstream: the two must not differ.
+struct Transport {
+    const char* name;
+    UpstreamPost post;
+};
+void PrintTo(const Transport& transport, std::ostream* out) { *out << transport.name; }
+
+class UpstreamEngineOver : public ::testing::TestWithParam<Transport> {
+protected:
+    UpstreamEngine Engine(std::string url, std::string key) const {
+        return UpstreamEngine({std::move(url), std::move(key)}, GetParam().post);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Transports, UpstreamEngineOver,
+                         ::testing::Values(Transport{"httplib", &PostWithHttplib}, Transport{"asio", &PostWithAsio}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(UpstreamEngineOver, PostsTheLibreTranslateRequestAndReturnsTranslatedText) {
     FakeUpstream upstream;
-    UpstreamEngine engine({upstream.Url("/base/"), "secret-key"});
+    UpstreamEngine engine = Engine(upstream.Url("/base/"), "secret-key");
     for (const LanguagePair& pair : kLanguagePairs) EXPECT_TRUE(engine.Covers(pair.code));
 
     EngineResult result = engine.Translate("en_fr", "hello \"world\"\r\nñ");
@@ -86,18 +104,18 @@ TEST(UpstreamEngine, PostsTheLibreTranslateRequestAndReturnsTranslatedText) {
     EXPECT_EQ(upstream.lastBody["api_key"], "secret-key");
 }
 
-TEST(UpstreamEngine, SendsNoKeyWhenNoneIsGiven) {
+TEST_P(UpstreamEngineOver, SendsNoKeyWhenNoneIsGiven) {
     FakeUpstream upstream;
-    UpstreamEngine engine({upstream.Url(), ""});
+    UpstreamEngine engine = Engine(upstream.Url(), "");
     ASSERT_TRUE(engine.Translate("de_fr", "Hallo").ok);
     EXPECT_EQ(upstream.lastPath, "/translate");
     EXPECT_FALSE(upstream.lastBody.contains("api_key"));
     EXPECT_EQ(upstream.lastBody["source"], "de");
 }
 
-TEST(UpstreamEngine, FailsOnErrorStatusBadJsonMissingFieldOrNoServer) {
+TEST_P(UpstreamEngineOver, FailsOnErrorStatusBadJsonMissingFieldOrNoServer) {
     FakeUpstream upstream;
-    UpstreamEngine engine({upstream.Url(), "k"});
+    UpstreamEngine engine = Engine(upstream.Url(), "k");
     struct Case {
         int status;
         const char* reply;
@@ -111,18 +129,18 @@ TEST(UpstreamEngine, FailsOnErrorStatusBadJsonMissingFieldOrNoServer) {
         EXPECT_FALSE(result.text.empty());
     }
 
-    UpstreamEngine bad({"not a url", ""});
+    UpstreamEngine bad = Engine("not a url", "");
     EXPECT_FALSE(bad.Covers("en_fr"));
     EXPECT_FALSE(bad.Translate("en_fr", "x").ok);
 }
 
-TEST(UpstreamEngine, FailsQuicklyWhenNothingListens) {
+TEST_P(UpstreamEngineOver, FailsQuicklyWhenNothingListens) {
     int port = -1;
     {
         FakeUpstream gone;
         port = gone.port;
     }
-    UpstreamEngine engine({"http://127.0.0.1:" + std::to_string(port), ""});
+    UpstreamEngine engine = Engine("http://127.0.0.1:" + std::to_string(port), "");
     auto started = std::chrono::steady_clock::now();
     EngineResult result = engine.Translate("en_fr", "hello");
     EXPECT_FALSE(result.ok);

@@ -57,6 +57,13 @@ bool HasChildWithText(HWND parent, const std::wstring& text) {
     return false;
 }
 
+// The program's hidden window once its start-up has finished; nullptr when it never came.
+HWND MainWindowOnceStarted(const RunningProgram& program) {
+    HWND main = MainWindowOf(program, 10000ms);
+    if (main != nullptr) std::this_thread::sleep_for(300ms);
+    return main;
+}
+
 TEST(Program, StartsHiddenWithItsTrayWindowAndASecondStartEndsByItself) {
     RunningProgram first;
     ASSERT_TRUE(first.started);
@@ -78,9 +85,8 @@ TEST(Program, StartsHiddenWithItsTrayWindowAndASecondStartEndsByItself) {
 TEST(Program, TheTrayMenuOpensOnARightButtonReleaseAndExitEndsTheProgram) {
     RunningProgram program;
     ASSERT_TRUE(program.started);
-    HWND main = MainWindowOf(program, 10000ms);
+    HWND main = MainWindowOnceStarted(program);
     ASSERT_NE(main, nullptr);
-    std::this_thread::sleep_for(300ms);  // start-up finished
 
     for (LPARAM mouse : {LPARAM{WM_MOUSEMOVE}, LPARAM{WM_LBUTTONUP}, LPARAM{WM_RBUTTONDOWN}}) {
         PostMessageW(main, 512, 1, mouse);
@@ -113,6 +119,18 @@ TEST(Program, TheTrayMenuOpensOnARightButtonReleaseAndExitEndsTheProgram) {
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - chosenAt).count();
     std::printf("exit chosen to process end: %lld ms\n", static_cast<long long>(took));
     EXPECT_LT(took, 1000);
+}
+
+// WM_CLOSE to the hidden window, as the uninstaller and task managers send it, ends the whole process, not
+// just that window: a copy left running would keep its program file from being removed.
+TEST(Program, ACloseMessageToItsHiddenWindowEndsTheProgram) {
+    RunningProgram program;
+    ASSERT_TRUE(program.started);
+    HWND main = MainWindowOnceStarted(program);
+    ASSERT_NE(main, nullptr);
+
+    SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
+    EXPECT_TRUE(program.EndsWithin(3000ms));
 }
 
 // About, the first item of the tray menu, opens the about box; a second About brings up the same box
