@@ -45,7 +45,7 @@ for arch in "${archs[@]}"; do
     e2e_type "Good morning, how are you?"
     e2e_toolbar
     loop=$(e2e_probe translate-loop "$translations" "$e2e_chat_title" "Good morning, how are you?")
-    echo "$arch: $(grep -v '^each ms:' <<<"$loop")"
+    echo "$arch: $(grep -v "^each ms:" <<<"$loop")"
     # Request by request: the probe's click-to-write-back times and the service's logged times come in the
     # same order, one request at a time. The service logs whole milliseconds, cut down, so what is left
     # for the program is at most 1 ms too high.

@@ -341,12 +341,18 @@ int TranslateLoop(int count, const std::wstring& title, const std::wstring& text
         return 1;
     }
     std::vector<double> times;
+    int stuck = 0;
     for (int i = 0; i < count; ++i) {
         const auto closing = Clock::now();
         while (FormWindow(false) != nullptr && Clock::now() - closing < 5s) std::this_thread::sleep_for(5ms);
-        if (FormWindow(false) != nullptr) {
-            std::fprintf(stderr, "probe: the status window of translation %d did not close\n", i);
-            return 1;
+        // A success line that is still up after 5 s is a fault of the program; it is counted and the
+        // translation goes ahead with the window up.
+        if (HWND status = FormWindow(false)) {
+            wchar_t line[128] = {};
+            GetWindowTextW(status, line, 128);
+            ++stuck;
+            std::fprintf(stderr, "probe: before translation %d the status window still showed \"%s\" after 5 s\n",
+                         i + 1, Utf8(line).c_str());
         }
         std::this_thread::sleep_for(200ms);
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -374,6 +380,7 @@ int TranslateLoop(int count, const std::wstring& title, const std::wstring& text
     std::sort(times.begin(), times.end());
     std::printf("%d translations, click to write-back: median %.1f ms, 90th %.1f ms, max %.1f ms\n", count,
                 times[times.size() / 2], times[times.size() * 9 / 10], times.back());
+    if (stuck > 0) std::printf("status windows that did not close within 5 s: %d\n", stuck);
     return 0;
 }
 
