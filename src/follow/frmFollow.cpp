@@ -80,15 +80,20 @@ void frmFollow::Timer1_Timer() {
         if (!m_windows.IsWindowVisible(m_state.TargetHwnd)) SetVisible(false);
         return;
     }
-    const std::string title = m_module.ReadWindowText(fg);
+    if (fg != m_titleOf || ++m_stepsSinceTitleRead >= kTitleReadEverySteps) {
+        m_titleOf = fg;
+        m_stepsSinceTitleRead = 0;
+        m_title = m_module.ReadWindowTitle(fg);
+        m_titleFollowed = fg != 0 && (IsTargetTitle(m_title) || m_forms.FollowsByRule(fg, m_title));
+    }
     const WindowHandle previous = m_state.TargetHwnd;
     m_state.TargetHwnd = 0;
-    if (fg == 0 || !(IsTargetTitle(title) || m_forms.FollowsByRule(fg, title))) {
+    if (!m_titleFollowed) {
         SetVisible(false);
         return;
     }
     m_state.TargetHwnd = fg;
-    if (fg != previous) m_forms.TargetCameToFront(title);
+    if (fg != previous) m_forms.TargetCameToFront(m_title);
 
     if (!m_visible) SetVisible(true);
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.

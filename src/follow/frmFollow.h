@@ -92,6 +92,14 @@ private:
     ForeignWindows& m_windows;
     PictureLoader& m_pictures;
     PopupMenus& m_menus;
+    // Reading a title is a message to another program, mostly wasted ten times a second on a window that
+    // stays in front: an unchanged foreground window has its title read, and judged, every few steps.
+    static constexpr int kTitleReadEverySteps = 5;
+    WindowHandle m_titleOf = 0;
+    std::string m_title;
+    bool m_titleFollowed = false;
+    int m_stepsSinceTitleRead = 0;
+
     FollowMod m_module;
     std::unique_ptr<FormView> m_view;
     std::unique_ptr<Timer> m_timer1;

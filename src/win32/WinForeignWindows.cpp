@@ -81,21 +81,24 @@ WindowHandle WinForeignWindows::RelatedWindow(WindowHandle window, WindowRelatio
     return ToWindowHandle(GetWindow(ToHwnd(window), command));
 }
 
+// Tracking asks the foreground window's title ten times a second, so the messages are sent without asking
+// first whether the window exists (one more round trip each); only a failed one asks, to tell a window
+// that is gone (no text) from one that did not answer.
 std::optional<std::size_t> WinForeignWindows::SendGetTextLength(WindowHandle window) {
-    if (window == 0 || !IsWindow(ToHwnd(window))) return 0;
+    if (window == 0) return 0;
     const auto length = SendBounded(ToHwnd(window), WM_GETTEXTLENGTH, 0, 0, m_timeoutMs);
-    if (!length) return std::nullopt;
+    if (!length) return IsWindow(ToHwnd(window)) ? std::nullopt : std::optional<std::size_t>(0);
     if (*length <= 0) return 0;
     return std::min(static_cast<std::size_t>(*length), kMaxTextUnits - 1);
 }
 
 std::optional<std::string> WinForeignWindows::SendGetText(WindowHandle window, std::size_t bufferUnits) {
-    if (window == 0 || bufferUnits == 0 || !IsWindow(ToHwnd(window))) return std::string();
+    if (window == 0 || bufferUnits == 0) return std::string();
     bufferUnits = std::min(bufferUnits, kMaxTextUnits);
     std::vector<wchar_t> buffer(bufferUnits, L'\0');
     const auto copied = SendBounded(ToHwnd(window), WM_GETTEXT, static_cast<WPARAM>(bufferUnits),
                                     reinterpret_cast<LPARAM>(buffer.data()), m_timeoutMs);
-    if (!copied) return std::nullopt;
+    if (!copied) return IsWindow(ToHwnd(window)) ? std::nullopt : std::optional<std::string>(std::string());
     // Never trust the count beyond the buffer: a foreign window procedure may report anything.
     std::size_t count = *copied > 0 ? static_cast<std::size_t>(*copied) : 0;
     if (count > bufferUnits - 1) count = bufferUnits - 1;

@@ -101,7 +101,17 @@ public:
         Window* w = Find(window);
         if (w == nullptr) return std::string{};
         if (w->hung) return std::nullopt;
-        return w->text;  // texts in these tests fit the buffer the length query asked for
+        // As the message does: at most bufferUnits - 1 units, never half a surrogate pair.
+        std::size_t units = 0;
+        std::size_t end = 0;
+        while (end < w->text.size()) {
+            std::size_t next = end + 1;
+            while (next < w->text.size() && (static_cast<unsigned char>(w->text[next]) & 0xC0) == 0x80) ++next;
+            units += static_cast<unsigned char>(w->text[end]) >= 0xF0 ? 2 : 1;
+            if (units + 1 > bufferUnits) break;
+            end = next;
+        }
+        return w->text.substr(0, end);
     }
     bool SendSetText(WindowHandle window, const std::string& text) override {
         sent.push_back({window, Message::SetText});

@@ -81,14 +81,44 @@ TEST_F(frmFollowTest, OnlyTitlesWithSendOrIncomingAndMessageAreTargetsWhateverTh
                           {"", false},
                           {"Incoming", false}};
     Follow();
+    WindowHandle window = kChat;
     for (const Case& c : cases) {
-        windows.Add(kChat, "#32770", c.title);
-        windows.windows[kChat].rect = {100, 50, 700, 400};
-        windows.foreground = kChat;
+        windows.Add(++window, "#32770", c.title);
+        windows.windows[window].rect = {100, 50, 700, 400};
+        windows.foreground = window;
         Step();
         EXPECT_EQ(Follow().Visible(), c.target) << c.title;
-        EXPECT_EQ(state.TargetHwnd, c.target ? kChat : 0u) << c.title;
+        EXPECT_EQ(state.TargetHwnd, c.target ? window : 0u) << c.title;
     }
+}
+
+TEST_F(frmFollowTest, TheTitleOfAWindowThatStaysInFrontIsReadEveryFifthStepAndAChangeIsSeenThen) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "");
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    ASSERT_TRUE(Follow().Visible());
+    windows.sent.clear();
+    windows.windows[kChat].text = "Sent Items";
+    for (int step = 1; step <= 4; ++step) {
+        Step();
+        EXPECT_TRUE(Follow().Visible()) << step;
+    }
+    EXPECT_TRUE(windows.sent.empty());
+    Step();
+    EXPECT_FALSE(Follow().Visible());
+    EXPECT_EQ(state.TargetHwnd, 0u);
+    EXPECT_EQ(windows.sent.size(), 1u);
+    // Another window in front is read at once, and so is the first one when it comes back.
+    windows.Add(kOther, "#32770", "Incoming Message");
+    windows.windows[kOther].rect = {100, 50, 700, 400};
+    windows.foreground = kOther;
+    Step();
+    EXPECT_EQ(state.TargetHwnd, kOther);
+    windows.windows[kChat].text = "Send Message";
+    windows.foreground = kChat;
+    Step();
+    EXPECT_EQ(state.TargetHwnd, kChat);
 }
 
 TEST_F(frmFollowTest, AnotherWindowInFrontHidesTheToolbarAndClearsTheTarget) {
