@@ -365,11 +365,15 @@ int TranslateLoop(int count, const std::wstring& title, const std::wstring& text
     std::vector<double> times;
     int stuck = 0;
     for (int i = 0; i < count; ++i) {
+        // Followed by its handle: a look through the top-level windows can miss one that is being
+        // restacked at that moment, which would end the wait early.
         const auto closing = Clock::now();
-        while (FormWindow(false) != nullptr && Clock::now() - closing < 5s) std::this_thread::sleep_for(5ms);
+        HWND status = FormWindow(false);
+        while (status != nullptr && IsWindow(status) && IsWindowVisible(status) && Clock::now() - closing < 5s)
+            std::this_thread::sleep_for(5ms);
         // A success line that is still up after 5 s is a fault of the program; it is counted and the
         // translation goes ahead with the window up.
-        if (HWND status = FormWindow(false)) {
+        if (status != nullptr && IsWindow(status) && IsWindowVisible(status)) {
             wchar_t line[128] = {};
             GetWindowTextW(status, line, 128);
             ++stuck;
