@@ -4,7 +4,7 @@
 # of the same files, and a Linux tarball of quillmar-service with its systemd unit. Usage: bash packaging/package.sh [i686] [x86_64] [service]   (no argument: all three)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-version=1.0.1
+version=$(sed -n "s/^project(Quillmar VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)  # one version for the build and the packages
 jobs=${QUILLMAR_JOBS:-$(nproc)}
 out=build/packages
 mkdir -p "$out"
