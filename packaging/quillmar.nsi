@@ -99,6 +99,14 @@ Section "Uninstall"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also remove your Quillmar settings?" /SD IDNO IDNO keep
     DeleteRegKey HKCU "${SETTINGS_KEY}"
 keep:
+    ; A program that is still running keeps its file. Saying the uninstall is done would leave it behind
+    ; with no way to remove it, so the uninstaller and its entry stay for a second run.
+    ${If} ${FileExists} "$INSTDIR\quillmar-service.exe"
+    ${OrIf} ${FileExists} "$INSTDIR\Quillmar.exe"
+        MessageBox MB_OK|MB_ICONEXCLAMATION "Some of Quillmar's files are in use and were not removed from $INSTDIR. Stop quillmar-service.exe (or Quillmar), then uninstall again." /SD IDOK
+        SetErrorLevel 2
+        Abort "Some files are in use: uninstall again once they are closed."
+    ${EndIf}
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR\skins"
     RMDir "$INSTDIR"

@@ -3,7 +3,8 @@
 # and its service, run from the unpacked zip;
 # a silent install (files, Start-menu entry, uninstall entry); a silent uninstall with the installed copy
 # running (it ends, its files, Start-menu entry, uninstall entry and Run value go, the settings and a
-# skin the user added stay).
+# skin the user added stay); and an uninstall with the installed service running (it is not called done,
+# and a second one after the service stops removes the rest).
 # Usage: bash tests/e2e/installer-test.sh i686|x86_64   (inside a Wine session: scripts/wine-env.sh)
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -105,6 +106,34 @@ check "the uninstaller removes the program's files and keeps the skin the user a
 check "the uninstaller removes the Start-menu entry" test ! -e "$(dirname "$shortcut")"
 check "the uninstaller removes the Run value" lacks_key "$run_key" QUILLMAR
 check "a silent uninstall keeps the settings" has_key "$settings_key" loadwin
+
+# A service the user started from the program's folder keeps its file open: the uninstall must not
+# claim to be done, and must leave itself in place for a second run once the service is stopped.
+rm -rf "$dir"
+"$wine" "$setup" /S "/D=$(winepath -w "$dir")" >/dev/null 2>&1
+log=$dir.service.log
+"$wine" "$dir/quillmar-service.exe" --listen 127.0.0.1:0 >"$log" 2>&1 &
+launcher=$!
+for _ in $(seq 150); do grep -q "listening on" "$log" && break; sleep 0.1; done
+installed_pids() { ps -eo pid=,args= | grep -F "installer-test-$arch" | grep -F quillmar-service.exe | grep -v grep | awk '{print $1}'; }
+# The uninstaller runs on as Un.exe from a temporary folder, told where the program is with _?=, and
+# may not be seen at once.
+uninstall_runs() { ps -eo stat=,args= | grep -v '^Z' | grep -qF 'Un.exe /S _?='; }
+"$wine" "$dir/Uninstall.exe" /S >/dev/null 2>&1
+# Started is not yet seen: the README going shows it at work, then it must have ended.
+for _ in $(seq 150); do [ ! -e "$dir/README.txt" ] && ! uninstall_runs && break; sleep 0.1; done
+check "with the service running, the uninstaller leaves itself and its entry for a second run" \
+    test -f "$dir/Uninstall.exe" -a -f "$dir/quillmar-service.exe" -a ! -f "$dir/README.txt"
+check "and keeps its uninstall entry" has_key "$uninstall_key" UninstallString
+pids=$(installed_pids)
+[ -n "$pids" ] && kill -KILL $pids
+kill "$launcher" 2>/dev/null
+wait "$launcher" 2>/dev/null
+"$wine" "$dir/Uninstall.exe" /S >/dev/null 2>&1
+for _ in $(seq 150); do lacks_key "$uninstall_key" && break; sleep 0.1; done
+left=$(cd "$dir" 2>/dev/null && find . -type f | sort | paste -sd ' ')
+check "once it is stopped, a second uninstall removes the rest" test -z "$left" -a "$(lacks_key "$uninstall_key" && echo gone)" = gone
+rm -f "$log"
 "$wine" reg delete "${settings_key%\\settings}" /f >/dev/null 2>&1
 rm -rf "$dir"
 [ "$failures" -eq 0 ]
