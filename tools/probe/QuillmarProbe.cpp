@@ -5,7 +5,7 @@
 //   rect toolbar|menu             "left top right bottom" of the visible window, once it is there
 //   rect window TITLE             the same of a visible top-level window with this title
 //   rect child TITLE TEXT         the same of its visible child with this text (a button's caption)
-//   watch-status MS               follows the status window from its appearance to its close
+//   watch-status MS               follows the next status window from the click to its close
 //   tray-menu                     sends the icon's right-button release to the program's hidden window
 //   gone MS                       waits until the program's hidden window is gone
 //   start EXE                     starts the program, times its hidden window and its tray icon
@@ -241,28 +241,42 @@ int Rect(const std::string& what, const std::wstring& title, const std::wstring&
     return 0;
 }
 
-// Prints where the status window showed (and the toolbar then), each line it showed with the time since it
-// appeared, and how long after its last line it closed. A busy machine can hold this process off the
-// processor between two looks, so the close is given as the shortest and longest interval the looks allow:
-// each change happened after the look before the one that saw it.
+// The status window the next translation shows: the program keeps it made and hidden, or makes it at
+// the click. Before the click, a window that is up belongs to the translation before.
+HWND NextStatusWindow(bool hiddenOnly) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"QuillmarFormWindow", nullptr)) != nullptr) {
+        if (hiddenOnly && IsWindowVisible(window)) continue;
+        wchar_t title[128] = {};
+        GetWindowTextW(window, title, 128);
+        if (std::wcscmp(title, kToolbarTitle) != 0) return window;
+    }
+    return nullptr;
+}
+
+// Prints where the status window showed (and the toolbar then), each line it took with the time since
+// the watch began, and how long after its last line it closed. The window is followed by its handle from
+// before the click, since the program may set a line before the window is first seen on the screen. A busy
+// machine can hold this process off the processor between two looks, so the close is given as the
+// shortest and longest interval the looks allow: each change happened after the look before the one that
+// saw it.
 int WatchStatus(std::chrono::milliseconds limit) {
+    const auto begun = Clock::now();
+    HWND status = NextStatusWindow(true);
+    // Found now, while it stands still: a look while the program restacks it can miss it.
+    HWND toolbar = WaitFor([] { return FormWindow(true); }, 2000ms);
     std::printf("watching\n");  // a Wine process takes a while to start: the caller clicks after this
     std::fflush(stdout);
-    HWND status = WaitFor([] { return FormWindow(false); }, limit);
-    if (status == nullptr) {
-        std::printf("status never shown\n");
-        return 1;
-    }
-    const auto shownAt = Clock::now();
-    PrintRect("shown", status);
-    if (HWND toolbar = FormWindow(true)) PrintRect("toolbar", toolbar);
-    std::fflush(stdout);
     wchar_t last[128] = {};
-    auto changeSeen = shownAt, lookBeforeChange = shownAt, lookBefore = shownAt;
-    const auto end = shownAt + limit;
+    bool shown = false;
+    auto changeSeen = begun, lookBeforeChange = begun, lookBefore = begun;
+    const auto end = begun + limit;
     while (Clock::now() < end) {
         const auto look = Clock::now();
-        if (!IsWindow(status) || !IsWindowVisible(status)) {
+        if (status == nullptr) status = NextStatusWindow(false);
+        const bool exists = status != nullptr && IsWindow(status);
+        const bool visible = exists && IsWindowVisible(status);
+        if (shown && !visible) {
             using std::chrono::duration_cast;
             const auto shortest = duration_cast<std::chrono::milliseconds>(lookBefore - changeSeen).count();
             const auto longest = duration_cast<std::chrono::milliseconds>(look - lookBeforeChange).count();
@@ -270,17 +284,32 @@ int WatchStatus(std::chrono::milliseconds limit) {
                         static_cast<long long>(longest), Utf8(last).c_str());
             return 0;
         }
-        wchar_t now[128] = {};
-        GetWindowTextW(status, now, 128);
-        if (std::wcscmp(now, last) != 0) {
-            changeSeen = look;
-            lookBeforeChange = lookBefore;
-            std::wcscpy(last, now);
-            std::printf("line %lld ms \"%s\"\n", static_cast<long long>(MsSince(shownAt)), Utf8(now).c_str());
-            std::fflush(stdout);
+        if (status != nullptr && !exists) {
+            std::printf("status closed unseen after \"%s\"\n", Utf8(last).c_str());
+            return 1;
         }
+        if (visible && !shown) {
+            shown = true;
+            PrintRect("shown", status);
+            if (toolbar != nullptr && IsWindow(toolbar)) PrintRect("toolbar", toolbar);
+        }
+        if (status != nullptr) {
+            wchar_t now[128] = {};
+            GetWindowTextW(status, now, 128);
+            if (std::wcscmp(now, last) != 0) {
+                changeSeen = look;
+                lookBeforeChange = lookBefore;
+                std::wcscpy(last, now);
+                std::printf("line %lld ms \"%s\"\n", static_cast<long long>(MsSince(begun)), Utf8(now).c_str());
+            }
+        }
+        std::fflush(stdout);
         lookBefore = look;
         std::this_thread::sleep_for(1ms);
+    }
+    if (!shown) {
+        std::printf("status never shown\n");
+        return 1;
     }
     std::printf("open \"%s\"\n", Utf8(last).c_str());
     return 0;
