@@ -11,7 +11,7 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
     wine wine64 wine32:i386 fonts-wine xvfb xdotool imagemagick
     apertium apertium-eng-spa apertium-fr-es apertium-spa-ita apertium-es-pt cg3
-    curl procps pkgconf wrk nginx nsis zip
+    curl procps pkgconf wrk nginx nsis zip unzip
 )
 
 sudo=""
