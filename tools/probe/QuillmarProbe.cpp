@@ -74,11 +74,13 @@ HWND ProgramWindow() {
     return FindWindowW(L"QuillmarMain", L"QUILLMAR");
 }
 
+enum class Shown { Yes, No, Either };
+
 // The program's tool windows share a class: the toolbar keeps its title, the status window shows its line.
-HWND FormWindow(bool toolbar) {
+HWND FormWindow(bool toolbar, Shown shown = Shown::Yes) {
     HWND window = nullptr;
     while ((window = FindWindowExW(nullptr, window, L"QuillmarFormWindow", nullptr)) != nullptr) {
-        if (!IsWindowVisible(window)) continue;
+        if (shown != Shown::Either && (IsWindowVisible(window) != FALSE) != (shown == Shown::Yes)) continue;
         wchar_t title[128] = {};
         GetWindowTextW(window, title, 128);  // the program's own top-level title, kept by the system
         if ((std::wcscmp(title, kToolbarTitle) == 0) == toolbar) return window;
@@ -241,19 +243,6 @@ int Rect(const std::string& what, const std::wstring& title, const std::wstring&
     return 0;
 }
 
-// The status window the next translation shows: the program keeps it made and hidden, or makes it at
-// the click. Before the click, a window that is up belongs to the translation before.
-HWND NextStatusWindow(bool hiddenOnly) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, L"QuillmarFormWindow", nullptr)) != nullptr) {
-        if (hiddenOnly && IsWindowVisible(window)) continue;
-        wchar_t title[128] = {};
-        GetWindowTextW(window, title, 128);
-        if (std::wcscmp(title, kToolbarTitle) != 0) return window;
-    }
-    return nullptr;
-}
-
 // Prints where the status window showed (and the toolbar then), each line it took with the time since
 // the watch began, and how long after its last line it closed. The window is followed by its handle from
 // before the click, since the program may set a line before the window is first seen on the screen. A busy
@@ -262,7 +251,9 @@ HWND NextStatusWindow(bool hiddenOnly) {
 // saw it.
 int WatchStatus(std::chrono::milliseconds limit) {
     const auto begun = Clock::now();
-    HWND status = NextStatusWindow(true);
+    // The next translation's status window: the program keeps it made and hidden, or makes it at the
+    // click. Before the click, one that is up belongs to the translation before.
+    HWND status = FormWindow(false, Shown::No);
     // Found now, while it stands still: a look while the program restacks it can miss it.
     HWND toolbar = WaitFor([] { return FormWindow(true); }, 2000ms);
     std::printf("watching\n");  // a Wine process takes a while to start: the caller clicks after this
@@ -273,7 +264,7 @@ int WatchStatus(std::chrono::milliseconds limit) {
     const auto end = begun + limit;
     while (Clock::now() < end) {
         const auto look = Clock::now();
-        if (status == nullptr) status = NextStatusWindow(false);
+        if (status == nullptr) status = FormWindow(false, Shown::Either);
         const bool exists = status != nullptr && IsWindow(status);
         const bool visible = exists && IsWindowVisible(status);
         if (shown && !visible) {
