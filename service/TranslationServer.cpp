@@ -61,8 +61,13 @@ std::string ForLog(std::string_view text) {
 std::string ResponseBytes(const Answer& answer, bool headOnly) {
     std::string bytes = "HTTP/1.1 " + std::to_string(answer.status) + " " +
                         std::string(StatusTitle(answer.status)) + "\r\nContent-Type: " + answer.contentType +
-                        "\r\nContent-Length: " + std::to_string(answer.body.size()) +
-                        "\r\nConnection: close\r\n\r\n";
+                        "\r\nContent-Length: " + std::to_string(answer.body.size());
+    for (const auto& [name, value] : answer.headers) {
+        bytes += "\r\n" + name + ": ";
+        // One line of printable ASCII, whatever a reason holds.
+        for (char c : value) bytes += c >= 0x20 && c < 0x7f ? c : '?';
+    }
+    bytes += "\r\nConnection: close\r\n\r\n";
     if (!headOnly) bytes += answer.body;
     return bytes;
 }
@@ -72,7 +77,7 @@ class ClientSession;
 }  // namespace
 
 struct TranslationServer::Impl {
-    Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink);
+    Impl(ServerOptions serverOptions, EngineChain& engineChain, LogSink logSink);
 
     // Takes the next connection on listener index; with one listener for all I/O threads, hands the
     // connections round to them.
@@ -285,10 +290,10 @@ private:
 
 }  // namespace
 
-TranslationServer::Impl::Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink)
+TranslationServer::Impl::Impl(ServerOptions serverOptions, EngineChain& engineChain, LogSink logSink)
     : options(std::move(serverOptions)),
       log(std::move(logSink)),
-      handler(engineRouter, options.skinsDir, open),
+      handler(engineChain, options.skinsDir, open),
       contexts(MakeContexts(options.ioThreads > 0 ? options.ioThreads : 2 * Cores())),
       listeners(contexts) {
     int workerThreads = options.threads > 0 ? options.threads : Cores();
@@ -341,8 +346,8 @@ void TranslationServer::Impl::Unregister(std::size_t index, ClientSession* sessi
     if (live[index].erase(session) > 0) --open;
 }
 
-TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, LogSink log)
-    : m_impl(std::make_unique<Impl>(std::move(options), router, std::move(log))) {}
+TranslationServer::TranslationServer(ServerOptions options, EngineChain& chain, LogSink log)
+    : m_impl(std::make_unique<Impl>(std::move(options), chain, std::move(log))) {}
 
 TranslationServer::~TranslationServer() {
     Stop();

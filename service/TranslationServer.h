@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "service/EngineRouter.h"
+#include "service/EngineChain.h"
 #include "service/Result.h"
 
 namespace quillmar::service {
@@ -30,7 +30,7 @@ using LogSink = std::function<void(const std::string& line)>;
 // the engines run on a separate bounded pool of worker threads.
 class TranslationServer {
 public:
-    TranslationServer(ServerOptions options, EngineRouter& router, LogSink log);
+    TranslationServer(ServerOptions options, EngineChain& chain, LogSink log);
     ~TranslationServer();
     TranslationServer(const TranslationServer&) = delete;
     TranslationServer& operator=(const TranslationServer&) = delete;

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "service/EngineRouter.h"
+#include "service/EngineChain.h"
 #include "service/PhrasebookEngine.h"
 #include "service/TranslationServer.h"
 
@@ -172,7 +172,7 @@ public:
     bool bound = false;
 
 private:
-    EngineRouter m_router;
+    EngineChain m_router;
     mutable std::mutex m_logMutex;
     std::vector<std::string> m_log;
     TranslationServer m_server;

@@ -358,7 +358,7 @@ TEST(TranslationServer, RefusesToBindATakenPort) {
     RunningServer first(nullptr);
     ServerOptions options = RunningServer::TestOptions();
     options.port = first.Port();
-    EngineRouter router(nullptr, std::make_unique<PhrasebookEngine>());
+    EngineChain router(nullptr, std::make_unique<PhrasebookEngine>());
     TranslationServer second(options, router, nullptr);
     Status bound = second.Bind();
     EXPECT_FALSE(bound);
