@@ -30,6 +30,7 @@ namespace {
 
 using Json = nlohmann::json;
 using namespace std::chrono_literals;
+using testing::ElsewhereInThePool;
 using testing::Session;
 using testing::Str;
 using testing::TheFakes;
@@ -350,7 +351,8 @@ TEST_P(EngineContract, ReadsEachAnswerAsDocumented) {
 
 TEST_P(EngineContract, FailsOnACertificateFromAnUntrustedAuthority) {
     const Adapter& adapter = GetParam();
-    auto engine = adapter.make(m_session.Base(), Transport(TheFakes().untrustedCa), true, 10s);
+    auto engine =
+        adapter.make(ElsewhereInThePool(m_session.Base()), Transport(TheFakes().untrustedCa), true, 10s);
     EngineResult result = engine->Translate("en_fr", "hello");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.text, "certificate not trusted");
@@ -379,6 +381,7 @@ TEST(HttpTransport, TrustsTheCaFileBesidesTheSystemAndChecksTheName) {
         return std::holds_alternative<TransportFailure>(outcome) ? std::get<TransportFailure>(outcome).kind
                                                                  : TransportFailureKind::Other;
     };
+    call.url = ElsewhereInThePool(call.url);
     EXPECT_EQ(kindOf(Transport(TheFakes().untrustedCa)->Send(call)), TransportFailureKind::CertificateNotTrusted);
     EXPECT_EQ(kindOf(Transport("")->Send(call)), TransportFailureKind::CertificateNotTrusted);
     // Signed by the trusted authority, for another name.
@@ -550,7 +553,8 @@ TEST(EngineChain, MovesOnToTheNextEngineAndFailsOnlyWhenAllHave) {
 
     std::vector<std::unique_ptr<TranslationEngine>> failing;
     failing.push_back(std::make_unique<DeepLEngine>(deepl, transport));
-    failing.push_back(std::make_unique<MyMemoryEngine>(MyMemorySettings{session.Base(), "", 10s}, untrusted));
+    failing.push_back(
+        std::make_unique<MyMemoryEngine>(MyMemorySettings{ElsewhereInThePool(session.Base()), "", 10s}, untrusted));
     EngineChain allFail = chainOf(std::move(failing));
     answer = allFail.Translate("de_en", "Hallo");
     EXPECT_FALSE(answer.ok);

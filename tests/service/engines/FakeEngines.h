@@ -49,6 +49,14 @@ inline const Fakes& TheFakes() {
     return fakes;
 }
 
+// The fakes' address under another name, for a transport that must refuse them. Under Wine, WinHTTP keeps
+// one pool of connections per process and does not check a pooled connection again: one that a trusting
+// transport verified would serve the refusing one under the same name.
+inline std::string ElsewhereInThePool(std::string url) {
+    const std::size_t at = url.find("127.0.0.1");
+    return at == std::string::npos ? url : url.replace(at, 9, "localhost");
+}
+
 inline std::shared_ptr<HttpTransport> Transport(std::string caFile, bool reuse = true) {
     return MakePlatformTransport(TransportOptions{std::move(caFile), reuse});
 }

@@ -43,14 +43,14 @@ TEST(ServiceEngines, TellsWhyEachEngineFailedWithoutTheKeyOrTheText) {
     testing::ServiceProcess service(
         kServiceProgram, {"--engine", "deepl,mymemory", "--deepl-url", session.Base(), "--deepl-key-file",
                           keyFile.string(), "--mymemory-url", session.Base(), "--ca-file", TheFakes().ca,
-                          "--engine-timeout", "1"});
+                          "--engine-timeout", "3"});
     ASSERT_GT(service.port, 0) << service.Log();
     session.Script("deepl", {{"status", 403}, {"body", R"({"message": "Forbidden"})"}});
-    session.Script("mymemory", {{"delay_ms", 2500}});
+    session.Script("mymemory", {{"delay_ms", 6000}});
 
     const std::string failed = Get(service.port, "/raging/translate.dyn?lp=en_fr&urltext=" + std::string(kText));
     EXPECT_EQ(testing::StatusOf(failed), 502) << failed;
-    const std::string reasons = "deepl: key refused (403); mymemory: no answer within 1 s";
+    const std::string reasons = "deepl: key refused (403); mymemory: no answer within 3 s";
     EXPECT_EQ(HeaderOf(failed, "X-Quillmar-Error"), reasons);
     EXPECT_NE(failed.find(reasons + "."), std::string::npos) << failed;
     EXPECT_FALSE(testing::HasMarkers(failed));
@@ -60,7 +60,7 @@ TEST(ServiceEngines, TellsWhyEachEngineFailedWithoutTheKeyOrTheText) {
 
     const std::string health = Get(service.port, "/healthz");
     EXPECT_NE(health.find("deepl: last request failed: key refused (403)"), std::string::npos) << health;
-    EXPECT_NE(health.find("mymemory: last request failed: no answer within 1 s"), std::string::npos) << health;
+    EXPECT_NE(health.find("mymemory: last request failed: no answer within 3 s"), std::string::npos) << health;
 
     // Told to answer again: DeepL translates, and the same text a second time costs no request.
     session.Script("deepl", testing::Json::object());
