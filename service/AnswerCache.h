@@ -30,7 +30,7 @@ private:
     const std::size_t m_maxEntries;
     const std::size_t m_maxBytes;
     std::mutex m_mutex;
-    std::list<Entry> m_entries;  // most recent first
+    std::list<Entry> m_entries;                                                // most recent first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> m_index;  // views into the entries' keys
     std::size_t m_bytes = 0;
 };

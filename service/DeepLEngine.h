@@ -5,9 +5,9 @@
 namespace quillmar::service {
 
 struct DeepLSettings {
-    std::string key;  // required
-    std::string url;  // empty: the free API for a key ending in ":fx", else the paid one
-    std::string englishTarget = "EN-US";     // or EN-GB: DeepL wants the variant of an English target
+    std::string key;                      // required
+    std::string url;                      // empty: the free API for a key ending in ":fx", else the paid one
+    std::string englishTarget = "EN-US";  // or EN-GB: DeepL wants the variant of an English target
     std::string portugueseTarget = "PT-BR";  // or PT-PT
     std::chrono::milliseconds timeout{10000};
 };

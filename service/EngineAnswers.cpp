@@ -55,7 +55,8 @@ std::string DropThinking(std::string_view content) {
     std::string out;
     std::size_t at = 0;
     if (std::size_t firstClose = content.find(kClose);
-        firstClose != std::string_view::npos && content.substr(0, firstClose).find(kOpen) == std::string_view::npos)
+        firstClose != std::string_view::npos &&
+        content.substr(0, firstClose).find(kOpen) == std::string_view::npos)
         at = firstClose + kClose.size();
     while (at < content.size()) {
         std::size_t open = content.find(kOpen, at);
@@ -126,7 +127,8 @@ std::string DecodeCharacterReferences(std::string_view text) {
             bool hex = name[1] == 'x' || name[1] == 'X';
             std::string_view digits = name.substr(hex ? 2 : 1);
             unsigned long code = 0;
-            auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+            auto [end, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
             if (!digits.empty() && error == std::errc{} && end == digits.data() + digits.size() && code > 0 &&
                 code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
                 AppendUtf8(out, code);
@@ -178,7 +180,8 @@ EngineResult ReadDeepLAnswer(int status, std::string_view body) {
     const Json answer = Parse(body);
     if (!answer.is_object()) return Unreadable();
     auto translations = answer.find("translations");
-    if (translations == answer.end() || !translations->is_array() || translations->empty()) return Unreadable();
+    if (translations == answer.end() || !translations->is_array() || translations->empty())
+        return Unreadable();
     const std::string* text = StringField(translations->front(), "text");
     if (!text) return Unreadable();
     return Finish(*text);
@@ -191,7 +194,8 @@ EngineResult ReadOpenAIAnswer(int status, std::string_view body) {
         const Json error = Parse(body);
         if (status == 429 && error.is_object() && error.contains("error")) {
             const std::string* code = StringField(error["error"], "code");
-            if (code && *code == "insufficient_quota") return EngineFailed(WithStatus("quota used up", status));
+            if (code && *code == "insufficient_quota")
+                return EngineFailed(WithStatus("quota used up", status));
         }
         if (status == 404) return EngineFailed(WithStatus("model or address not found", status));
         return EngineFailed(StatusReason(status));
@@ -216,7 +220,8 @@ EngineResult ReadMyMemoryAnswer(int status, std::string_view body) {
     if (!Is2xx(status)) return EngineFailed(StatusReason(status));
     const Json answer = Parse(body);
     if (!answer.is_object()) return Unreadable();
-    if (auto quota = answer.find("quotaFinished"); quota != answer.end() && quota->is_boolean() && quota->get<bool>())
+    if (auto quota = answer.find("quotaFinished");
+        quota != answer.end() && quota->is_boolean() && quota->get<bool>())
         return EngineFailed("quota used up");
     // The status inside the answer, a number or a string of digits.
     int inner = 200;

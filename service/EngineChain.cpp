@@ -16,8 +16,8 @@ std::vector<std::unique_ptr<TranslationEngine>> ChainOf(std::unique_ptr<Translat
 
 }  // namespace
 
-EngineChain::EngineChain(std::unique_ptr<TranslationEngine> engine, std::unique_ptr<TranslationEngine> fallback,
-                         std::size_t cacheEntries)
+EngineChain::EngineChain(std::unique_ptr<TranslationEngine> engine,
+                         std::unique_ptr<TranslationEngine> fallback, std::size_t cacheEntries)
     : EngineChain(ChainOf(std::move(engine)), std::move(fallback), cacheEntries) {}
 
 ChainAnswer EngineChain::Translate(std::string_view pairCode, std::string_view text) {

@@ -25,8 +25,8 @@ struct ChainAnswer {
 // none).
 class EngineChain {
 public:
-    EngineChain(std::vector<std::unique_ptr<TranslationEngine>> engines, std::unique_ptr<TranslationEngine> fallback,
-                std::size_t cacheEntries = 0);
+    EngineChain(std::vector<std::unique_ptr<TranslationEngine>> engines,
+                std::unique_ptr<TranslationEngine> fallback, std::size_t cacheEntries = 0);
     // A chain of one engine (none when engine is null).
     EngineChain(std::unique_ptr<TranslationEngine> engine, std::unique_ptr<TranslationEngine> fallback,
                 std::size_t cacheEntries = 0);

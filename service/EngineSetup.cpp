@@ -19,7 +19,9 @@ constexpr int kExitUsage = 64;
 constexpr int kExitUnavailable = 69;
 
 std::string_view TrimBlank(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+    };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     return text;
@@ -35,7 +37,8 @@ SetupFailure Usage(std::string message) {
 
 }  // namespace
 
-Result<std::string> ReadKey(const std::string& file, const char* variable, const EnvironmentLookup& environment) {
+Result<std::string> ReadKey(const std::string& file, const char* variable,
+                            const EnvironmentLookup& environment) {
     std::string key;
     if (!file.empty()) {
         std::ifstream in(file, std::ios::binary);
@@ -49,7 +52,8 @@ Result<std::string> ReadKey(const std::string& file, const char* variable, const
     for (char c : key) {
         auto u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7f)
-            return Failure{std::string("the key ") + (file.empty() ? std::string("in ") + variable : "file " + file) +
+            return Failure{std::string("the key ") +
+                           (file.empty() ? std::string("in ") + variable : "file " + file) +
                            " holds a line break or another control character"};
     }
     return key;
@@ -87,7 +91,8 @@ std::variant<EngineSetup, SetupFailure> SetUpEngines(const EngineSettings& setti
     };
     auto checkUrl = [](const std::string& url, const char* option) -> std::optional<SetupFailure> {
         if (ParseHttpUrl(url)) return std::nullopt;
-        return Usage(std::string(option) + " wants https://HOST[:PORT][/PATH] (or http://), not \"" + url + "\"");
+        return Usage(std::string(option) + " wants https://HOST[:PORT][/PATH] (or http://), not \"" + url +
+                     "\"");
     };
     const std::chrono::milliseconds timeout = Milliseconds(settings.engineTimeoutSeconds);
     std::set<std::string> seen;
@@ -114,7 +119,8 @@ std::variant<EngineSetup, SetupFailure> SetUpEngines(const EngineSettings& setti
         } else if (name == "deepl") {
             Result<std::string> key = ReadKey(settings.deeplKeyFile, "QUILLMAR_DEEPL_KEY", environment);
             if (!key) return Usage(key.Reason());
-            if (key.Value().empty()) return Usage("deepl needs a key: --deepl-key-file FILE or QUILLMAR_DEEPL_KEY");
+            if (key.Value().empty())
+                return Usage("deepl needs a key: --deepl-key-file FILE or QUILLMAR_DEEPL_KEY");
             if (!settings.deeplUrl.empty()) {
                 if (auto bad = checkUrl(settings.deeplUrl, "--deepl-url")) return *bad;
             }
@@ -127,7 +133,8 @@ std::variant<EngineSetup, SetupFailure> SetUpEngines(const EngineSettings& setti
             engines.push_back(std::make_unique<DeepLEngine>(deepl, theTransport()));
             setup.waitsOnNetwork = true;
         } else if (name == "openai") {
-            if (settings.openaiUrl.empty()) return Usage("openai needs --openai-url, the base address ending in /v1");
+            if (settings.openaiUrl.empty())
+                return Usage("openai needs --openai-url, the base address ending in /v1");
             if (auto bad = checkUrl(settings.openaiUrl, "--openai-url")) return *bad;
             if (settings.openaiModel.empty()) return Usage("openai needs --openai-model NAME");
             Result<std::string> key = ReadKey(settings.openaiKeyFile, "QUILLMAR_OPENAI_KEY", environment);

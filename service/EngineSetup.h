@@ -61,6 +61,7 @@ std::variant<EngineSetup, SetupFailure> SetUpEngines(const EngineSettings& setti
 // A key: the file's content without surrounding blank space when a file is named, else the environment
 // variable's value (trimmed too); empty when neither is set. Fails on a file that cannot be read or holds
 // no key, and on a key with a line break or another control character inside (it goes into a header).
-Result<std::string> ReadKey(const std::string& file, const char* variable, const EnvironmentLookup& environment);
+Result<std::string> ReadKey(const std::string& file, const char* variable,
+                            const EnvironmentLookup& environment);
 
 }  // namespace quillmar::service

@@ -70,8 +70,8 @@ std::string PercentEncode(std::string_view text) {
     out.reserve(text.size() * 3);
     for (char c : text) {
         auto u = static_cast<unsigned char>(c);
-        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '-' || c == '.' ||
-            c == '_' || c == '~') {
+        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~') {
             out += c;
         } else {
             out += '%';

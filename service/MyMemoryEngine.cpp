@@ -12,8 +12,8 @@ HttpEngine::CallOrReason MyMemoryEngine::BuildCall(PairLanguages languages, std:
     if (text.size() > kMyMemoryMaxBytes) return {std::nullopt, "text over 500 bytes"};
     HttpCall call;
     call.method = "GET";
-    call.url = WithoutTrailingSlash(m_settings.url) + "/get?q=" + PercentEncode(text) + "&langpair=" +
-               std::string(languages.source) + "%7C" + std::string(languages.target);
+    call.url = WithoutTrailingSlash(m_settings.url) + "/get?q=" + PercentEncode(text) +
+               "&langpair=" + std::string(languages.source) + "%7C" + std::string(languages.target);
     if (!m_settings.email.empty()) call.url += "&de=" + PercentEncode(m_settings.email);
     return {std::move(call), {}};
 }

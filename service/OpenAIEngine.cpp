@@ -12,8 +12,8 @@ OpenAIEngine::OpenAIEngine(OpenAISettings settings, std::shared_ptr<HttpTranspor
 
 HttpCall OpenAIEngine::Call(PairLanguages languages, std::string_view text, bool sayThinkOff) const {
     const std::string instruction =
-        "You are a translator. Translate the user's message from " + std::string(LanguageName(languages.source)) +
-        " to " + std::string(LanguageName(languages.target)) +
+        "You are a translator. Translate the user's message from " +
+        std::string(LanguageName(languages.source)) + " to " + std::string(LanguageName(languages.target)) +
         ". Reply with the translation alone: no explanation, no notes, no quotation marks around it. Keep "
         "the tone of a chat message.";
     nlohmann::json request{

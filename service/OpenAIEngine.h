@@ -23,7 +23,8 @@ public:
 protected:
     CallOrReason BuildCall(PairLanguages languages, std::string_view text) override;
     EngineResult ReadAnswer(int status, std::string_view body) override;
-    std::optional<HttpCall> Retry(const HttpReply& reply, PairLanguages languages, std::string_view text) override;
+    std::optional<HttpCall> Retry(const HttpReply& reply, PairLanguages languages,
+                                  std::string_view text) override;
 
 private:
     HttpCall Call(PairLanguages languages, std::string_view text, bool sayThinkOff) const;

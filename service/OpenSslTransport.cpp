@@ -30,7 +30,8 @@ TransportFailure Failed(TransportFailureKind kind, std::string detail) {
 
 bool IsIpLiteral(const std::string& host) {
     unsigned char address[16];
-    return ::inet_pton(AF_INET, host.c_str(), address) == 1 || ::inet_pton(AF_INET6, host.c_str(), address) == 1;
+    return ::inet_pton(AF_INET, host.c_str(), address) == 1 ||
+           ::inet_pton(AF_INET6, host.c_str(), address) == 1;
 }
 
 class OpenSslTransport : public HttpTransport {
@@ -157,7 +158,8 @@ private:
         httplib::Error error = httplib::Error::Success;
         const Clock::time_point started = Clock::now();
         if (client.send(request, response, error) && error == httplib::Error::Success) {
-            if (response.body.size() > kMaxAnswer) return Failed(TransportFailureKind::Other, "answer too large");
+            if (response.body.size() > kMaxAnswer)
+                return Failed(TransportFailureKind::Other, "answer too large");
             return HttpReply{response.status, std::move(response.body)};
         }
         const bool outOfTime = Clock::now() >= deadline - (deadline - started) / 20;
@@ -177,9 +179,9 @@ private:
                 return Failed(TransportFailureKind::TimedOut, "answer not complete in time");
             case httplib::Error::SSLServerVerification: {
                 long result = static_cast<httplib::SSLClient&>(client).get_openssl_verify_result();
-                return Failed(TransportFailureKind::CertificateNotTrusted,
-                              result == X509_V_OK ? "host name does not match"
-                                                  : X509_verify_cert_error_string(result));
+                return Failed(
+                    TransportFailureKind::CertificateNotTrusted,
+                    result == X509_V_OK ? "host name does not match" : X509_verify_cert_error_string(result));
             }
             case httplib::Error::SSLConnection:
                 if (outOfTime) return Failed(TransportFailureKind::TimedOut, "handshake timed out");

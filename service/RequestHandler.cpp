@@ -157,7 +157,8 @@ Answer AnswerTranslateRequest(std::string_view target, EngineChain& chain) {
     if (!result.ok) {
         answer.status = 502;
         answer.engineNote = failures;
-        answer.body = RenderErrorPage(502, "No translation engine could translate the text. " + failures + ".");
+        answer.body =
+            RenderErrorPage(502, "No translation engine could translate the text. " + failures + ".");
         answer.headers.emplace_back(kErrorHeader, failures);
         return answer;
     }

@@ -138,9 +138,10 @@ int main(int argc, char** argv) {
     app.add_option("--listen", listen,
                    "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
-    app.add_option("--engine", engines.engines,
-                   "NAME[,NAME...] tried in this order: apertium, phrasebook, libretranslate (alias upstream), "
-                   "deepl, openai, mymemory (default: apertium when installed, else phrasebook)");
+    app.add_option(
+        "--engine", engines.engines,
+        "NAME[,NAME...] tried in this order: apertium, phrasebook, libretranslate (alias upstream), "
+        "deepl, openai, mymemory (default: apertium when installed, else phrasebook)");
     app.add_option("--engine-timeout", engines.engineTimeoutSeconds,
                    "Seconds an engine may take to answer before the next one is asked")
         ->check(CLI::Range(0.1, 600.0))
@@ -153,7 +154,8 @@ int main(int argc, char** argv) {
     app.add_option("--upstream-key", engines.legacyUpstreamKey,
                    "Old form: the LibreTranslate key on the command line, where other users can see it; "
                    "prefer --libretranslate-key-file");
-    app.add_option("--deepl-key-file", engines.deeplKeyFile, "File holding the DeepL key (else QUILLMAR_DEEPL_KEY)");
+    app.add_option("--deepl-key-file", engines.deeplKeyFile,
+                   "File holding the DeepL key (else QUILLMAR_DEEPL_KEY)");
     app.add_option("--deepl-url", engines.deeplUrl,
                    "DeepL API address (default: https://api-free.deepl.com for a key ending in :fx, else "
                    "https://api.deepl.com)");
@@ -225,7 +227,8 @@ int main(int argc, char** argv) {
     engines.reuseConnections = !noReuse;
     engines.cacheEntries = static_cast<std::size_t>(cache);
 
-    ApertiumMaker makeApertium = [&](bool required, std::string& error) -> std::unique_ptr<TranslationEngine> {
+    ApertiumMaker makeApertium = [&](bool required,
+                                     std::string& error) -> std::unique_ptr<TranslationEngine> {
 #ifdef _WIN32
         (void)required;
         error = "the Apertium engine runs on Linux only";

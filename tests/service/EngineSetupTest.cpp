@@ -1,10 +1,10 @@
-#include "service/EngineSetup.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+
+#include "service/EngineSetup.h"
 
 namespace quillmar::service {
 namespace {
@@ -12,9 +12,10 @@ namespace {
 class EngineSetupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("quillmar-engine-setup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir =
+            std::filesystem::temp_directory_path() /
+            ("quillmar-engine-setup-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_dir);
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
@@ -74,9 +75,10 @@ TEST_F(EngineSetupTest, RefusesAChainItCannotBuild) {
         int exitCode;
         std::string says;
     };
-    for (const Case& c : {Case{"deepl", 64, "QUILLMAR_DEEPL_KEY"}, Case{"libretranslate", 64, "--libretranslate-url"},
-                          Case{"openai", 64, "--openai-url"}, Case{"google", 64, "no engine"},
-                          Case{"mymemory,mymemory", 64, "twice"}, Case{"apertium", 69, "not installed"}}) {
+    for (const Case& c :
+         {Case{"deepl", 64, "QUILLMAR_DEEPL_KEY"}, Case{"libretranslate", 64, "--libretranslate-url"},
+          Case{"openai", 64, "--openai-url"}, Case{"google", 64, "no engine"},
+          Case{"mymemory,mymemory", 64, "twice"}, Case{"apertium", 69, "not installed"}}) {
         EngineSettings settings;
         settings.engines = c.engines;
         auto made = SetUpEngines(settings, Environment(), &NoApertium);

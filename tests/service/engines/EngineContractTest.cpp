@@ -71,8 +71,8 @@ void PrintTo(const Adapter& adapter, std::ostream* out) {
     *out << adapter.name;
 }
 
-
-std::map<std::string, std::pair<std::string, std::string>> CodesAsInPair(std::function<std::string(std::string)> f) {
+std::map<std::string, std::pair<std::string, std::string>> CodesAsInPair(
+    std::function<std::string(std::string)> f) {
     std::map<std::string, std::pair<std::string, std::string>> codes;
     for (const LanguagePair& pair : kLanguagePairs) {
         std::string code = pair.code;
@@ -91,8 +91,8 @@ Adapter LibreTranslate() {
     a.path = "/translate";
     a.secret = "lt-secret-key";
     a.secretOptional = true;
-    a.make = [secret = a.secret](const std::string& base, std::shared_ptr<HttpTransport> transport, bool withSecret,
-                                 std::chrono::milliseconds timeout) {
+    a.make = [secret = a.secret](const std::string& base, std::shared_ptr<HttpTransport> transport,
+                                 bool withSecret, std::chrono::milliseconds timeout) {
         return std::make_unique<LibreTranslateEngine>(
             LibreTranslateSettings{base + "/", withSecret ? secret : "", timeout}, std::move(transport));
     };
@@ -139,9 +139,10 @@ Adapter DeepL() {
         EXPECT_EQ(authorization.rfind(scheme, 0), 0u) << authorization;
         const Json& texts = body.is_object() ? body.value("text", Json()) : Json();
         EXPECT_TRUE(texts.is_array() && texts.size() == 1) << body;
-        return Seen{Str(body, "source_lang"), Str(body, "target_lang"),
-                    texts.is_array() && !texts.empty() && texts[0].is_string() ? texts[0].get<std::string>() : "",
-                    authorization.substr(std::min(authorization.size(), scheme.size()))};
+        return Seen{
+            Str(body, "source_lang"), Str(body, "target_lang"),
+            texts.is_array() && !texts.empty() && texts[0].is_string() ? texts[0].get<std::string>() : "",
+            authorization.substr(std::min(authorization.size(), scheme.size()))};
     };
     a.codes = CodesAsInPair([](std::string code) {
         for (char& c : code) c = static_cast<char>(c - 32);
@@ -152,7 +153,9 @@ Adapter DeepL() {
         if (codes.second == "PT") codes.second = "PT-BR";
     }
     a.answer = [](const std::string& translation) {
-        return Json{{"translations", Json::array({{{"detected_source_language", "EN"}, {"text", translation}}})}}.dump();
+        return Json{
+            {"translations", Json::array({{{"detected_source_language", "EN"}, {"text", translation}}})}}
+            .dump();
     };
     a.answers = {
         {200, a.answer(kNonAscii), true, kNonAscii},
@@ -174,8 +177,8 @@ Adapter OpenAI() {
     a.path = "/v1/chat/completions";
     a.secret = "oa-secret-key";
     a.secretOptional = true;
-    a.make = [secret = a.secret](const std::string& base, std::shared_ptr<HttpTransport> transport, bool withSecret,
-                                 std::chrono::milliseconds timeout) {
+    a.make = [secret = a.secret](const std::string& base, std::shared_ptr<HttpTransport> transport,
+                                 bool withSecret, std::chrono::milliseconds timeout) {
         OpenAISettings settings;
         settings.url = base + "/v1";
         settings.model = "test-model";
@@ -250,8 +253,8 @@ Adapter MyMemory() {
     a.path = "/get";
     a.secret = "someone+test@example.org";
     a.secretOptional = true;
-    a.make = [secret = a.secret](const std::string& base, std::shared_ptr<HttpTransport> transport, bool withSecret,
-                                 std::chrono::milliseconds timeout) {
+    a.make = [secret = a.secret](const std::string& base, std::shared_ptr<HttpTransport> transport,
+                                 bool withSecret, std::chrono::milliseconds timeout) {
         return std::make_unique<MyMemoryEngine>(MyMemorySettings{base, withSecret ? secret : "", timeout},
                                                 std::move(transport));
     };
@@ -261,8 +264,8 @@ Adapter MyMemory() {
         std::size_t bar = langpair.find('|');
         EXPECT_NE(bar, std::string::npos) << langpair;
         bar = std::min(bar, langpair.size());
-        return Seen{langpair.substr(0, bar), langpair.substr(std::min(bar + 1, langpair.size())), Str(params, "q"),
-                    Str(params, "de")};
+        return Seen{langpair.substr(0, bar), langpair.substr(std::min(bar + 1, langpair.size())),
+                    Str(params, "q"), Str(params, "de")};
     };
     a.codes = CodesAsInPair([](std::string code) { return code; });
     a.answer = [](const std::string& translation) {
@@ -294,13 +297,15 @@ Adapter MyMemory() {
 class EngineContract : public ::testing::TestWithParam<Adapter> {
 protected:
     void SetUp() override { ASSERT_FALSE(TheFakes().url.empty()) << "the fake engines are not running"; }
-    std::unique_ptr<TranslationEngine> Engine(bool withSecret = true, std::chrono::milliseconds timeout = 10s) {
+    std::unique_ptr<TranslationEngine> Engine(bool withSecret = true,
+                                              std::chrono::milliseconds timeout = 10s) {
         return GetParam().make(m_session.Base(), Transport(TheFakes().ca), withSecret, timeout);
     }
     Session m_session;
 };
 
-INSTANTIATE_TEST_SUITE_P(Adapters, EngineContract, ::testing::Values(LibreTranslate(), DeepL(), OpenAI(), MyMemory()),
+INSTANTIATE_TEST_SUITE_P(Adapters, EngineContract,
+                         ::testing::Values(LibreTranslate(), DeepL(), OpenAI(), MyMemory()),
                          [](const auto& info) { return info.param.name; });
 
 TEST_P(EngineContract, SendsTheRequestTheApiDocumentsForEveryPair) {
@@ -382,7 +387,8 @@ TEST(HttpTransport, TrustsTheCaFileBesidesTheSystemAndChecksTheName) {
                                                                  : TransportFailureKind::Other;
     };
     call.url = ElsewhereInThePool(call.url);
-    EXPECT_EQ(kindOf(Transport(TheFakes().untrustedCa)->Send(call)), TransportFailureKind::CertificateNotTrusted);
+    EXPECT_EQ(kindOf(Transport(TheFakes().untrustedCa)->Send(call)),
+              TransportFailureKind::CertificateNotTrusted);
     EXPECT_EQ(kindOf(Transport("")->Send(call)), TransportFailureKind::CertificateNotTrusted);
     // Signed by the trusted authority, for another name.
     call.url = session.Base(TheFakes().wrongNameUrl) + "/_last?api=none";
@@ -485,9 +491,10 @@ TEST(HttpTransport, TrustsTheBundleSslCertFileNames) {
 
 TEST(OpenAIEngine, LeavesThinkOutOnceTheEndpointRefusesIt) {
     Session session;
-    session.Script("openai", {{"status", 400},
-                              {"body", R"({"error": {"message": "Unrecognized request argument supplied: think"}})"},
-                              {"times", 1}});
+    session.Script("openai",
+                   {{"status", 400},
+                    {"body", R"({"error": {"message": "Unrecognized request argument supplied: think"}})"},
+                    {"times", 1}});
     OpenAIEngine engine({session.Base() + "/v1", "m", "", 10s}, Transport(TheFakes().ca));
     EngineResult result = engine.Translate("en_fr", "hello");
     ASSERT_TRUE(result.ok) << result.text;
@@ -527,7 +534,8 @@ TEST(EngineChain, MovesOnToTheNextEngineAndFailsOnlyWhenAllHave) {
     engines.push_back(std::make_unique<CoversNothing>());
     engines.push_back(std::make_unique<DeepLEngine>(deepl, transport));
     engines.push_back(std::make_unique<MyMemoryEngine>(MyMemorySettings{session.Base(), "", 10s}, transport));
-    engines.push_back(std::make_unique<LibreTranslateEngine>(LibreTranslateSettings{session.Base(), "", 10s}, transport));
+    engines.push_back(
+        std::make_unique<LibreTranslateEngine>(LibreTranslateSettings{session.Base(), "", 10s}, transport));
     EngineChain chain = chainOf(std::move(engines), 100);
     EXPECT_EQ(chain.Names(), "partial,deepl,mymemory,libretranslate");
 
@@ -553,8 +561,8 @@ TEST(EngineChain, MovesOnToTheNextEngineAndFailsOnlyWhenAllHave) {
 
     std::vector<std::unique_ptr<TranslationEngine>> failing;
     failing.push_back(std::make_unique<DeepLEngine>(deepl, transport));
-    failing.push_back(
-        std::make_unique<MyMemoryEngine>(MyMemorySettings{ElsewhereInThePool(session.Base()), "", 10s}, untrusted));
+    failing.push_back(std::make_unique<MyMemoryEngine>(
+        MyMemorySettings{ElsewhereInThePool(session.Base()), "", 10s}, untrusted));
     EngineChain allFail = chainOf(std::move(failing));
     answer = allFail.Translate("de_en", "Hallo");
     EXPECT_FALSE(answer.ok);

@@ -41,7 +41,8 @@ struct Fakes {
 
 // A string field of a JSON object, empty when there is none.
 inline std::string Str(const Json& json, const char* key) {
-    return json.is_object() && json.contains(key) && json[key].is_string() ? json[key].get<std::string>() : "";
+    return json.is_object() && json.contains(key) && json[key].is_string() ? json[key].get<std::string>()
+                                                                           : "";
 }
 
 inline const Fakes& TheFakes() {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FakeEngines.h"
 #include "../ServiceProcess.h"
 #include "../ServiceTestSupport.h"
+#include "FakeEngines.h"
 
 namespace quillmar::service {
 namespace {
@@ -41,14 +41,15 @@ TEST(ServiceEngines, TellsWhyEachEngineFailedWithoutTheKeyOrTheText) {
         std::filesystem::temp_directory_path() / ("quillmar-e2e-key-" + session.Name());
     std::ofstream(keyFile) << "  " << kKey << "\n";
     testing::ServiceProcess service(
-        kServiceProgram, {"--engine", "deepl,mymemory", "--deepl-url", session.Base(), "--deepl-key-file",
-                          keyFile.string(), "--mymemory-url", session.Base(), "--ca-file", TheFakes().ca,
-                          "--engine-timeout", "3"});
+        kServiceProgram,
+        {"--engine", "deepl,mymemory", "--deepl-url", session.Base(), "--deepl-key-file", keyFile.string(),
+         "--mymemory-url", session.Base(), "--ca-file", TheFakes().ca, "--engine-timeout", "3"});
     ASSERT_GT(service.port, 0) << service.Log();
     session.Script("deepl", {{"status", 403}, {"body", R"({"message": "Forbidden"})"}});
     session.Script("mymemory", {{"delay_ms", 6000}});
 
-    const std::string failed = Get(service.port, "/raging/translate.dyn?lp=en_fr&urltext=" + std::string(kText));
+    const std::string failed =
+        Get(service.port, "/raging/translate.dyn?lp=en_fr&urltext=" + std::string(kText));
     EXPECT_EQ(testing::StatusOf(failed), 502) << failed;
     const std::string reasons = "deepl: key refused (403); mymemory: no answer within 3 s";
     EXPECT_EQ(HeaderOf(failed, "X-Quillmar-Error"), reasons);
@@ -60,12 +61,14 @@ TEST(ServiceEngines, TellsWhyEachEngineFailedWithoutTheKeyOrTheText) {
 
     const std::string health = Get(service.port, "/healthz");
     EXPECT_NE(health.find("deepl: last request failed: key refused (403)"), std::string::npos) << health;
-    EXPECT_NE(health.find("mymemory: last request failed: no answer within 3 s"), std::string::npos) << health;
+    EXPECT_NE(health.find("mymemory: last request failed: no answer within 3 s"), std::string::npos)
+        << health;
 
     // Told to answer again: DeepL translates, and the same text a second time costs no request.
     session.Script("deepl", testing::Json::object());
     for (int i = 0; i < 2; ++i) {
-        const std::string answered = Get(service.port, "/raging/translate.dyn?lp=en_fr&urltext=" + std::string(kText));
+        const std::string answered =
+            Get(service.port, "/raging/translate.dyn?lp=en_fr&urltext=" + std::string(kText));
         EXPECT_EQ(testing::StatusOf(answered), 200) << answered;
         EXPECT_NE(answered.find("[FR] private words"), std::string::npos) << answered;
     }

@@ -73,33 +73,40 @@ std::string Dump(const Json& json) {
 
 // The API's usual answer: the text marked with the target it was asked for.
 std::string UsualAnswer(const std::string& api, const httplib::Request& req, const Json& body) {
-    auto text = [](const Json& value) { return value.is_string() ? value.get<std::string>() : std::string(); };
+    auto text = [](const Json& value) {
+        return value.is_string() ? value.get<std::string>() : std::string();
+    };
     if (api == "libretranslate")
-        return Dump({{"translatedText", "[" + text(body.value("target", Json())) + "] " + text(body.value("q", Json()))}});
+        return Dump({{"translatedText",
+                      "[" + text(body.value("target", Json())) + "] " + text(body.value("q", Json()))}});
     if (api == "deepl") {
         Json texts = body.value("text", Json::array());
         std::string first = texts.is_array() && !texts.empty() ? text(texts[0]) : std::string();
-        return Dump({{"translations",
-                      Json::array({{{"detected_source_language", text(body.value("source_lang", Json()))},
-                                    {"text", "[" + text(body.value("target_lang", Json())) + "] " + first}}})}});
+        return Dump(
+            {{"translations",
+              Json::array({{{"detected_source_language", text(body.value("source_lang", Json()))},
+                            {"text", "[" + text(body.value("target_lang", Json())) + "] " + first}}})}});
     }
     if (api == "openai") {
         Json messages = body.value("messages", Json::array());
         std::string user = messages.is_array() && !messages.empty() && messages.back().is_object()
                                ? text(messages.back().value("content", Json()))
                                : std::string();
-        return Dump({{"id", "chatcmpl-fake"},
-                     {"object", "chat.completion"},
-                     {"choices", Json::array({{{"index", 0},
-                                               {"message", {{"role", "assistant"}, {"content", "[model] " + user}}},
-                                               {"finish_reason", "stop"}}})}});
+        return Dump(
+            {{"id", "chatcmpl-fake"},
+             {"object", "chat.completion"},
+             {"choices", Json::array({{{"index", 0},
+                                       {"message", {{"role", "assistant"}, {"content", "[model] " + user}}},
+                                       {"finish_reason", "stop"}}})}});
     }
     std::string langpair = req.get_param_value("langpair");
-    std::string target = langpair.substr(langpair.find('|') == std::string::npos ? 0 : langpair.find('|') + 1);
-    return Dump({{"responseData", {{"translatedText", "[" + target + "] " + req.get_param_value("q")}, {"match", 1}}},
-                 {"quotaFinished", false},
-                 {"responseDetails", ""},
-                 {"responseStatus", 200}});
+    std::string target =
+        langpair.substr(langpair.find('|') == std::string::npos ? 0 : langpair.find('|') + 1);
+    return Dump(
+        {{"responseData", {{"translatedText", "[" + target + "] " + req.get_param_value("q")}, {"match", 1}}},
+         {"quotaFinished", false},
+         {"responseDetails", ""},
+         {"responseStatus", 200}});
 }
 
 void ServeApi(const std::string& session, const std::string& api, const httplib::Request& req,
@@ -143,7 +150,8 @@ void Route(httplib::Server& server) {
         const std::string rest = req.matches[2];
         if (req.method == "POST" && rest == "translate") return ServeApi(session, "libretranslate", req, res);
         if (req.method == "POST" && rest == "v2/translate") return ServeApi(session, "deepl", req, res);
-        if (req.method == "POST" && rest == "v1/chat/completions") return ServeApi(session, "openai", req, res);
+        if (req.method == "POST" && rest == "v1/chat/completions")
+            return ServeApi(session, "openai", req, res);
         if (req.method == "GET" && rest == "get") return ServeApi(session, "mymemory", req, res);
         if (req.method == "POST" && rest == "_script") {
             Json order = Json::parse(req.body, nullptr, false);
@@ -237,7 +245,8 @@ int main(int argc, char** argv) {
         }
         threads.emplace_back([server = server] { server->listen_after_bind(); });
     }
-    for (httplib::Server* server : {static_cast<httplib::Server*>(&secure), static_cast<httplib::Server*>(&wrongName), &plain})
+    for (httplib::Server* server :
+         {static_cast<httplib::Server*>(&secure), static_cast<httplib::Server*>(&wrongName), &plain})
         while (!server->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
     {
