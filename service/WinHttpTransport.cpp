@@ -6,13 +6,15 @@
 // the certificate, nothing has left yet. Then a probe ("HEAD /", no headers of the caller's) is sent with
 // the certificate checks off, only to learn why: the server's certificate is checked here in full (chain,
 // dates, usage, host name), against the system's roots and the authorities of the CA file. A certificate
-// that passes only through the CA file makes the probe's connection worth keeping: its answer is read to
-// the end so that the connection goes back to the session's pool, and the caller's request is sent again,
-// still with WinHTTP's checks on, on that connection. A probe that fails is closed unread, which drops its
-// connection. So a connection opened with the checks off carries the caller's data only after this code
-// has verified it.
-#include <windows.h>
+// that passes (through the CA file, or for an IP address the system does not match, as under Wine) makes
+// the probe's connection worth keeping: its answer is read to the end so that the connection goes back to
+// the session's pool, and the caller's request is sent again, still with WinHTTP's checks on, on that
+// connection. A probe that fails is closed unread, which drops its connection. So a connection opened
+// with the checks off carries the caller's data only after this code has verified it.
+#include <winsock2.h>
+#include <ws2tcpip.h>
 // clang-format off
+#include <windows.h>
 #include <wincrypt.h>
 #include <winhttp.h>
 // clang-format on
@@ -20,6 +22,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -193,10 +196,8 @@ std::optional<Store> LoadAuthorities(const std::string& path) {
     return store;
 }
 
-enum class Trust { System, CaFile, None };
-
 struct Verdict {
-    Trust trust = Trust::None;
+    bool trusted = false;
     std::string why;  // when not trusted
 };
 
@@ -227,6 +228,35 @@ std::string PolicyProblem(DWORD error) {
         default:
             return "certificate not valid (policy error " + Code(error) + ")";
     }
+}
+
+// Wine's crypt32 matches a certificate's host names only, never its IP addresses; Windows matches both.
+bool CertificateNamesAddress(PCCERT_CONTEXT certificate, std::wstring host) {
+    if (host.size() > 2 && host.front() == L'[' && host.back() == L']') host = host.substr(1, host.size() - 2);
+    BYTE address[16];
+    DWORD length = 0;
+    if (InetPtonW(AF_INET, host.c_str(), address) == 1)
+        length = 4;
+    else if (InetPtonW(AF_INET6, host.c_str(), address) == 1)
+        length = 16;
+    else
+        return false;
+    const CERT_INFO* info = certificate->pCertInfo;
+    PCERT_EXTENSION extension = CertFindExtension(szOID_SUBJECT_ALT_NAME2, info->cExtension, info->rgExtension);
+    if (!extension) return false;
+    CERT_ALT_NAME_INFO* names = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                             extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names, &size))
+        return false;
+    bool found = false;
+    for (DWORD i = 0; i < names->cAltEntry && !found; ++i) {
+        const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+        found = entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS && entry.IPAddress.cbData == length &&
+                std::memcmp(entry.IPAddress.pbData, address, length) == 0;
+    }
+    LocalFree(names);
+    return found;
 }
 
 class WinHttpTransport final : public HttpTransport {
@@ -267,11 +297,8 @@ public:
             // Nothing of the call has left: the handshake failed. Learn why on a connection of its own.
             const std::optional<Verdict> verdict = Probe(connection.get(), target->host, deadline);
             if (!verdict) return FromError(error);
-            if (verdict->trust == Trust::None)
+            if (!verdict->trusted)
                 return Failure(TransportFailureKind::CertificateNotTrusted, verdict->why);
-            if (verdict->trust == Trust::System)
-                return Failure(TransportFailureKind::CertificateNotTrusted,
-                               "certificate refused by the system (WinHTTP error " + Code(error) + ")");
             if (attempt + 1 == kVerifiedRetries)
                 return Failure(TransportFailureKind::CertificateNotTrusted,
                                "the connection verified through the CA file was not used again");
@@ -378,7 +405,7 @@ private:
             return std::nullopt;
         const Certificate certificate(met);
         Verdict verdict = Check(certificate.get(), host);
-        if (verdict.trust != Trust::CaFile) return verdict;  // closed unread: its connection is dropped
+        if (!verdict.trusted) return verdict;  // closed unread: its connection is dropped
         // Read to the end, so that the connection goes back to the pool for the caller's request.
         if (WinHttpReceiveResponse(probe.get(), nullptr)) {
             char buffer[4096];
@@ -393,7 +420,7 @@ private:
     // The whole check: chain to a root (the system's, or one of the CA file's), dates, server use, host name.
     Verdict Check(PCCERT_CONTEXT certificate, const std::wstring& host) const {
         Store pool(CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr));
-        if (!pool) return {Trust::None, "certificate could not be checked"};
+        if (!pool) return {false, "certificate could not be checked"};
         CertAddStoreToCollection(pool.get(), certificate->hCertStore, 0, 0);  // what the server sent along
         if (m_authorities) CertAddStoreToCollection(pool.get(), m_authorities.get(), 0, 0);
 
@@ -405,7 +432,7 @@ private:
         para.RequestedUsage.Usage.rgpszUsageIdentifier = &serverUse;
         PCCERT_CHAIN_CONTEXT built = nullptr;
         if (!CertGetCertificateChain(nullptr, certificate, nullptr, pool.get(), &para, 0, nullptr, &built))
-            return {Trust::None, "certificate could not be checked"};
+            return {false, "certificate could not be checked"};
         const Chain chain(built);
 
         DWORD status = chain->TrustStatus.dwErrorStatus;
@@ -421,7 +448,7 @@ private:
                 status &= ~static_cast<DWORD>(CERT_TRUST_IS_UNTRUSTED_ROOT);
             }
         }
-        if (status != CERT_TRUST_NO_ERROR) return {Trust::None, ChainProblem(status)};
+        if (status != CERT_TRUST_NO_ERROR) return {false, ChainProblem(status)};
 
         SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
         ssl.cbSize = sizeof(ssl);
@@ -435,9 +462,14 @@ private:
         CERT_CHAIN_POLICY_STATUS result{};
         result.cbSize = sizeof(result);
         if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &result))
-            return {Trust::None, "certificate could not be checked"};
-        if (result.dwError != 0) return {Trust::None, PolicyProblem(result.dwError)};
-        return {throughCaFile ? Trust::CaFile : Trust::System, {}};
+            return {false, "certificate could not be checked"};
+        if (result.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH) && CertificateNamesAddress(certificate, host)) {
+            ssl.fdwChecks |= SECURITY_FLAG_IGNORE_CERT_CN_INVALID;  // the address was matched just now
+            if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &result))
+                return {false, "certificate could not be checked"};
+        }
+        if (result.dwError != 0) return {false, PolicyProblem(result.dwError)};
+        return {true, {}};
     }
 
     static HttpOutcome ReadReply(HINTERNET request, Clock::time_point deadline) {
