@@ -38,6 +38,9 @@
 #ifndef WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3
 #define WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3 0x00002000
 #endif
+#ifndef WINHTTP_OPTION_DISABLE_GLOBAL_POOLING
+#define WINHTTP_OPTION_DISABLE_GLOBAL_POOLING 195
+#endif
 
 namespace quillmar::service {
 namespace {
@@ -333,6 +336,11 @@ private:
             protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
             WinHttpSetOption(m_session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols));
         }
+        // Windows may share pooled connections between the sessions of a process: a connection this session
+        // verified through its CA file must not serve a session that trusts other authorities, nor the other
+        // way round. Wine refuses the option; its one pool per process is shared regardless.
+        DWORD ownPool = TRUE;
+        WinHttpSetOption(m_session.get(), WINHTTP_OPTION_DISABLE_GLOBAL_POOLING, &ownPool, sizeof(ownPool));
         // Threads of the service's pool may each hold a connection to the same engine.
         DWORD connections = 32;
         WinHttpSetOption(m_session.get(), WINHTTP_OPTION_MAX_CONNS_PER_SERVER, &connections, sizeof(connections));
