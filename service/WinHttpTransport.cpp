@@ -76,7 +76,8 @@ using Chain = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFree>;
 
 std::wstring Widen(std::string_view text) {
     if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
@@ -88,7 +89,9 @@ std::string Code(DWORD error) {
     return text;
 }
 
-TransportFailure Failure(TransportFailureKind kind, std::string detail) { return {kind, std::move(detail)}; }
+TransportFailure Failure(TransportFailureKind kind, std::string detail) {
+    return {kind, std::move(detail)};
+}
 
 bool IsCertificateError(DWORD error) {
     switch (error) {
@@ -235,7 +238,8 @@ std::string PolicyProblem(DWORD error) {
 
 // Wine's crypt32 matches a certificate's host names only, never its IP addresses; Windows matches both.
 bool CertificateNamesAddress(PCCERT_CONTEXT certificate, std::wstring host) {
-    if (host.size() > 2 && host.front() == L'[' && host.back() == L']') host = host.substr(1, host.size() - 2);
+    if (host.size() > 2 && host.front() == L'[' && host.back() == L']')
+        host = host.substr(1, host.size() - 2);
     BYTE address[16];
     DWORD length = 0;
     if (InetPtonW(AF_INET, host.c_str(), address) == 1)
@@ -245,7 +249,8 @@ bool CertificateNamesAddress(PCCERT_CONTEXT certificate, std::wstring host) {
     else
         return false;
     const CERT_INFO* info = certificate->pCertInfo;
-    PCERT_EXTENSION extension = CertFindExtension(szOID_SUBJECT_ALT_NAME2, info->cExtension, info->rgExtension);
+    PCERT_EXTENSION extension =
+        CertFindExtension(szOID_SUBJECT_ALT_NAME2, info->cExtension, info->rgExtension);
     if (!extension) return false;
     CERT_ALT_NAME_INFO* names = nullptr;
     DWORD size = 0;
@@ -295,13 +300,13 @@ public:
                                    bodySize, bodySize, 0))
                 return ReadReply(request.get(), deadline);
             const DWORD error = GetLastError();
-            if (!target->secure || (error != ERROR_WINHTTP_SECURE_CHANNEL_ERROR && !IsCertificateError(error)))
+            if (!target->secure ||
+                (error != ERROR_WINHTTP_SECURE_CHANNEL_ERROR && !IsCertificateError(error)))
                 return FromError(error);
             // Nothing of the call has left: the handshake failed. Learn why on a connection of its own.
             const std::optional<Verdict> verdict = Probe(connection.get(), target->host, deadline);
             if (!verdict) return FromError(error);
-            if (!verdict->trusted)
-                return Failure(TransportFailureKind::CertificateNotTrusted, verdict->why);
+            if (!verdict->trusted) return Failure(TransportFailureKind::CertificateNotTrusted, verdict->why);
             if (attempt + 1 == kVerifiedRetries)
                 return Failure(TransportFailureKind::CertificateNotTrusted,
                                "the connection verified through the CA file was not used again");
@@ -318,9 +323,9 @@ private:
             // Older systems: the user's fixed proxy when there is one, else the machine's default.
             WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user{};
             if (WinHttpGetIEProxyConfigForCurrentUser(&user) && user.lpszProxy)
-                m_session.reset(WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, user.lpszProxy,
-                                            user.lpszProxyBypass ? user.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS,
-                                            0));
+                m_session.reset(
+                    WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, user.lpszProxy,
+                                user.lpszProxyBypass ? user.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0));
             for (LPWSTR text : {user.lpszAutoConfigUrl, user.lpszProxy, user.lpszProxyBypass})
                 if (text) GlobalFree(text);
             if (!m_session)
@@ -332,7 +337,8 @@ private:
             return;
         }
         DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
-        if (!WinHttpSetOption(m_session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols))) {
+        if (!WinHttpSetOption(m_session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                              sizeof(protocols))) {
             protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
             WinHttpSetOption(m_session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols));
         }
@@ -343,11 +349,13 @@ private:
         WinHttpSetOption(m_session.get(), WINHTTP_OPTION_DISABLE_GLOBAL_POOLING, &ownPool, sizeof(ownPool));
         // Threads of the service's pool may each hold a connection to the same engine.
         DWORD connections = 32;
-        WinHttpSetOption(m_session.get(), WINHTTP_OPTION_MAX_CONNS_PER_SERVER, &connections, sizeof(connections));
+        WinHttpSetOption(m_session.get(), WINHTTP_OPTION_MAX_CONNS_PER_SERVER, &connections,
+                         sizeof(connections));
     }
 
     static int Remaining(Clock::time_point deadline) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7fffffff));
     }
 
@@ -358,10 +366,11 @@ private:
         WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response, sizeof(response));
     }
 
-    Internet OpenRequest(HINTERNET connection, const std::wstring& verb, const std::wstring& path, bool secure,
-                         Clock::time_point deadline, bool keepAlive) const {
-        Internet request(WinHttpOpenRequest(connection, verb.c_str(), path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                            WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0));
+    Internet OpenRequest(HINTERNET connection, const std::wstring& verb, const std::wstring& path,
+                         bool secure, Clock::time_point deadline, bool keepAlive) const {
+        Internet request(WinHttpOpenRequest(connection, verb.c_str(), path.c_str(), nullptr,
+                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                            secure ? WINHTTP_FLAG_SECURE : 0));
         if (!request) return request;
         SetTimeouts(request.get(), deadline);
         // A redirect would carry the call's headers (a key among them) elsewhere: it is an answer like any
@@ -405,7 +414,8 @@ private:
         DWORD wait = static_cast<DWORD>(std::clamp(Remaining(deadline), 1, kProbeWaitMs));
         WinHttpSetOption(probe.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof(wait));
         WinHttpSetOption(probe.get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &wait, sizeof(wait));
-        if (!WinHttpSendRequest(probe.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+        if (!WinHttpSendRequest(probe.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                                0))
             return std::nullopt;
         PCCERT_CONTEXT met = nullptr;
         DWORD size = sizeof(met);
@@ -419,7 +429,8 @@ private:
             char buffer[4096];
             DWORD read = 0;
             std::size_t total = 0;
-            while (WinHttpReadData(probe.get(), buffer, sizeof(buffer), &read) && read > 0 && total < kMaxAnswer)
+            while (WinHttpReadData(probe.get(), buffer, sizeof(buffer), &read) && read > 0 &&
+                   total < kMaxAnswer)
                 total += read;
         }
         return verdict;
@@ -471,7 +482,8 @@ private:
         result.cbSize = sizeof(result);
         if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &result))
             return {false, "certificate could not be checked"};
-        if (result.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH) && CertificateNamesAddress(certificate, host)) {
+        if (result.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH) &&
+            CertificateNamesAddress(certificate, host)) {
             ssl.fdwChecks |= SECURITY_FLAG_IGNORE_CERT_CN_INVALID;  // the address was matched just now
             if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &result))
                 return {false, "certificate could not be checked"};
