@@ -305,7 +305,7 @@ public:
                 return FromError(error);
             // Nothing of the call has left: the handshake failed. Learn why on a connection of its own.
             const std::optional<Verdict> verdict = Probe(connection.get(), target->host, deadline);
-            if (!verdict) return FromError(Remaining(deadline) > 0 ? error : ERROR_WINHTTP_TIMEOUT);
+            if (!verdict) return FromError(error);
             if (!verdict->trusted) return Failure(TransportFailureKind::CertificateNotTrusted, verdict->why);
             if (attempt + 1 == kVerifiedRetries)
                 return Failure(TransportFailureKind::CertificateNotTrusted,
