@@ -6,6 +6,20 @@ EngineChain::EngineChain(std::vector<std::unique_ptr<TranslationEngine>> engines
                          std::unique_ptr<TranslationEngine> fallback, std::size_t cacheEntries)
     : m_engines(std::move(engines)), m_fallback(std::move(fallback)), m_cache(cacheEntries) {}
 
+namespace {
+
+std::vector<std::unique_ptr<TranslationEngine>> ChainOf(std::unique_ptr<TranslationEngine> engine) {
+    std::vector<std::unique_ptr<TranslationEngine>> engines;
+    if (engine) engines.push_back(std::move(engine));
+    return engines;
+}
+
+}  // namespace
+
+EngineChain::EngineChain(std::unique_ptr<TranslationEngine> engine, std::unique_ptr<TranslationEngine> fallback,
+                         std::size_t cacheEntries)
+    : EngineChain(ChainOf(std::move(engine)), std::move(fallback), cacheEntries) {}
+
 ChainAnswer EngineChain::Translate(std::string_view pairCode, std::string_view text) {
     ChainAnswer answer;
     if (std::optional<std::string> cached = m_cache.Find(pairCode, text)) {
@@ -71,11 +85,16 @@ EngineHealth EngineChain::Health() {
     return health;
 }
 
-bool EngineChain::Warm(std::string* reason) {
-    bool warm = true;
-    for (const std::unique_ptr<TranslationEngine>& engine : m_engines) warm = engine->Warm(reason) && warm;
-    if (m_fallback) warm = m_fallback->Warm(reason) && warm;
-    return warm;
+Status EngineChain::Warm() {
+    std::vector<std::string> failures;
+    for (const std::unique_ptr<TranslationEngine>& engine : m_engines) {
+        if (Status warm = engine->Warm(); !warm) failures.push_back(warm.Reason());
+    }
+    if (m_fallback) {
+        if (Status warm = m_fallback->Warm(); !warm) failures.push_back(warm.Reason());
+    }
+    if (failures.empty()) return {};
+    return Failure{JoinFailures(failures)};
 }
 
 std::string EngineChain::Names() const {

@@ -27,13 +27,17 @@ class EngineChain {
 public:
     EngineChain(std::vector<std::unique_ptr<TranslationEngine>> engines, std::unique_ptr<TranslationEngine> fallback,
                 std::size_t cacheEntries = 0);
+    // A chain of one engine (none when engine is null).
+    EngineChain(std::unique_ptr<TranslationEngine> engine, std::unique_ptr<TranslationEngine> fallback,
+                std::size_t cacheEntries = 0);
 
     ChainAnswer Translate(std::string_view pairCode, std::string_view text);
     // Whether an engine that would be asked for the pair may wait.
     bool Waits(std::string_view pairCode) const;
     // Up when every engine's parts are up; a line for each engine, the fallback last.
     EngineHealth Health();
-    bool Warm(std::string* reason);
+    // Warms every engine; a failure names each that did not warm.
+    Status Warm();
     // "deepl,mymemory" (the fallback not included).
     std::string Names() const;
 

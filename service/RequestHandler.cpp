@@ -1,6 +1,7 @@
 #include "service/RequestHandler.h"
 
 #include "service/AnswerPage.h"
+#include "service/SkinGallery.h"
 #include "translate/AnswerText.h"
 #include "translate/LanguagePairs.h"
 
@@ -141,7 +142,7 @@ ParsedRequest ParseTranslateTarget(std::string_view target) {
     return r;
 }
 
-Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router) {
+Answer AnswerTranslateRequest(std::string_view target, EngineChain& chain) {
     ParsedRequest request = ParseTranslateTarget(target);
     Answer answer;
     answer.pairCode = request.pairCode;
@@ -150,16 +151,62 @@ Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router) {
         answer.body = RenderErrorPage(request.status, request.message);
         return answer;
     }
-    TranslationEngine& engine = router.EngineFor(request.pairCode);
-    answer.engineNote = std::string(engine.Name());
-    EngineResult result = engine.Translate(request.pairCode, request.text);
+    ChainAnswer result = chain.Translate(request.pairCode, request.text);
+    // The reasons are the service's own words: they hold neither the text nor a key.
+    const std::string failures = JoinFailures(result.failures);
     if (!result.ok) {
         answer.status = 502;
-        answer.engineNote += ": " + result.text;
-        answer.body = RenderErrorPage(502, "The translation engine failed; please try again.");
+        answer.engineNote = failures;
+        answer.body = RenderErrorPage(502, "No translation engine could translate the text. " + failures + ".");
+        answer.headers.emplace_back(kErrorHeader, failures);
         return answer;
     }
-    answer.body = RenderTranslationPage(request.pairCode, result.text);
+    answer.engineNote = result.answeredBy + (failures.empty() ? "" : " after " + failures);
+    answer.body = RenderTranslationPage(request.pairCode, result.translation);
+    return answer;
+}
+
+Answer ErrorAnswer(int status, std::string_view message) {
+    Answer answer;
+    answer.status = status;
+    answer.body = RenderErrorPage(status, message);
+    return answer;
+}
+
+RequestHandler::RequestHandler(EngineChain& chain, std::string skinsDir,
+                               const std::atomic<long>& openConnections)
+    : m_chain(chain), m_skinsDir(std::move(skinsDir)), m_openConnections(openConnections) {}
+
+Answer RequestHandler::AnswerFor(Route route, std::string_view target) {
+    switch (route) {
+        case Route::Translate:
+            return AnswerTranslateRequest(target, m_chain);
+        case Route::Health:
+            return HealthPage();
+        case Route::SkinGallery: {
+            Answer answer;
+            answer.body = RenderSkinGalleryPage(m_skinsDir.empty() ? std::vector<SkinListing>{}
+                                                                   : ListSkins(m_skinsDir));
+            return answer;
+        }
+        case Route::NotFound:
+            break;
+    }
+    return ErrorAnswer(404, "There is nothing at this address.");
+}
+
+bool RequestHandler::WaitsFor(std::string_view target) {
+    ParsedRequest request = ParseTranslateTarget(target);
+    return request.status == 200 && m_chain.Waits(request.pairCode);
+}
+
+Answer RequestHandler::HealthPage() {
+    EngineHealth health = m_chain.Health();
+    Answer answer;
+    answer.status = health.up ? 200 : 503;
+    answer.contentType = "text/plain; charset=utf-8";
+    answer.body = std::string(health.up ? "up\n" : "down\n") + health.detail +
+                  "connections open: " + std::to_string(m_openConnections.load()) + "\n";
     return answer;
 }
 

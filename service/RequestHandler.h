@@ -1,11 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "service/EngineRouter.h"
+#include "service/EngineChain.h"
 
 namespace quillmar::service {
 
@@ -47,9 +50,35 @@ struct Answer {
     std::string body;
     std::string contentType = "text/html; charset=utf-8";
     std::string pairCode;    // for the log; empty when the request named none that is valid
-    std::string engineNote;  // engine name, and the failure reason on 502
+    std::string engineNote;  // the engine that answered and each that failed before it, with the reason
+    std::vector<std::pair<std::string, std::string>> headers;  // besides type, length and connection
 };
 
-Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router);
+// The response header that tells a client in one line why no engine translated (a 502's reason).
+inline constexpr std::string_view kErrorHeader = "X-Quillmar-Error";
+
+Answer AnswerTranslateRequest(std::string_view target, EngineChain& chain);
+
+// An error page with the service's own words.
+Answer ErrorAnswer(int status, std::string_view message);
+
+// The answers to a GET of each of the service's pages. AnswerFor may be called from several threads at
+// once.
+class RequestHandler {
+public:
+    // The skin gallery lists skinsDir (none when it is empty); the health page shows openConnections.
+    RequestHandler(EngineChain& chain, std::string skinsDir, const std::atomic<long>& openConnections);
+
+    Answer AnswerFor(Route route, std::string_view target);
+    // Whether the engine of a translation request may wait (unreadable requests are answered at once).
+    bool WaitsFor(std::string_view target);
+
+private:
+    Answer HealthPage();
+
+    EngineChain& m_chain;
+    std::string m_skinsDir;
+    const std::atomic<long>& m_openConnections;
+};
 
 }  // namespace quillmar::service

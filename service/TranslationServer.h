@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "service/EngineRouter.h"
+#include "service/EngineChain.h"
+#include "service/Result.h"
 
 namespace quillmar::service {
 
@@ -29,13 +30,13 @@ using LogSink = std::function<void(const std::string& line)>;
 // the engines run on a separate bounded pool of worker threads.
 class TranslationServer {
 public:
-    TranslationServer(ServerOptions options, EngineRouter& router, LogSink log);
+    TranslationServer(ServerOptions options, EngineChain& chain, LogSink log);
     ~TranslationServer();
     TranslationServer(const TranslationServer&) = delete;
     TranslationServer& operator=(const TranslationServer&) = delete;
 
-    // Binds the listening socket; false (with reason) when it cannot.
-    bool Bind(std::string* reason = nullptr);
+    // Binds the listening sockets; a failure names the address and why.
+    Status Bind();
     // The port bound (useful with port 0).
     int Port() const;
     // Serves until Stop(); Bind() first. Requests being answered when Stop() comes are finished.

@@ -1,4 +1,4 @@
-// quillmar-service: answers the translation program's request offline (or through a LibreTranslate server).
+// quillmar-service: answers the translation program's request offline or through the engines it names.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -7,6 +7,7 @@
 #endif
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -14,14 +15,13 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <variant>
 
 #ifndef _WIN32
 #include "service/ApertiumEngine.h"
 #endif
-#include "service/EngineRouter.h"
-#include "service/PhrasebookEngine.h"
+#include "service/EngineSetup.h"
 #include "service/TranslationServer.h"
-#include "service/UpstreamEngine.h"
 
 namespace {
 
@@ -106,19 +106,28 @@ int main(int argc, char** argv) {
         "  apertium    rule-based machine translation with Debian's Apertium (offline): en_es, es_en "
         "directly;\n"
         "              en_fr, en_it, en_pt, fr_en, it_en, pt_en through Spanish. Usable, not fluent.\n"
-        "  upstream    forwards to a LibreTranslate-compatible server (--upstream-url, --upstream-key).\n"
+        "  libretranslate  a LibreTranslate server (--libretranslate-url; alias upstream).\n"
+        "  deepl       DeepL (a key: --deepl-key-file or QUILLMAR_DEEPL_KEY).\n"
+        "  openai      any OpenAI-compatible chat endpoint: Ollama, llama.cpp's server, LM Studio, vLLM, a "
+        "hosted one\n"
+        "              (--openai-url ending in /v1, --openai-model).\n"
+        "  mymemory    MyMemory, free without a key (texts up to 500 bytes).\n"
         "  phrasebook  NOT a translator: a small built-in table of everyday chat words and phrases for each "
         "of\n"
         "              the 13 pairs; words it does not know pass through unchanged. Deterministic, for "
         "tests.\n"
-        "Pairs the chosen engine does not cover (with apertium: en_de, de_en, ru_en, fr_de, de_fr) go to "
-        "the\n"
-        "phrase book.",
+        "--engine deepl,mymemory tries the engines in that order: one that fails or does not cover the pair "
+        "hands\n"
+        "the request to the next. Pairs none of them covers (with apertium: en_de, de_en, ru_en, fr_de, "
+        "de_fr)\n"
+        "go to the phrase book. Keys are read from files or the environment (QUILLMAR_LIBRETRANSLATE_KEY,\n"
+        "QUILLMAR_DEEPL_KEY, QUILLMAR_OPENAI_KEY), never from the command line.",
         "quillmar-service"};
     std::string listen = "127.0.0.1:80";
-    std::string engineName;
+    EngineSettings engines;
     std::string upstreamUrl;
-    std::string upstreamKey;
+    double cache = 10000;
+    bool noReuse = false;
     int threads = 0;
     int ioThreads = 0;
     int pipelines = 0;
@@ -129,14 +138,52 @@ int main(int argc, char** argv) {
     app.add_option("--listen", listen,
                    "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
-    app.add_option("--engine", engineName,
-                   "apertium, phrasebook or upstream (default: apertium when installed, else phrasebook)")
-        ->check(CLI::IsMember({"apertium", "phrasebook", "upstream"}));
-    app.add_option("--upstream-url", upstreamUrl,
-                   "LibreTranslate-compatible server, e.g. http://127.0.0.1:5000");
-    app.add_option("--upstream-key", upstreamKey, "API key sent to the upstream server");
+    app.add_option("--engine", engines.engines,
+                   "NAME[,NAME...] tried in this order: apertium, phrasebook, libretranslate (alias upstream), "
+                   "deepl, openai, mymemory (default: apertium when installed, else phrasebook)");
+    app.add_option("--engine-timeout", engines.engineTimeoutSeconds,
+                   "Seconds an engine may take to answer before the next one is asked")
+        ->check(CLI::Range(0.1, 600.0))
+        ->capture_default_str();
+    app.add_option("--libretranslate-url", engines.libreTranslateUrl,
+                   "LibreTranslate server, e.g. https://translate.example or http://127.0.0.1:5000");
+    app.add_option("--upstream-url", upstreamUrl, "Same as --libretranslate-url");
+    app.add_option("--libretranslate-key-file", engines.libreTranslateKeyFile,
+                   "File holding the LibreTranslate API key (else QUILLMAR_LIBRETRANSLATE_KEY)");
+    app.add_option("--upstream-key", engines.legacyUpstreamKey,
+                   "Old form: the LibreTranslate key on the command line, where other users can see it; "
+                   "prefer --libretranslate-key-file");
+    app.add_option("--deepl-key-file", engines.deeplKeyFile, "File holding the DeepL key (else QUILLMAR_DEEPL_KEY)");
+    app.add_option("--deepl-url", engines.deeplUrl,
+                   "DeepL API address (default: https://api-free.deepl.com for a key ending in :fx, else "
+                   "https://api.deepl.com)");
+    app.add_option("--deepl-english", engines.deeplEnglish, "English DeepL writes: EN-US or EN-GB")
+        ->check(CLI::IsMember({"EN-US", "EN-GB"}))
+        ->capture_default_str();
+    app.add_option("--deepl-portuguese", engines.deeplPortuguese, "Portuguese DeepL writes: PT-BR or PT-PT")
+        ->check(CLI::IsMember({"PT-BR", "PT-PT"}))
+        ->capture_default_str();
+    app.add_option("--openai-url", engines.openaiUrl,
+                   "OpenAI-compatible base address ending in /v1, e.g. http://127.0.0.1:11434/v1");
+    app.add_option("--openai-model", engines.openaiModel, "Model to ask, e.g. llama3.2");
+    app.add_option("--openai-key-file", engines.openaiKeyFile,
+                   "File holding the key sent as a bearer token (else QUILLMAR_OPENAI_KEY; none: no key)");
+    app.add_option("--openai-timeout", engines.openaiTimeoutSeconds,
+                   "Seconds the openai engine may take (a local model may first have to load)")
+        ->check(CLI::Range(0.1, 3600.0))
+        ->capture_default_str();
+    app.add_option("--mymemory-url", engines.myMemoryUrl, "MyMemory API address")->capture_default_str();
+    app.add_option("--mymemory-email", engines.myMemoryEmail,
+                   "E-mail address sent to MyMemory (de=), for its larger daily allowance");
+    app.add_option("--ca-file", engines.caFile,
+                   "PEM certificates trusted besides the system's, for an engine with a private authority");
+    app.add_flag("--no-connection-reuse", noReuse,
+                 "Open a new connection for every engine request (for comparison: each pays a handshake)");
+    app.add_option("--cache", cache, "Recent answers kept in memory (0: none)")
+        ->check(CLI::Range(0, 1000000))
+        ->capture_default_str();
     app.add_option("--threads", threads,
-                   "Threads that run the engines (0: one per core; 16 with the upstream engine)")
+                   "Threads that run the engines (0: one per core; 16 with an engine on the network)")
         ->check(CLI::Range(0, 1024))
         ->capture_default_str();
     app.add_option("--io-threads", ioThreads, "Threads that serve the connections (0: two per core)")
@@ -166,34 +213,23 @@ int main(int argc, char** argv) {
         std::cerr << "quillmar-service: --listen wants HOST:PORT, not \"" << listen << "\"\n";
         return kExitUsage;
     }
-    // The upstream engine spends its time waiting on the network, not on a core: it gets as many
-    // requests in flight as before the engines had their own pool.
-    options.threads = threads == 0 && engineName == "upstream" ? 16 : threads;
     options.ioThreads = ioThreads;
     options.skinsDir = skinsDir;
     options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
     options.requestTimeout = std::chrono::milliseconds(static_cast<long long>(requestTimeout * 1000));
 
-    std::unique_ptr<TranslationEngine> chosen;
-    if (engineName == "upstream") {
-        if (!ParseUpstreamUrl(upstreamUrl)) {
-            std::cerr
-                << "quillmar-service: --engine upstream needs --upstream-url http://HOST[:PORT][/PATH]\n";
-            return kExitUsage;
-        }
+    if (engines.libreTranslateUrl.empty()) engines.libreTranslateUrl = upstreamUrl;
+    if (!engines.legacyUpstreamKey.empty())
+        std::cerr << "quillmar-service: --upstream-key puts the key where other users can see it; use "
+                     "--libretranslate-key-file or QUILLMAR_LIBRETRANSLATE_KEY\n";
+    engines.reuseConnections = !noReuse;
+    engines.cacheEntries = static_cast<std::size_t>(cache);
+
+    ApertiumMaker makeApertium = [&](bool required, std::string& error) -> std::unique_ptr<TranslationEngine> {
 #ifdef _WIN32
-        if (upstreamUrl.rfind("https://", 0) == 0) {
-            std::cerr << "quillmar-service: this Windows build reaches the upstream server over plain HTTP only\n";
-            return kExitUsage;
-        }
-#endif
-        chosen = std::make_unique<UpstreamEngine>(UpstreamOptions{upstreamUrl, upstreamKey});
-    } else if (engineName != "phrasebook") {
-#ifdef _WIN32
-        if (engineName == "apertium") {
-            std::cerr << "quillmar-service: the Apertium engine runs on Linux only\n";
-            return kExitUnavailable;
-        }
+        (void)required;
+        error = "the Apertium engine runs on Linux only";
+        return nullptr;
 #else
         ApertiumOptions apertiumOptions;
         apertiumOptions.maxPipelines = pipelines;
@@ -201,44 +237,61 @@ int main(int argc, char** argv) {
             apertiumOptions.warmPairs.emplace();
             std::stringstream codes(warm == "none" ? std::string() : warm);
             for (std::string code; std::getline(codes, code, ',');) {
-                if (code.empty()) continue;
-                if (ApertiumRoutes().count(code) == 0) {
-                    std::cerr << "quillmar-service: --warm: Apertium serves no pair \"" << code << "\"\n";
-                    return kExitUsage;
-                }
-                apertiumOptions.warmPairs->push_back(code);
+                if (!code.empty()) apertiumOptions.warmPairs->push_back(code);
             }
         }
         auto apertium = std::make_unique<ApertiumEngine>(apertiumOptions);
-        if (apertium->Installed()) {
-            chosen = std::move(apertium);
-        } else if (engineName == "apertium") {
-            std::cerr << "quillmar-service: Apertium is not installed (apertium and its language pairs)\n";
-            return kExitUnavailable;
-        }
+        if (apertium->Installed()) return apertium;
+        if (required) error = "Apertium is not installed (apertium and its language pairs)";
+        return nullptr;
 #endif
+    };
+#ifndef _WIN32
+    if (warm != "all" && warm != "none") {
+        std::stringstream codes(warm);
+        for (std::string code; std::getline(codes, code, ',');) {
+            if (!code.empty() && ApertiumRoutes().count(code) == 0) {
+                std::cerr << "quillmar-service: --warm: Apertium serves no pair \"" << code << "\"\n";
+                return kExitUsage;
+            }
+        }
     }
-    std::string chosenName = chosen ? std::string(chosen->Name()) : "phrasebook";
-    EngineRouter router(std::move(chosen), std::make_unique<PhrasebookEngine>());
+#endif
+    std::variant<EngineSetup, SetupFailure> made = SetUpEngines(
+        engines,
+        [](const char* name) -> std::optional<std::string> {
+            const char* value = std::getenv(name);
+            return value ? std::optional<std::string>(value) : std::nullopt;
+        },
+        makeApertium);
+    if (auto* failure = std::get_if<SetupFailure>(&made)) {
+        std::cerr << "quillmar-service: " << failure->message << "\n";
+        return failure->exitCode;
+    }
+    EngineSetup& setup = std::get<EngineSetup>(made);
+    EngineChain& chain = *setup.chain;
+    // Engines on the network spend their time waiting on a server, not on a core: they get as many
+    // requests in flight as before the engines had their own pool.
+    options.threads = threads == 0 && setup.waitsOnNetwork ? 16 : threads;
+    const std::string chainNames = chain.Names().empty() ? "phrasebook" : chain.Names();
 
     CatchStopRequests();
 #ifndef _WIN32
     RaiseDescriptorLimit();
 #endif
     // Nothing is listening before the engines are warm: the first request costs no more than any other.
-    std::string reason;
-    if (!router.Warm(&reason))
-        std::cerr << "quillmar-service: not every engine is ready: " << reason << std::endl;
+    if (Status warm = chain.Warm(); !warm)
+        std::cerr << "quillmar-service: not every engine is ready: " << warm.Reason() << std::endl;
 
-    TranslationServer server(options, router,
+    TranslationServer server(options, chain,
                              // One write per line: standard error is unbuffered.
                              [](const std::string& line) { std::cerr << line + '\n'; });
-    if (!server.Bind(&reason)) {
-        std::cerr << "quillmar-service: " << reason << "\n";
+    if (Status bound = server.Bind(); !bound) {
+        std::cerr << "quillmar-service: " << bound.Reason() << "\n";
         return kExitUnavailable;
     }
     std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "
-              << chosenName << std::endl;
+              << chainNames << std::endl;
 
     std::thread signalWaiter([&server] {
         WaitForStopRequest();

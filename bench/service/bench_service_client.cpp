@@ -8,6 +8,10 @@
 //                                                       service's (PID) memory per stalled connection
 //   bench_service_client burst PORT CLIENTS             that many connections at once: how many got a 200
 //   bench_service_client spawn MODE TEXT COUNT          "apertium -u MODE" started once per request
+//   bench_service_client engine PORT FAKE_PORT SESSION API COUNT
+//                                                       sequential requests through the service to an
+//                                                       engine on fake_engines (plain-HTTP port FAKE_PORT):
+//                                                       each one's time less the fake's own time for it
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -197,6 +201,32 @@ int Latency(int port, const std::string& pair, const std::string& text, int coun
     return last.rfind("HTTP/1.1 200", 0) == 0 ? 0 : 1;
 }
 
+// The fake's own time for the last request of api in session (fake_engines' "handled_us"), in ms.
+double FakeTime(int fakePort, const std::string& session, const std::string& api) {
+    auto [answer, took] =
+        Timed(fakePort, "GET /" + session + "/_last?api=" + api + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+    (void)took;
+    std::size_t at = answer.find("\"handled_us\":");
+    return at == std::string::npos ? -1.0 : std::atof(answer.c_str() + at + 13) / 1000.0;
+}
+
+int Engine(int port, int fakePort, const std::string& session, const std::string& api, int count) {
+    std::vector<double> total;
+    std::vector<double> added;
+    int ok = 0;
+    for (int i = 0; i < count; ++i) {
+        auto [answer, took] = Timed(port, Request("en_fr", "bench request " + std::to_string(i)));
+        if (answer.rfind("HTTP/1.1 200", 0) == 0) ++ok;
+        double fake = FakeTime(fakePort, session, api);
+        total.push_back(took);
+        if (fake >= 0) added.push_back(took - fake);
+    }
+    std::printf("%d of %d answered with 200\n", ok, count);
+    PrintSpread("  through the service", total);
+    if (!added.empty()) PrintSpread("  added by the service over the fake's own time", added);
+    return ok == count ? 0 : 1;
+}
+
 int Burst(int port, int clients) {
     std::string request = Request("en_fr", "good morning");
     auto start = Clock::now();
@@ -241,9 +271,12 @@ int main(int argc, char** argv) {
                        std::stoi(args[6]));
     if (args.size() == 3 && args[0] == "burst") return Burst(std::stoi(args[1]), std::stoi(args[2]));
     if (args.size() == 4 && args[0] == "spawn") return Spawn(args[1], args[2], std::stoi(args[3]));
+    if (args.size() == 6 && args[0] == "engine")
+        return Engine(std::stoi(args[1]), std::stoi(args[2]), args[3], args[4], std::stoi(args[5]));
     std::fprintf(
         stderr,
         "usage: bench_service_client latency PORT PAIR TEXT COUNT | get PORT TARGET COUNT | stalled PORT "
-        "PID STALLED PAIR TEXT COUNT | burst PORT CLIENTS | spawn MODE TEXT COUNT\n");
+        "PID STALLED PAIR TEXT COUNT | burst PORT CLIENTS | spawn MODE TEXT COUNT | engine PORT FAKE_PORT "
+        "SESSION API COUNT\n");
     return 64;
 }

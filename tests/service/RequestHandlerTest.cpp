@@ -97,7 +97,7 @@ TEST(ParseTranslateTarget, RefusesEveryKindOfBadInputWithItsStatus) {
 TEST(AnswerTranslateRequest, RoutesToTheChosenEngineOrTheFallbackAndRendersItsTranslation) {
     auto scripted = std::make_unique<ScriptedEngine>(false, "<traduction> & co");
     ScriptedEngine& engine = *scripted;
-    EngineRouter router(std::move(scripted), std::make_unique<PhrasebookEngine>());
+    EngineChain router(std::move(scripted), std::make_unique<PhrasebookEngine>());
 
     Answer answer = AnswerTranslateRequest(Target("lp=en_fr&urltext=good+morning"), router);
     EXPECT_EQ(answer.status, 200);
@@ -117,7 +117,7 @@ TEST(AnswerTranslateRequest, RoutesToTheChosenEngineOrTheFallbackAndRendersItsTr
 }
 
 TEST(AnswerTranslateRequest, AnEngineFailureIs502WithoutMarkers) {
-    EngineRouter router(std::make_unique<ScriptedEngine>(true), std::make_unique<PhrasebookEngine>());
+    EngineChain router(std::make_unique<ScriptedEngine>(true), std::make_unique<PhrasebookEngine>());
     Answer answer = AnswerTranslateRequest(Target("lp=en_es&urltext=hello"), router);
     EXPECT_EQ(answer.status, 502);
     EXPECT_FALSE(HasMarkers(answer.body));
@@ -125,7 +125,7 @@ TEST(AnswerTranslateRequest, AnEngineFailureIs502WithoutMarkers) {
 }
 
 TEST(AnswerTranslateRequest, RefusalsCarryNoMarkersAndNeverEchoTheClientsText) {
-    EngineRouter router(nullptr, std::make_unique<PhrasebookEngine>());
+    EngineChain router(nullptr, std::make_unique<PhrasebookEngine>());
     for (std::string target : {Target("lp=xx_yy&urltext=name%3Dq+lass%3Dh"),
                                Target("lp=en_fr&urltext=name=q%"), std::string("/name=q?lass=h")}) {
         Answer answer = AnswerTranslateRequest(target, router);

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "service/EngineRouter.h"
+#include "service/EngineChain.h"
 #include "service/PhrasebookEngine.h"
 #include "service/TranslationServer.h"
 
@@ -137,7 +137,7 @@ public:
               std::lock_guard lock(m_logMutex);
               m_log.push_back(line);
           }) {
-        bound = m_server.Bind();
+        bound = m_server.Bind().Ok();
         if (bound) m_thread = std::thread([this] { m_server.Run(); });
     }
     ~RunningServer() { Stop(); }
@@ -172,7 +172,7 @@ public:
     bool bound = false;
 
 private:
-    EngineRouter m_router;
+    EngineChain m_router;
     mutable std::mutex m_logMutex;
     std::vector<std::string> m_log;
     TranslationServer m_server;

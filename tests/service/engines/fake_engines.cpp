@@ -176,6 +176,8 @@ void Route(httplib::Server& server) {
     server.Post(R"(/([^/]+)/(.*))", handle);
     // Kept-alive connections as a real API keeps them: many requests each, each holding a thread here.
     server.set_keep_alive_max_count(1000000);
+    // An answer's head and body are two writes; without this each would wait for a delayed acknowledgement.
+    server.set_tcp_nodelay(true);
     server.set_keep_alive_timeout(30);
     server.new_task_queue = [] { return new httplib::ThreadPool(64); };
 }

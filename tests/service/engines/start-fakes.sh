@@ -5,7 +5,7 @@
 # Usage: start-fakes.sh DIR FAKE_PROGRAM
 set -euo pipefail
 dir=$1
-fake=$2
+fake=$(realpath "$2")
 "$(dirname "$0")/stop-fakes.sh" "$dir"
 rm -rf "$dir"
 mkdir -p "$dir"
