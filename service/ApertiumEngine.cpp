@@ -117,15 +117,12 @@ ApertiumPipeline* ApertiumEngine::PipelineOf(const std::string& mode) {
     return pool ? pool->At(0) : nullptr;
 }
 
-ApertiumPipelinePool* ApertiumEngine::Pool(const std::string& mode, std::string* reason) {
+Result<ApertiumPipelinePool*> ApertiumEngine::Pool(const std::string& mode) {
     std::lock_guard lock(m_mutex);
     auto it = m_pools.find(mode);
     if (it != m_pools.end()) return it->second.get();
     std::optional<std::string> script = NullFlushScript(ModeFile(m_options, mode));
-    if (!script) {
-        *reason = "cannot read the mode " + mode;
-        return nullptr;
-    }
+    if (!script) return Failure{"cannot read the mode " + mode};
     std::chrono::milliseconds deadline = m_options.deadline;
     // "-n" as the generator's switch leaves unknown words unmarked, as "apertium -u" does.
     auto factory = [argv = std::vector<std::string>{"bash", "-c", *script, "bash", "-n", ""}, deadline] {
@@ -138,7 +135,7 @@ ApertiumPipelinePool* ApertiumEngine::Pool(const std::string& mode, std::string*
     return raw;
 }
 
-bool ApertiumEngine::Warm(std::string* reason) {
+Status ApertiumEngine::Warm() {
     std::set<std::string> modes;
     for (const auto& [pair, route] : m_routes) {
         if (m_options.warmPairs && std::find(m_options.warmPairs->begin(), m_options.warmPairs->end(),
@@ -158,20 +155,20 @@ bool ApertiumEngine::Warm(std::string* reason) {
                 if (next == pending.size()) return;
                 mode = pending[next++];
             }
-            std::string why;
-            ApertiumPipelinePool* pool = Pool(mode, &why);
-            if (pool && pool->Warm(&why)) continue;
+            Result<ApertiumPipelinePool*> pool = Pool(mode);
+            Status warm = pool ? pool.Value()->Warm() : Failure{pool.Reason()};
+            if (warm) continue;
             std::lock_guard lock(mutex);
             if (!failures.empty()) failures += "; ";
-            failures.append(mode).append(": ").append(why);
+            failures.append(mode).append(": ").append(warm.Reason());
         }
     };
     std::vector<std::thread> threads;
     for (int i = 0; i < std::min<int>(Cores(), static_cast<int>(pending.size())); ++i)
         threads.emplace_back(warmer);
     for (std::thread& thread : threads) thread.join();
-    if (!failures.empty() && reason) *reason = failures;
-    return failures.empty();
+    if (!failures.empty()) return Failure{failures};
+    return {};
 }
 
 EngineHealth ApertiumEngine::Health() {
@@ -198,12 +195,11 @@ EngineResult ApertiumEngine::Translate(std::string_view pairCode, std::string_vi
     if (route == m_routes.end()) return EngineFailed("apertium does not cover " + std::string(pairCode));
     std::string current(text);
     for (const std::string& mode : route->second) {
-        std::string reason;
-        ApertiumPipelinePool* pool = Pool(mode, &reason);
-        if (!pool) return EngineFailed(reason);
-        std::optional<std::string> out = pool->Process(ToApertiumStream(current), &reason);
-        if (!out) return EngineFailed(std::string(mode).append(": ").append(reason));
-        current = FromApertiumStream(*out);
+        Result<ApertiumPipelinePool*> pool = Pool(mode);
+        if (!pool) return EngineFailed(pool.Reason());
+        Result<std::string> out = pool.Value()->Process(ToApertiumStream(current));
+        if (!out) return EngineFailed(std::string(mode).append(": ").append(out.Reason()));
+        current = FromApertiumStream(out.Value());
     }
     return Translated(TidyBlanks(text, std::move(current)));
 }

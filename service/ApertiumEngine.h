@@ -34,7 +34,7 @@ public:
     bool Covers(std::string_view pairCode) const override;
     EngineResult Translate(std::string_view pairCode, std::string_view text) override;
     // Starts and warms a pipeline of every mode of the pairs to warm, several modes at once.
-    bool Warm(std::string* reason) override;
+    Status Warm() override;
     // Up when every mode started so far has a pipeline that answers; dead idle ones are started again.
     EngineHealth Health() override;
 
@@ -49,7 +49,7 @@ public:
     int MaxPipelines() const { return m_maxPipelines; }
 
 private:
-    ApertiumPipelinePool* Pool(const std::string& mode, std::string* reason);
+    Result<ApertiumPipelinePool*> Pool(const std::string& mode);
 
     ApertiumOptions m_options;
     std::map<std::string, std::vector<std::string>, std::less<>> m_routes;  // covered pairs only

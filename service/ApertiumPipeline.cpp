@@ -20,10 +20,6 @@ void IgnoreSigpipeOnce() {
     std::call_once(once, [] { ::signal(SIGPIPE, SIG_IGN); });
 }
 
-void SetReason(std::string* reason, std::string text) {
-    if (reason) *reason = std::move(text);
-}
-
 void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -56,18 +52,15 @@ bool ApertiumPipeline::Alive() {
     return AliveLocked();
 }
 
-bool ApertiumPipeline::StartLocked(std::string* reason) {
+Status ApertiumPipeline::StartLocked() {
     int toChild[2];
     int fromChild[2];
-    if (::pipe2(toChild, O_CLOEXEC) != 0) {
-        SetReason(reason, std::string("pipe: ") + std::strerror(errno));
-        return false;
-    }
+    if (::pipe2(toChild, O_CLOEXEC) != 0) return Failure{std::string("pipe: ") + std::strerror(errno)};
     if (::pipe2(fromChild, O_CLOEXEC) != 0) {
-        SetReason(reason, std::string("pipe: ") + std::strerror(errno));
+        Failure failure{std::string("pipe: ") + std::strerror(errno)};
         ::close(toChild[0]);
         ::close(toChild[1]);
-        return false;
+        return failure;
     }
 
     posix_spawn_file_actions_t actions;
@@ -102,8 +95,7 @@ bool ApertiumPipeline::StartLocked(std::string* reason) {
     if (rc != 0) {
         ::close(toChild[1]);
         ::close(fromChild[0]);
-        SetReason(reason, "cannot start " + m_argv[0] + ": " + std::strerror(rc));
-        return false;
+        return Failure{"cannot start " + m_argv[0] + ": " + std::strerror(rc)};
     }
     ::fcntl(toChild[1], F_SETFL, ::fcntl(toChild[1], F_GETFL) | O_NONBLOCK);
     ::fcntl(fromChild[0], F_SETFL, ::fcntl(fromChild[0], F_GETFL) | O_NONBLOCK);
@@ -111,7 +103,7 @@ bool ApertiumPipeline::StartLocked(std::string* reason) {
     m_toChild = toChild[1];
     m_fromChild = fromChild[0];
     ++m_starts;
-    return true;
+    return {};
 }
 
 void ApertiumPipeline::StopLocked() {
@@ -137,9 +129,11 @@ bool ApertiumPipeline::AliveLocked() {
     return false;
 }
 
-std::optional<std::string> ApertiumPipeline::Process(std::string_view input, std::string* reason) {
+Result<std::string> ApertiumPipeline::Process(std::string_view input) {
     std::lock_guard lock(m_mutex);
-    if (!AliveLocked() && !StartLocked(reason)) return std::nullopt;
+    if (!AliveLocked()) {
+        if (Status started = StartLocked(); !started) return Failure{started.Reason()};
+    }
 
     std::string request(input);
     request += '\0';
@@ -151,34 +145,31 @@ std::optional<std::string> ApertiumPipeline::Process(std::string_view input, std
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
                                                                           std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            SetReason(reason, "no answer within " + std::to_string(m_deadline.count()) + " ms");
             StopLocked();
-            return std::nullopt;
+            return Failure{"no answer within " + std::to_string(m_deadline.count()) + " ms"};
         }
         pollfd fds[2] = {{m_fromChild, POLLIN, 0}, {m_toChild, POLLOUT, 0}};
         nfds_t count = written < request.size() ? 2 : 1;
         int ready = ::poll(fds, count, static_cast<int>(left.count()));
         if (ready < 0) {
             if (errno == EINTR) continue;
-            SetReason(reason, std::string("poll: ") + std::strerror(errno));
+            Failure failure{std::string("poll: ") + std::strerror(errno)};
             StopLocked();
-            return std::nullopt;
+            return failure;
         }
         if (count == 2 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
             ssize_t n = ::write(m_toChild, request.data() + written, request.size() - written);
             if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                SetReason(reason, "the pipeline stopped reading");
                 StopLocked();
-                return std::nullopt;
+                return Failure{"the pipeline stopped reading"};
             }
             if (n > 0) written += static_cast<std::size_t>(n);
         }
         if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
             ssize_t n = ::read(m_fromChild, buffer, sizeof buffer);
             if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-                SetReason(reason, "the pipeline ended");
                 StopLocked();
-                return std::nullopt;
+                return Failure{"the pipeline ended"};
             }
             if (n > 0) {
                 output.append(buffer, static_cast<std::size_t>(n));

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "service/Result.h"
+
 namespace quillmar::service {
 
 // One long-running null-flush pipeline: each request is written followed by a NUL, and the answer is
@@ -23,8 +25,8 @@ public:
     ApertiumPipeline(const ApertiumPipeline&) = delete;
     ApertiumPipeline& operator=(const ApertiumPipeline&) = delete;
 
-    // input must not hold a NUL. None on failure; then reason says why.
-    std::optional<std::string> Process(std::string_view input, std::string* reason = nullptr);
+    // input must not hold a NUL.
+    Result<std::string> Process(std::string_view input);
 
     // Whether the process is running; one that ended is reaped (the next request starts it again).
     bool Alive();
@@ -35,7 +37,7 @@ public:
     int Starts() const;
 
 private:
-    bool StartLocked(std::string* reason);
+    Status StartLocked();
     void StopLocked();
     bool AliveLocked();
 

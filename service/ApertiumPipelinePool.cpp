@@ -4,14 +4,6 @@
 
 namespace quillmar::service {
 
-namespace {
-
-void SetReason(std::string* reason, std::string text) {
-    if (reason) *reason = std::move(text);
-}
-
-}  // namespace
-
 ApertiumPipelinePool::ApertiumPipelinePool(Factory factory, int maxPipelines, std::string warmInput,
                                            std::chrono::milliseconds wait)
     : m_factory(std::move(factory)),
@@ -42,8 +34,8 @@ void ApertiumPipelinePool::WarmInBackgroundLocked(Slot* slot) {
     slot->ready = false;
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::thread thread([this, slot, done] {
-        std::string why;
-        bool ok = slot->pipeline->Process(m_warmInput, &why).has_value();
+        Result<std::string> warm = slot->pipeline->Process(m_warmInput);
+        bool ok = warm.Ok();
         {
             std::lock_guard lock(m_mutex);
             --m_warming;
@@ -51,7 +43,7 @@ void ApertiumPipelinePool::WarmInBackgroundLocked(Slot* slot) {
             if (ok) {
                 slot->ready = true;
             } else {
-                m_lastFailure = why;
+                m_lastFailure = warm.Reason();
                 auto it = std::find_if(m_slots.begin(), m_slots.end(),
                                        [slot](const std::unique_ptr<Slot>& s) { return s.get() == slot; });
                 if (it != m_slots.end()) m_slots.erase(it);
@@ -63,7 +55,7 @@ void ApertiumPipelinePool::WarmInBackgroundLocked(Slot* slot) {
     m_helpers.push_back(Helper{std::move(thread), std::move(done)});
 }
 
-std::optional<std::string> ApertiumPipelinePool::Process(std::string_view input, std::string* reason) {
+Result<std::string> ApertiumPipelinePool::Process(std::string_view input) {
     std::unique_lock lock(m_mutex);
     auto deadline = std::chrono::steady_clock::now() + m_wait;
     bool grew = false;
@@ -83,17 +75,15 @@ std::optional<std::string> ApertiumPipelinePool::Process(std::string_view input,
             grew = true;
         }
         if (m_slots.empty() && m_warming == 0) {
-            SetReason(reason, m_lastFailure.empty() ? "no pipeline could start" : m_lastFailure);
-            return std::nullopt;
+            return Failure{m_lastFailure.empty() ? "no pipeline could start" : m_lastFailure};
         }
         if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout) {
-            SetReason(reason, "no pipeline free within " + std::to_string(m_wait.count()) + " ms");
-            return std::nullopt;
+            return Failure{"no pipeline free within " + std::to_string(m_wait.count()) + " ms"};
         }
     }
     slot->busy = true;
     lock.unlock();
-    std::optional<std::string> out = slot->pipeline->Process(input, reason);
+    Result<std::string> out = slot->pipeline->Process(input);
     lock.lock();
     slot->busy = false;
     // The failed pipeline was killed: have it started and warmed before a request needs it.
@@ -102,18 +92,21 @@ std::optional<std::string> ApertiumPipelinePool::Process(std::string_view input,
     return out;
 }
 
-bool ApertiumPipelinePool::Warm(std::string* reason) {
+Status ApertiumPipelinePool::Warm() {
     {
         std::lock_guard lock(m_mutex);
         for (const std::unique_ptr<Slot>& s : m_slots) {
-            if (s->ready) return true;
+            if (s->ready) return {};
         }
     }
-    return Process(m_warmInput, reason).has_value();
+    Result<std::string> warm = Process(m_warmInput);
+    if (!warm) return Failure{warm.Reason()};
+    return {};
 }
 
 ApertiumPipelinePool::Health ApertiumPipelinePool::Check() {
-    if (Size() == 0) Warm();
+    // One that cannot start counts as none up below.
+    if (Size() == 0) (void)Warm();
     Health health;
     std::vector<Slot*> idle;
     {
@@ -130,7 +123,7 @@ ApertiumPipelinePool::Health ApertiumPipelinePool::Check() {
         }
     }
     for (Slot* s : idle) {
-        bool alive = s->pipeline->Alive() || s->pipeline->Process(m_warmInput).has_value();
+        bool alive = s->pipeline->Alive() || s->pipeline->Process(m_warmInput).Ok();
         std::lock_guard lock(m_mutex);
         s->busy = false;
         if (alive) ++health.up;

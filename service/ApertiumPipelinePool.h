@@ -32,10 +32,10 @@ public:
     ApertiumPipelinePool(const ApertiumPipelinePool&) = delete;
     ApertiumPipelinePool& operator=(const ApertiumPipelinePool&) = delete;
 
-    std::optional<std::string> Process(std::string_view input, std::string* reason = nullptr);
+    Result<std::string> Process(std::string_view input);
 
-    // Makes sure one pipeline is started and has answered; false (with reason) when none can be.
-    bool Warm(std::string* reason = nullptr);
+    // Makes sure one pipeline is started and has answered; a failure when none can be.
+    Status Warm();
 
     struct Health {
         int up = 0;    // started and answering (an idle one that had died is started again first)

@@ -21,8 +21,12 @@ EngineHealth EngineRouter::Health() {
     return health;
 }
 
-bool EngineRouter::Warm(std::string* reason) {
-    return (!m_chosen || m_chosen->Warm(reason)) && m_fallback->Warm(reason);
+Status EngineRouter::Warm() {
+    Status chosen = m_chosen ? m_chosen->Warm() : Status();
+    Status fallback = m_fallback->Warm();
+    if (chosen && fallback) return {};
+    if (!chosen && !fallback) return Failure{chosen.Reason() + "; " + fallback.Reason()};
+    return chosen ? fallback : chosen;
 }
 
 }  // namespace quillmar::service

@@ -15,7 +15,8 @@ public:
     TranslationEngine& EngineFor(std::string_view pairCode);
     // Both engines must be up.
     EngineHealth Health();
-    bool Warm(std::string* reason);
+    // Warms both; a failure names what did not warm.
+    Status Warm();
 
 private:
     std::unique_ptr<TranslationEngine> m_chosen;

@@ -1,6 +1,7 @@
 #include "service/RequestHandler.h"
 
 #include "service/AnswerPage.h"
+#include "service/SkinGallery.h"
 #include "translate/AnswerText.h"
 #include "translate/LanguagePairs.h"
 
@@ -160,6 +161,50 @@ Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router) {
         return answer;
     }
     answer.body = RenderTranslationPage(request.pairCode, result.text);
+    return answer;
+}
+
+Answer ErrorAnswer(int status, std::string_view message) {
+    Answer answer;
+    answer.status = status;
+    answer.body = RenderErrorPage(status, message);
+    return answer;
+}
+
+RequestHandler::RequestHandler(EngineRouter& router, std::string skinsDir,
+                               const std::atomic<long>& openConnections)
+    : m_router(router), m_skinsDir(std::move(skinsDir)), m_openConnections(openConnections) {}
+
+Answer RequestHandler::AnswerFor(Route route, std::string_view target) {
+    switch (route) {
+        case Route::Translate:
+            return AnswerTranslateRequest(target, m_router);
+        case Route::Health:
+            return HealthPage();
+        case Route::SkinGallery: {
+            Answer answer;
+            answer.body = RenderSkinGalleryPage(m_skinsDir.empty() ? std::vector<SkinListing>{}
+                                                                   : ListSkins(m_skinsDir));
+            return answer;
+        }
+        case Route::NotFound:
+            break;
+    }
+    return ErrorAnswer(404, "There is nothing at this address.");
+}
+
+bool RequestHandler::WaitsFor(std::string_view target) {
+    ParsedRequest request = ParseTranslateTarget(target);
+    return request.status == 200 && m_router.EngineFor(request.pairCode).Waits();
+}
+
+Answer RequestHandler::HealthPage() {
+    EngineHealth health = m_router.Health();
+    Answer answer;
+    answer.status = health.up ? 200 : 503;
+    answer.contentType = "text/plain; charset=utf-8";
+    answer.body = std::string(health.up ? "up\n" : "down\n") + health.detail +
+                  "connections open: " + std::to_string(m_openConnections.load()) + "\n";
     return answer;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -51,5 +52,27 @@ struct Answer {
 };
 
 Answer AnswerTranslateRequest(std::string_view target, EngineRouter& router);
+
+// An error page with the service's own words.
+Answer ErrorAnswer(int status, std::string_view message);
+
+// The answers to a GET of each of the service's pages. AnswerFor may be called from several threads at
+// once.
+class RequestHandler {
+public:
+    // The skin gallery lists skinsDir (none when it is empty); the health page shows openConnections.
+    RequestHandler(EngineRouter& router, std::string skinsDir, const std::atomic<long>& openConnections);
+
+    Answer AnswerFor(Route route, std::string_view target);
+    // Whether the engine of a translation request may wait (unreadable requests are answered at once).
+    bool WaitsFor(std::string_view target);
+
+private:
+    Answer HealthPage();
+
+    EngineRouter& m_router;
+    std::string m_skinsDir;
+    const std::atomic<long>& m_openConnections;
+};
 
 }  // namespace quillmar::service

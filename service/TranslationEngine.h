@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "service/Result.h"
+
 namespace quillmar::service {
 
 // What an engine gives back: the translation, or why there is none.
@@ -36,8 +38,8 @@ public:
     // Whether a translation may wait (on a process, on the network). Such engines run on the worker pool;
     // the others cost less than handing the request over and run where it was read.
     virtual bool Waits() const { return true; }
-    // Readies what the first requests would otherwise wait for; false (with reason) when it cannot.
-    virtual bool Warm(std::string* /*reason*/) { return true; }
+    // Readies what the first requests would otherwise wait for.
+    virtual Status Warm() { return {}; }
     // Engines with parts that can fail check them here (and may bring them back).
     virtual EngineHealth Health() { return {true, std::string(Name()) + ": up\n"}; }
 };

@@ -7,10 +7,6 @@
 #include <asio/steady_timer.hpp>
 #include <asio/thread_pool.hpp>
 #include <asio/write.hpp>
-#ifndef _WIN32
-#include <sys/socket.h>
-#endif
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -20,8 +16,8 @@
 
 #include "service/AnswerPage.h"
 #include "service/HttpRequestReader.h"
+#include "service/ListenerSet.h"
 #include "service/RequestHandler.h"
-#include "service/SkinGallery.h"
 
 namespace quillmar::service {
 
@@ -42,6 +38,14 @@ int Cores() {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+// Two per core by default: on a host shared with other work, a thread that is preempted stalls only the
+// connections it holds while the other one goes on.
+std::vector<std::unique_ptr<asio::io_context>> MakeContexts(int count) {
+    std::vector<std::unique_ptr<asio::io_context>> contexts;
+    for (int i = 0; i < count; ++i) contexts.push_back(std::make_unique<asio::io_context>(1));
+    return contexts;
+}
+
 // Printable for the log: control bytes and blanks as "?", long paths cut.
 std::string ForLog(std::string_view text) {
     if (text.empty()) return "-";
@@ -54,13 +58,6 @@ std::string ForLog(std::string_view text) {
     return out;
 }
 
-Answer ErrorAnswer(int status, std::string_view message) {
-    Answer answer;
-    answer.status = status;
-    answer.body = RenderErrorPage(status, message);
-    return answer;
-}
-
 std::string ResponseBytes(const Answer& answer, bool headOnly) {
     std::string bytes = "HTTP/1.1 " + std::to_string(answer.status) + " " +
                         std::string(StatusTitle(answer.status)) + "\r\nContent-Type: " + answer.contentType +
@@ -70,18 +67,7 @@ std::string ResponseBytes(const Answer& answer, bool headOnly) {
     return bytes;
 }
 
-// Lets further listeners bind the same port; false where the system does not allow it.
-bool SharePort(tcp::acceptor& acceptor) {
-#ifdef SO_REUSEPORT
-    int yes = 1;
-    return ::setsockopt(acceptor.native_handle(), SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes) == 0;
-#else
-    (void)acceptor;
-    return false;
-#endif
-}
-
-class Connection;
+class ClientSession;
 
 }  // namespace
 
@@ -91,32 +77,25 @@ struct TranslationServer::Impl {
     // Takes the next connection on listener index; with one listener for all I/O threads, hands the
     // connections round to them.
     void Accept(std::size_t index);
-    Answer AnswerFor(Route route, std::string_view target);
-    // Whether the engine of a translation request may wait (unreadable requests are answered at once).
-    bool WaitsFor(std::string_view target);
     void Log(const std::string& line);
     // Only on the thread of context index.
-    void Register(std::size_t index, Connection* connection);
-    void Unregister(std::size_t index, Connection* connection);
+    void Register(std::size_t index, ClientSession* session);
+    void Unregister(std::size_t index, ClientSession* session);
 
     ServerOptions options;
-    EngineRouter& router;
     LogSink log;
     std::mutex logMutex;
-    // A connection unregisters itself when it goes, possibly while its context is being destroyed.
-    std::vector<std::unordered_set<Connection*>> live;  // live[i] is touched by the thread of context i only
+    // A session unregisters itself when it goes, possibly while its context is being destroyed.
+    std::vector<std::unordered_set<ClientSession*>>
+        live;  // live[i] is touched by the thread of context i only
     std::atomic<long> open{0};
+    RequestHandler handler;
     // Destroyed after everything but the above: sockets, timers and pending handlers belong to them.
     std::vector<std::unique_ptr<asio::io_context>> contexts;
     std::unique_ptr<asio::thread_pool> workers;
-    // One listener per I/O thread on the same port (SO_REUSEPORT): the kernel spreads the connections over
-    // them and each is served where it was accepted, with no hand-off to another thread. acceptors[i] and
-    // acceptPauses[i] belong to context i; when the system refuses a shared port, only acceptors[0] listens.
-    std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
-    std::vector<std::unique_ptr<asio::steady_timer>> acceptPauses;
-    std::size_t listening = 0;  // acceptors bound and listening
+    ListenerSet listeners;
+    std::vector<std::unique_ptr<asio::steady_timer>> acceptPauses;  // acceptPauses[i] belongs to context i
     std::size_t nextContext = 0;
-    int port = -1;
 
     std::mutex runMutex;
     std::condition_variable runChanged;
@@ -128,11 +107,11 @@ struct TranslationServer::Impl {
 namespace {
 
 // One client connection: read one request (waiting costs no thread), answer it, close.
-class Connection : public std::enable_shared_from_this<Connection> {
+class ClientSession : public std::enable_shared_from_this<ClientSession> {
 public:
-    Connection(TranslationServer::Impl& server, std::size_t index, tcp::socket socket)
+    ClientSession(TranslationServer::Impl& server, std::size_t index, tcp::socket socket)
         : m_server(server), m_index(index), m_socket(std::move(socket)), m_timer(m_socket.get_executor()) {}
-    ~Connection() {
+    ~ClientSession() {
         if (m_phase != Phase::Closed) m_server.Unregister(m_index, this);
     }
 
@@ -222,12 +201,12 @@ private:
         if (head.method != "GET" && !m_headOnly) return Send(ErrorAnswer(404, "Only GET is answered here."));
         Route route = RouteOf(head.target);
         if (route == Route::NotFound) return Send(ErrorAnswer(404, "There is nothing at this address."));
-        if (route == Route::Translate && !m_server.WaitsFor(head.target))
-            return Send(m_server.AnswerFor(route, head.target));
+        if (route == Route::Translate && !m_server.handler.WaitsFor(head.target))
+            return Send(m_server.handler.AnswerFor(route, head.target));
         asio::io_context& context = *m_server.contexts[m_index];
         asio::post(*m_server.workers,
                    [self = shared_from_this(), route, keep = asio::make_work_guard(context)]() mutable {
-                       Answer answer = self->m_server.AnswerFor(route, self->m_reader.Head().target);
+                       Answer answer = self->m_server.handler.AnswerFor(route, self->m_reader.Head().target);
                        asio::io_context& home = *self->m_server.contexts[self->m_index];
                        asio::post(home, [self = std::move(self), answer = std::move(answer)]() mutable {
                            self->Send(std::move(answer));
@@ -307,27 +286,24 @@ private:
 }  // namespace
 
 TranslationServer::Impl::Impl(ServerOptions serverOptions, EngineRouter& engineRouter, LogSink logSink)
-    : options(std::move(serverOptions)), router(engineRouter), log(std::move(logSink)) {
-    // Two per core: on a host shared with other work, a thread that is preempted stalls only the
-    // connections it holds while the other one goes on.
-    int ioThreads = options.ioThreads > 0 ? options.ioThreads : 2 * Cores();
+    : options(std::move(serverOptions)),
+      log(std::move(logSink)),
+      handler(engineRouter, options.skinsDir, open),
+      contexts(MakeContexts(options.ioThreads > 0 ? options.ioThreads : 2 * Cores())),
+      listeners(contexts) {
     int workerThreads = options.threads > 0 ? options.threads : Cores();
-    for (int i = 0; i < ioThreads; ++i) contexts.push_back(std::make_unique<asio::io_context>(1));
     live.resize(contexts.size());
     workers = std::make_unique<asio::thread_pool>(static_cast<std::size_t>(workerThreads));
-    for (auto& context : contexts) {
-        acceptors.push_back(std::make_unique<tcp::acceptor>(*context));
-        acceptPauses.push_back(std::make_unique<asio::steady_timer>(*context));
-    }
+    for (auto& context : contexts) acceptPauses.push_back(std::make_unique<asio::steady_timer>(*context));
 }
 
 void TranslationServer::Impl::Accept(std::size_t index) {
-    tcp::acceptor& acceptor = *acceptors[index];
+    tcp::acceptor& acceptor = listeners.At(index);
     // A shared listener serves its own connections; a lone one hands them round.
-    std::size_t serving = listening > 1 ? index : nextContext++ % contexts.size();
+    std::size_t serving = listeners.Listening() > 1 ? index : nextContext++ % contexts.size();
     acceptor.async_accept(
         *contexts[serving], [this, index, serving](const asio::error_code& error, tcp::socket socket) {
-            tcp::acceptor& acceptor = *acceptors[index];
+            tcp::acceptor& acceptor = listeners.At(index);
             if (error == asio::error::operation_aborted || !acceptor.is_open()) return;
             if (error) {
                 // Out of descriptors or memory: wait a little instead of spinning on an accept that keeps
@@ -336,49 +312,19 @@ void TranslationServer::Impl::Accept(std::size_t index) {
                     error == asio::error::no_memory || error.value() == ENFILE) {
                     acceptPauses[index]->expires_after(kAcceptPause);
                     acceptPauses[index]->async_wait([this, index](const asio::error_code& waitError) {
-                        if (!waitError && acceptors[index]->is_open()) Accept(index);
+                        if (!waitError && listeners.At(index).is_open()) Accept(index);
                     });
                     return;
                 }
                 return Accept(index);
             }
-            auto connection = std::make_shared<Connection>(*this, serving, std::move(socket));
+            auto session = std::make_shared<ClientSession>(*this, serving, std::move(socket));
             if (serving == index)
-                connection->Start();
+                session->Start();
             else
-                asio::post(*contexts[serving], [connection] { connection->Start(); });
+                asio::post(*contexts[serving], [session] { session->Start(); });
             Accept(index);
         });
-}
-
-Answer TranslationServer::Impl::AnswerFor(Route route, std::string_view target) {
-    switch (route) {
-        case Route::Translate:
-            return AnswerTranslateRequest(target, router);
-        case Route::Health: {
-            EngineHealth health = router.Health();
-            Answer answer;
-            answer.status = health.up ? 200 : 503;
-            answer.contentType = "text/plain; charset=utf-8";
-            answer.body = std::string(health.up ? "up\n" : "down\n") + health.detail +
-                          "connections open: " + std::to_string(open.load()) + "\n";
-            return answer;
-        }
-        case Route::SkinGallery: {
-            Answer answer;
-            answer.body = RenderSkinGalleryPage(options.skinsDir.empty() ? std::vector<SkinListing>{}
-                                                                         : ListSkins(options.skinsDir));
-            return answer;
-        }
-        case Route::NotFound:
-            break;
-    }
-    return ErrorAnswer(404, "There is nothing at this address.");
-}
-
-bool TranslationServer::Impl::WaitsFor(std::string_view target) {
-    ParsedRequest request = ParseTranslateTarget(target);
-    return request.status == 200 && router.EngineFor(request.pairCode).Waits();
 }
 
 void TranslationServer::Impl::Log(const std::string& line) {
@@ -386,13 +332,13 @@ void TranslationServer::Impl::Log(const std::string& line) {
     if (log) log(line);
 }
 
-void TranslationServer::Impl::Register(std::size_t index, Connection* connection) {
-    live[index].insert(connection);
+void TranslationServer::Impl::Register(std::size_t index, ClientSession* session) {
+    live[index].insert(session);
     ++open;
 }
 
-void TranslationServer::Impl::Unregister(std::size_t index, Connection* connection) {
-    if (live[index].erase(connection) > 0) --open;
+void TranslationServer::Impl::Unregister(std::size_t index, ClientSession* session) {
+    if (live[index].erase(session) > 0) --open;
 }
 
 TranslationServer::TranslationServer(ServerOptions options, EngineRouter& router, LogSink log)
@@ -403,69 +349,12 @@ TranslationServer::~TranslationServer() {
     m_impl->workers->join();
 }
 
-bool TranslationServer::Bind(std::string* reason) {
-    Impl& impl = *m_impl;
-    impl.port = -1;
-    asio::error_code error;
-    tcp::endpoint endpoint;
-    asio::ip::address address = asio::ip::make_address(impl.options.host, error);
-    if (!error) {
-        endpoint = tcp::endpoint(address, static_cast<unsigned short>(impl.options.port));
-    } else {
-        tcp::resolver resolver(*impl.contexts[0]);
-        auto results = resolver.resolve(impl.options.host, std::to_string(impl.options.port), error);
-        if (!error && !results.empty()) endpoint = results.begin()->endpoint();
-    }
-    tcp::acceptor& first = *impl.acceptors[0];
-    // A shared port would also let a second service of the same user bind it without a word, and the
-    // two would split the connections between them. A plain bind first refuses a taken port as before.
-    if (!error && endpoint.port() != 0 && impl.acceptors.size() > 1) {
-        tcp::acceptor probe(*impl.contexts[0]);
-        probe.open(endpoint.protocol(), error);
-        if (!error) probe.set_option(tcp::acceptor::reuse_address(true), error);
-        if (!error) probe.bind(endpoint, error);
-        asio::error_code ignored;
-        probe.close(ignored);
-    }
-    if (!error) first.open(endpoint.protocol(), error);
-    if (!error) first.set_option(tcp::acceptor::reuse_address(true), error);
-    // Not fatal: without a shared port one listener hands the connections round.
-    bool shared = !error && impl.acceptors.size() > 1 && SharePort(first);
-    if (!error) first.bind(endpoint, error);
-    if (!error) first.listen(impl.options.backlog, error);
-    if (error) {
-        if (reason)
-            *reason = "cannot listen on " + impl.options.host + ":" + std::to_string(impl.options.port) +
-                      ": " + error.message();
-        asio::error_code ignored;
-        first.close(ignored);
-        return false;
-    }
-    impl.listening = 1;
-    impl.port = first.local_endpoint().port();
-    // The others on the port the first one got (port 0 picks it once).
-    endpoint.port(static_cast<unsigned short>(impl.port));
-    for (std::size_t i = 1; shared && i < impl.acceptors.size(); ++i) {
-        tcp::acceptor& other = *impl.acceptors[i];
-        asio::error_code otherError;
-        other.open(endpoint.protocol(), otherError);
-        if (!otherError) other.set_option(tcp::acceptor::reuse_address(true), otherError);
-        if (!otherError && !SharePort(other)) otherError = asio::error::operation_not_supported;
-        if (!otherError) other.bind(endpoint, otherError);
-        if (!otherError) other.listen(impl.options.backlog, otherError);
-        if (otherError) {
-            // All or one: a partial set would leave some I/O threads without connections.
-            for (std::size_t j = 1; j <= i; ++j) impl.acceptors[j]->close(otherError);
-            impl.listening = 1;
-            break;
-        }
-        impl.listening = i + 1;
-    }
-    return true;
+Status TranslationServer::Bind() {
+    return m_impl->listeners.Bind(m_impl->options.host, m_impl->options.port, m_impl->options.backlog);
 }
 
 int TranslationServer::Port() const {
-    return m_impl->port;
+    return m_impl->listeners.Port();
 }
 
 long TranslationServer::OpenConnections() const {
@@ -476,14 +365,15 @@ void TranslationServer::Run() {
     Impl& impl = *m_impl;
     {
         std::lock_guard lock(impl.runMutex);
-        if (impl.stopRequested || impl.runEntered || !impl.acceptors[0]->is_open()) return;
+        if (impl.stopRequested || impl.runEntered || !impl.listeners.At(0).is_open()) return;
         impl.runEntered = true;
         impl.running = static_cast<int>(impl.contexts.size());
     }
     using Guard = asio::executor_work_guard<asio::io_context::executor_type>;
     std::vector<Guard> guards;
     for (auto& context : impl.contexts) guards.push_back(asio::make_work_guard(*context));
-    for (std::size_t i = 0; i < impl.listening; ++i) asio::post(*impl.contexts[i], [&impl, i] { impl.Accept(i); });
+    for (std::size_t i = 0; i < impl.listeners.Listening(); ++i)
+        asio::post(*impl.contexts[i], [&impl, i] { impl.Accept(i); });
     std::vector<std::thread> threads;
     for (auto& context : impl.contexts) {
         threads.emplace_back([&impl, &context] {
@@ -501,10 +391,10 @@ void TranslationServer::Run() {
     for (std::size_t i = 0; i < impl.contexts.size(); ++i) {
         asio::post(*impl.contexts[i], [&impl, i] {
             asio::error_code ignored;
-            impl.acceptors[i]->close(ignored);
+            impl.listeners.At(i).close(ignored);
             impl.acceptPauses[i]->cancel();
-            std::vector<Connection*> connections(impl.live[i].begin(), impl.live[i].end());
-            for (Connection* connection : connections) connection->CloseIfIdle();
+            std::vector<ClientSession*> sessions(impl.live[i].begin(), impl.live[i].end());
+            for (ClientSession* session : sessions) session->CloseIfIdle();
         });
     }
     guards.clear();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "service/EngineRouter.h"
+#include "service/Result.h"
 
 namespace quillmar::service {
 
@@ -34,8 +35,8 @@ public:
     TranslationServer(const TranslationServer&) = delete;
     TranslationServer& operator=(const TranslationServer&) = delete;
 
-    // Binds the listening socket; false (with reason) when it cannot.
-    bool Bind(std::string* reason = nullptr);
+    // Binds the listening sockets; a failure names the address and why.
+    Status Bind();
     // The port bound (useful with port 0).
     int Port() const;
     // Serves until Stop(); Bind() first. Requests being answered when Stop() comes are finished.

@@ -226,15 +226,14 @@ int main(int argc, char** argv) {
     RaiseDescriptorLimit();
 #endif
     // Nothing is listening before the engines are warm: the first request costs no more than any other.
-    std::string reason;
-    if (!router.Warm(&reason))
-        std::cerr << "quillmar-service: not every engine is ready: " << reason << std::endl;
+    if (Status warm = router.Warm(); !warm)
+        std::cerr << "quillmar-service: not every engine is ready: " << warm.Reason() << std::endl;
 
     TranslationServer server(options, router,
                              // One write per line: standard error is unbuffered.
                              [](const std::string& line) { std::cerr << line + '\n'; });
-    if (!server.Bind(&reason)) {
-        std::cerr << "quillmar-service: " << reason << "\n";
+    if (Status bound = server.Bind(); !bound) {
+        std::cerr << "quillmar-service: " << bound.Reason() << "\n";
         return kExitUnavailable;
     }
     std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "

@@ -120,7 +120,7 @@ TEST_F(ApertiumEngineTest, WarmsTheModesOfThePairsAskedForAndHealthBringsBackADe
     ApertiumOptions options;
     options.warmPairs = std::vector<std::string>{"en_fr"};
     ApertiumEngine some(options);
-    ASSERT_TRUE(some.Warm(nullptr));
+    ASSERT_TRUE(some.Warm());
     EXPECT_NE(some.PipelineOf("eng-spa"), nullptr);
     EXPECT_NE(some.PipelineOf("es-fr"), nullptr);
     EXPECT_EQ(some.PoolOf("spa-eng"), nullptr) << "not asked for: starts on first use";

@@ -46,9 +46,9 @@ TEST(ApertiumPipelinePool, StartsAPipelineAgainInTheBackgroundAfterItsRequestFai
     ApertiumPipelinePool pool(SlowEcho("0"), 2, "warm", 3000ms);
     ASSERT_TRUE(pool.Warm());
     ApertiumPipeline* pipeline = pool.At(0);
-    std::string reason;
-    EXPECT_FALSE(pool.Process("die", &reason).has_value());
-    EXPECT_FALSE(reason.empty());
+    Result<std::string> died = pool.Process("die");
+    EXPECT_FALSE(died);
+    EXPECT_FALSE(died.Reason().empty());
     for (int i = 0; i < 200 && pipeline->Pid() < 0; ++i) std::this_thread::sleep_for(10ms);
     EXPECT_GT(pipeline->Pid(), 0) << "started again before any request asked";
     EXPECT_EQ(pool.Process("after"), "after");
@@ -76,10 +76,10 @@ TEST(ApertiumPipelinePool, FailsAtOnceWhenNoPipelineCanStart) {
         },
         2, "warm", 5000ms);
     auto started = std::chrono::steady_clock::now();
-    std::string reason;
-    EXPECT_FALSE(pool.Process("x", &reason).has_value());
+    Result<std::string> out = pool.Process("x");
+    EXPECT_FALSE(out);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2000ms) << "not held until the wait runs out";
-    EXPECT_NE(reason.find("cannot start"), std::string::npos) << reason;
+    EXPECT_NE(out.Reason().find("cannot start"), std::string::npos) << out.Reason();
     EXPECT_FALSE(pool.Warm());
     EXPECT_EQ(pool.Check().up, 0);
 }

@@ -50,42 +50,42 @@ TEST(ApertiumPipeline, RestartsAProcessThatDiedBetweenRequests) {
 TEST(ApertiumPipeline, AnswersNothingWhenTheProcessEndsMidRequestThenRecovers) {
     // Reads part of the request and exits without answering.
     ApertiumPipeline pipeline({"head", "-c", "3"}, 2000ms);
-    std::string reason;
     auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(pipeline.Process("abcdef", &reason).has_value());
+    Result<std::string> out = pipeline.Process("abcdef");
+    EXPECT_FALSE(out);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
-    EXPECT_FALSE(reason.empty());
+    EXPECT_FALSE(out.Reason().empty());
     EXPECT_EQ(pipeline.Pid(), -1);
-    EXPECT_FALSE(pipeline.Process("again").has_value());
+    EXPECT_FALSE(pipeline.Process("again"));
     EXPECT_EQ(pipeline.Starts(), 2);
 }
 
 TEST(ApertiumPipeline, GivesUpAtTheDeadlineAndKillsTheWholeProcessGroup) {
     // A pipeline that never answers: a shell with a child that keeps the output open.
     ApertiumPipeline pipeline({"sh", "-c", "sleep 30 | cat"}, 300ms);
-    std::string reason;
     auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(pipeline.Process("hello", &reason).has_value());
+    Result<std::string> out = pipeline.Process("hello");
     auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_FALSE(out);
     EXPECT_GE(took, 250ms);
     EXPECT_LT(took, 2000ms);
-    EXPECT_NE(reason.find("no answer"), std::string::npos) << reason;
+    EXPECT_NE(out.Reason().find("no answer"), std::string::npos) << out.Reason();
     EXPECT_EQ(pipeline.Pid(), -1);
     EXPECT_EQ(pipeline.Starts(), 1);
 }
 
 TEST(ApertiumPipeline, ReportsAProgramThatCannotStart) {
     ApertiumPipeline pipeline({"/nonexistent/quillmar-no-such-program"}, 500ms);
-    std::string reason;
-    EXPECT_FALSE(pipeline.Process("x", &reason).has_value());
-    EXPECT_FALSE(reason.empty());
+    Result<std::string> out = pipeline.Process("x");
+    EXPECT_FALSE(out);
+    EXPECT_FALSE(out.Reason().empty());
 }
 
 TEST(ApertiumPipeline, StopsItsProcessWhenDestroyed) {
     pid_t pid = -1;
     {
         ApertiumPipeline pipeline({"cat"}, 2000ms);
-        ASSERT_TRUE(pipeline.Process("x").has_value());
+        ASSERT_TRUE(pipeline.Process("x"));
         pid = pipeline.Pid();
     }
     EXPECT_TRUE(ProcessGone(pid));

@@ -137,7 +137,7 @@ public:
               std::lock_guard lock(m_logMutex);
               m_log.push_back(line);
           }) {
-        bound = m_server.Bind();
+        bound = m_server.Bind().Ok();
         if (bound) m_thread = std::thread([this] { m_server.Run(); });
     }
     ~RunningServer() { Stop(); }

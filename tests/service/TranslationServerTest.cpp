@@ -360,9 +360,9 @@ TEST(TranslationServer, RefusesToBindATakenPort) {
     options.port = first.Port();
     EngineRouter router(nullptr, std::make_unique<PhrasebookEngine>());
     TranslationServer second(options, router, nullptr);
-    std::string reason;
-    EXPECT_FALSE(second.Bind(&reason));
-    EXPECT_NE(reason.find(std::to_string(first.Port())), std::string::npos) << reason;
+    Status bound = second.Bind();
+    EXPECT_FALSE(bound);
+    EXPECT_NE(bound.Reason().find(std::to_string(first.Port())), std::string::npos) << bound.Reason();
 }
 
 }  // namespace
