@@ -6,6 +6,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,7 +18,6 @@
 #include "service/HttpRequestReader.h"
 #include "service/PhrasebookEngine.h"
 #include "service/RequestHandler.h"
-#include "service/SkinGallery.h"
 #include "translate/AnswerText.h"
 
 namespace {
@@ -55,15 +55,20 @@ public:
 struct Service {
     ScriptedEngine* scripted;
     std::unique_ptr<EngineRouter> router;
+    std::atomic<long> connections{1};
+    std::unique_ptr<RequestHandler> handler;
 };
 
 Service& TheService() {
-    static Service service = [] {
+    static Service service;
+    if (!service.handler) {
         auto scripted = std::make_unique<ScriptedEngine>();
-        Service s{scripted.get(), nullptr};
-        s.router = std::make_unique<EngineRouter>(std::move(scripted), std::make_unique<PhrasebookEngine>());
-        return s;
-    }();
+        service.scripted = scripted.get();
+        service.router = std::make_unique<EngineRouter>(std::move(scripted), std::make_unique<PhrasebookEngine>());
+        // The sample skins: the gallery page lists real titles.
+        service.handler = std::make_unique<RequestHandler>(*service.router, QUILLMAR_FUZZ_SKINS_DIR,
+                                                           service.connections);
+    }
     return service;
 }
 
@@ -74,33 +79,13 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
            }) != text.end();
 }
 
-// What the service's connection answers for a request read whole (method, route, page).
-Answer AnswerRequest(const HttpRequestHead& head, EngineRouter& router) {
-    Answer answer;
-    if (head.method != "GET" && head.method != "HEAD") {
-        answer.status = 404;
-        answer.body = RenderErrorPage(404, "Only GET is answered here.");
-        return answer;
-    }
-    switch (RouteOf(head.target)) {
-        case Route::Translate:
-            return AnswerTranslateRequest(head.target, router);
-        case Route::Health: {
-            const EngineHealth health = router.Health();
-            answer.status = health.up ? 200 : 503;
-            answer.contentType = "text/plain; charset=utf-8";
-            answer.body = std::string(health.up ? "up\n" : "down\n") + health.detail;
-            return answer;
-        }
-        case Route::SkinGallery:
-            answer.body = RenderSkinGalleryPage({});
-            return answer;
-        case Route::NotFound:
-            break;
-    }
-    answer.status = 404;
-    answer.body = RenderErrorPage(404, "There is nothing at this address.");
-    return answer;
+// What the service's connection answers for a request read whole: other methods and unknown paths are
+// turned away before the handler is asked.
+Answer AnswerRequest(const HttpRequestHead& head, RequestHandler& handler) {
+    if (head.method != "GET" && head.method != "HEAD") return ErrorAnswer(404, "Only GET is answered here.");
+    const Route route = RouteOf(head.target);
+    if (route == Route::NotFound) return ErrorAnswer(404, "There is nothing at this address.");
+    return handler.AnswerFor(route, head.target);
 }
 
 void CheckAnswer(const HttpRequestHead& head, const Answer& answer, EngineRouter& router) {
@@ -191,10 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int status = reader.RefusalStatus();
             Check(status == 400 || status == 413 || status == 414, "a refusal with another status");
             Check(!reader.RefusalMessage().empty(), "a refusal without words");
-            Answer refusal;
-            refusal.status = status;
-            refusal.body = RenderErrorPage(status, reader.RefusalMessage());
-            CheckAnswer(answered, refusal, *service.router);
+            CheckAnswer(answered, ErrorAnswer(status, reader.RefusalMessage()), *service.router);
         } else {
             const HttpRequestHead& head = reader.Head();
             Check(head.version == "HTTP/1.0" || head.version.substr(0, 7) == "HTTP/1.", "a version not read");
@@ -202,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(!head.method.empty() && !head.target.empty(), "a request without method or target");
             const std::string line = head.method + " " + head.target + " " + head.version;
             Check(bytes.find(line) != std::string::npos, "a request line that was not sent");
-            CheckAnswer(head, AnswerRequest(head, *service.router), *service.router);
+            CheckAnswer(head, AnswerRequest(head, *service.handler), *service.router);
         }
     }
     Check(answers <= 1, "more than one answer");
