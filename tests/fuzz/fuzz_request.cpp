@@ -64,10 +64,11 @@ Service& TheService() {
     if (!service.handler) {
         auto scripted = std::make_unique<ScriptedEngine>();
         service.scripted = scripted.get();
-        service.router = std::make_unique<EngineRouter>(std::move(scripted), std::make_unique<PhrasebookEngine>());
+        service.router =
+            std::make_unique<EngineRouter>(std::move(scripted), std::make_unique<PhrasebookEngine>());
         // The sample skins: the gallery page lists real titles.
-        service.handler = std::make_unique<RequestHandler>(*service.router, QUILLMAR_FUZZ_SKINS_DIR,
-                                                           service.connections);
+        service.handler =
+            std::make_unique<RequestHandler>(*service.router, QUILLMAR_FUZZ_SKINS_DIR, service.connections);
     }
     return service;
 }
