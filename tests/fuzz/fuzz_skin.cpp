@@ -39,6 +39,8 @@ const std::string& SkinFilePath() {
                                                                      : "/tmp";
         return folder + "/quillmar-fuzz-skin-" + std::to_string(::getpid()) + ".QSK";
     }();
+    static const bool removedAtExit = std::atexit([] { ::unlink(path.c_str()); }) == 0;
+    (void)removedAtExit;
     return path;
 }
 
