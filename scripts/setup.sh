@@ -12,6 +12,7 @@ packages=(
     wine wine64 wine32:i386 fonts-wine xvfb xdotool imagemagick
     apertium apertium-eng-spa apertium-fr-es apertium-spa-ita apertium-es-pt cg3
     curl procps pkgconf wrk nginx nsis zip unzip
+    clang libclang-rt-14-dev llvm
 )
 
 sudo=""

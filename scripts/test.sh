@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds natively and for Windows (32- and 64-bit), runs the native
-# tests, then the Windows tests under Wine. Where this machine cannot run 32-bit programs natively, the
-# 64-bit suite still runs whole and the 32-bit programs are built and run as a short smoke set under
-# emulation, or skipped with one line saying so when even emulation is unavailable.
+# tests and the fuzz targets, then the Windows tests under Wine. Where this machine cannot run 32-bit
+# programs natively, the 64-bit suite still runs whole and the 32-bit programs are built and run as a short
+# smoke set under emulation, or skipped with one line saying so when even emulation is unavailable.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -20,6 +20,8 @@ esac
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+# Every reader of outside input under libFuzzer with sanitizers, 20 s each from its seeds.
+bash tests/fuzz/run-fuzz.sh
 # The Linux tarball of the service: unpacked elsewhere, its program answers from there.
 bash tests/e2e/service-package-test.sh
 

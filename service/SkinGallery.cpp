@@ -83,8 +83,12 @@ std::optional<std::string> ProfileValue(std::string_view text, std::string_view 
         }
         std::size_t equals = line.find('=');
         if (!inSection || equals == std::string_view::npos) continue;
-        if (LowerAscii(Trim(line.substr(0, equals))) == wantedKey)
-            return std::string(Trim(line.substr(equals + 1)));
+        if (LowerAscii(Trim(line.substr(0, equals))) != wantedKey) continue;
+        // The program's reader drops matching quotes around a value: the gallery lists the same title.
+        std::string_view value = Trim(line.substr(equals + 1));
+        if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        return std::string(value);
     }
     return std::nullopt;
 }

@@ -18,7 +18,8 @@ struct SkinListing {
 std::vector<SkinListing> ListSkins(const std::filesystem::path& dir);
 
 // A value of a profile (INI) file's text: section and key names ignore case, the value is trimmed of
-// blanks. None when the section or the key is missing.
+// blanks and loses matching quotes around it, as the program reads it. None when the section or the key
+// is missing.
 std::optional<std::string> ProfileValue(std::string_view text, std::string_view section,
                                         std::string_view key);
 

@@ -164,6 +164,12 @@ bool HoldsLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A key written as "[name=value" would be read back as a section line.
+bool OpensSection(std::string_view key) {
+    key = TrimLeft(key);
+    return !key.empty() && key.front() == '[';
+}
+
 }  // namespace
 
 std::string PosixProfileFiles::ReadString(const std::string& path, const std::string& section,
@@ -196,8 +202,9 @@ std::string PosixProfileFiles::ReadString(const std::string& path, const std::st
 SystemResult PosixProfileFiles::WriteString(const std::string& path, const std::string& section,
                                             const std::string& key, const std::optional<std::string>& value) {
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || key.find('=') != std::string::npos ||
-        (value && HoldsLineBreak(*value))) {
-        return SystemResult::Failure(EINVAL, "A profile entry cannot hold a line break, nor a key an \"=\".");
+        OpensSection(key) || (value && HoldsLineBreak(*value))) {
+        return SystemResult::Failure(
+            EINVAL, "A profile entry cannot hold a line break, nor a key an \"=\" or a \"[\" at its start.");
     }
     const std::string nativePath = NativePath(path);
     if (!IsFullPath(nativePath)) return SystemResult::Failure(EINVAL, "Not a full path: " + path);

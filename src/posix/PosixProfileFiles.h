@@ -13,8 +13,8 @@ class PosixProfileFiles final : public ProfileFiles {
 public:
     std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& fallback, std::size_t bufferChars) override;
-    // Refuses a section, key or value holding a line break, and a key holding "=": either would write
-    // lines the reader takes for other entries.
+    // Refuses a section, key or value holding a line break, a key holding "=" and one starting with "[":
+    // each would write lines the reader takes for other entries.
     SystemResult WriteString(const std::string& path, const std::string& section, const std::string& key,
                              const std::optional<std::string>& value) override;
 };

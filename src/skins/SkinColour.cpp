@@ -47,43 +47,50 @@ std::optional<std::int32_t> ReadDecimal(std::string_view text) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
+    // The power of ten of the first digit that is not 0 (none while all are), as far as the digits go;
+    // the exponent moves it below.
+    std::optional<std::int64_t> magnitude;
     std::size_t end = 0;
     std::size_t integerDigits = 0;
-    bool integerAllZero = true;
-    while (end < text.size() && IsDigit(text[end])) {
-        integerAllZero = integerAllZero && text[end] == '0';
-        ++end;
-        ++integerDigits;
+    while (end < text.size() && IsDigit(text[end])) ++end, ++integerDigits;
+    for (std::size_t i = 0; i < integerDigits && !magnitude; ++i) {
+        if (text[i] != '0') magnitude = static_cast<std::int64_t>(integerDigits - i - 1);
     }
     std::size_t fractionDigits = 0;
     if (end < text.size() && text[end] == '.') {
         ++end;
         while (end < text.size() && IsDigit(text[end])) {
+            if (!magnitude && text[end] != '0') magnitude = -static_cast<std::int64_t>(fractionDigits + 1);
             ++end;
             ++fractionDigits;
         }
     }
     if (integerDigits + fractionDigits == 0) return 0;
-    bool negativeExponent = false;
+    std::int64_t exponentValue = 0;
     if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
         std::size_t exponent = end + 1;
+        bool negativeExponent = false;
         if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) {
             negativeExponent = text[exponent] == '-';
             ++exponent;
         }
+        // "1e" or "1e+": the number ends before the "e".
         if (exponent < text.size() && IsDigit(text[exponent])) {
             end = exponent;
-            while (end < text.size() && IsDigit(text[end])) ++end;
-        } else {
-            negativeExponent = false;  // "1e" or "1e+": the number ends before the "e"
+            for (; end < text.size() && IsDigit(text[end]); ++end) {
+                // Held well within 64 bits: any exponent this large is out of range either way.
+                if (exponentValue < kAboveInt32) exponentValue = exponentValue * 10 + (text[end] - '0');
+            }
+            if (negativeExponent) exponentValue = -exponentValue;
         }
     }
     const std::string_view number = text.substr(0, end);
     double value = 0;
     const auto [stop, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
-        // Too small for a double rounds to 0; too large is out of range.
-        if (negativeExponent || integerAllZero) return 0;
+        // Too small for a double rounds to 0, too large is out of range: the digits and the exponent
+        // together tell which ("0.1e400" is large, "100e-400" small).
+        if (!magnitude || *magnitude + exponentValue < 0) return 0;
         return std::nullopt;
     }
     if (error != std::errc()) return 0;

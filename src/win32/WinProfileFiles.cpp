@@ -42,9 +42,14 @@ SystemResult WinProfileFiles::WriteString(const std::string& path, const std::st
     const auto breaks = [](const std::string& text) {
         return text.find_first_of("\r\n") != std::string::npos;
     };
-    if (breaks(section) || breaks(key) || key.find('=') != std::string::npos || (value && breaks(*value))) {
-        return SystemResult::Failure(ERROR_INVALID_PARAMETER,
-                                     "A profile entry cannot hold a line break, nor a key an \"=\".");
+    // A key written as "[name=value" would be read back as a section line.
+    const std::size_t keyStart = key.find_first_not_of(" \t\v\f\x1a");
+    const bool opensSection = keyStart != std::string::npos && key[keyStart] == '[';
+    if (breaks(section) || breaks(key) || key.find('=') != std::string::npos || opensSection ||
+        (value && breaks(*value))) {
+        return SystemResult::Failure(
+            ERROR_INVALID_PARAMETER,
+            "A profile entry cannot hold a line break, nor a key an \"=\" or a \"[\" at its start.");
     }
     if (!IsFullWindowsPath(path))
         return SystemResult::Failure(ERROR_INVALID_NAME, "Not a full path: " + path);

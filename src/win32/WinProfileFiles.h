@@ -10,8 +10,8 @@ class WinProfileFiles final : public ProfileFiles {
 public:
     std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& fallback, std::size_t bufferChars) override;
-    // Refuses a section, key or value holding a line break, and a key holding "=": Windows would write
-    // them as they are, and the reader would take them for other entries.
+    // Refuses a section, key or value holding a line break, a key holding "=" and one starting with "[":
+    // Windows would write them as they are, and the reader would take them for other entries.
     SystemResult WriteString(const std::string& path, const std::string& section, const std::string& key,
                              const std::optional<std::string>& value) override;
 };

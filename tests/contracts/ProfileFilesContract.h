@@ -151,6 +151,9 @@ TYPED_TEST_P(ProfileFilesContract, RefusedWritesLeaveTheFileAsItWas) {
     EXPECT_FALSE(this->Write("a.qsk", "Skin", "title", "Red\r\nmenufile=evil.gif"));
     EXPECT_FALSE(this->Write("a.qsk", "Skin", "title", "Red\nBlue"));
     EXPECT_FALSE(this->Write("a.qsk", "Skin", "k=x", "v"));
+    // A key that starts with "[" would be read back as a section line, taking the entries after it along.
+    EXPECT_FALSE(this->Write("a.qsk", "Skin", "[Details", "v"));
+    EXPECT_FALSE(this->Write("a.qsk", "Skin", " \t[x]", "v"));
     EXPECT_FALSE(this->Write("a.qsk", "Skin\r\n[Other", "k", "v"));
     EXPECT_EQ(this->m_folder.Get("a.qsk"), "[Skin]\r\ntitle=Red\r\n");
 

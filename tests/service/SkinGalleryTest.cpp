@@ -34,6 +34,10 @@ TEST(ProfileValue, MatchesSectionAndKeyWithoutRegardToCaseAndTrimsTheValue) {
     EXPECT_EQ(ProfileValue(text, "Skin", "selectfile"), std::nullopt);
     EXPECT_EQ(ProfileValue("[Skin]\ntitle=\n", "Skin", "title"), "");
     EXPECT_EQ(ProfileValue("title=Loose\n", "Skin", "title"), std::nullopt);
+    // Quoted as the program reads it: the quotes go when they match.
+    EXPECT_EQ(ProfileValue("[Skin]\ntitle= \"Night Sky\" \n", "Skin", "title"), "Night Sky");
+    EXPECT_EQ(ProfileValue("[Skin]\ntitle='Night'\n", "Skin", "title"), "Night");
+    EXPECT_EQ(ProfileValue("[Skin]\ntitle=\"Night'\n", "Skin", "title"), "\"Night'");
 }
 
 TEST_F(SkinGalleryTest, ListsFoldersHoldingASkinFileByFolderNameWithTheirTitles) {

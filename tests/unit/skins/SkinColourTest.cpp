@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "skins/SkinColour.h"
 
 namespace quillmar {
 namespace {
 
 struct Case {
-    const char* value;
+    std::string value;
     std::optional<std::int32_t> number;
 };
 
@@ -82,6 +84,11 @@ TEST(ReadColourNumber, NoLeadingNumberIsZeroAndBeyond32BitsIsNone) {
                    {"-2147483649", std::nullopt},
                    {"1e10", std::nullopt},
                    {"1e400", std::nullopt},
+                   // Beyond a double: the digits and the exponent together say whether large or small.
+                   {"0.1e400", std::nullopt},
+                   {"1" + std::string(400, '0') + "e-10", std::nullopt},
+                   {"100e-400", 0},
+                   {"0.000e99999", 0},
                    {"99999999999999999999999999", std::nullopt},
                    {"&H80000000", std::nullopt},
                    {"&HFFFFFFFF", std::nullopt},
