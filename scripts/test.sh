@@ -30,7 +30,13 @@ wine_session_start
 
 for arch in i686 x86_64; do
     cmake --preset "mingw-$arch" >/dev/null
-    cmake --build --preset "mingw-$arch" -j "$jobs"
+    if [ "$arch" = i686 ] && [ "$QUILLMAR_I386_MODE" = emulated ]; then
+        # The programs and the smoke set's tests: no other i686 test program runs here.
+        cmake --build --preset mingw-i686 -j "$jobs" --target Quillmar quillmar-service quillmar-cli \
+            $(bash scripts/i686-smoke.sh --targets)
+    else
+        cmake --build --preset "mingw-$arch" -j "$jobs"
+    fi
     if [ "$arch" = x86_64 ] || [ "$QUILLMAR_I386_MODE" = native ]; then
         ctest --preset "mingw-$arch" -j "$jobs"
         # The whole program end to end: service, Quillmar.exe and the demo chat with real input.
