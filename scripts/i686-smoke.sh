@@ -21,7 +21,7 @@ if [ "${1:-}" = --targets ]; then
 fi
 
 build=$(realpath "$1")
-budget=${QUILLMAR_SMOKE_SECONDS:-360}
+budget=${QUILLMAR_SMOKE_SECONDS:-300}
 cap=${QUILLMAR_SMOKE_PROGRAM_SECONDS:-240}  # longer than any one of them should take, even emulated
 deadline=$((SECONDS + budget))
 passed=0

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds natively and for Windows (32- and 64-bit), runs the native
 # tests, then the Windows tests under Wine. Where this machine cannot run 32-bit programs natively, the
-# 64-bit suite still runs whole and the 32-bit programs are built and run as a short smoke set under
+# 64-bit suite still runs whole and the 32-bit programs are built with a short smoke set run under
 # emulation, or skipped with one line saying so when even emulation is unavailable.
 set -euo pipefail
 cd "$(dirname "$0")/.."
