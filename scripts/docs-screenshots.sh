@@ -80,7 +80,7 @@ stored_skin() {
     "$e2e_root/scripts/wine.sh" reg query 'HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings' \
         /v CurrentSkin 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'
 }
-rows=$(find "$e2e_dir/src/win32/skins" -mindepth 1 -maxdepth 1 -type d | wc -l)
+rows=$(find "$(dirname "$e2e_exe")/skins" -mindepth 1 -maxdepth 1 -type d | wc -l)
 for row in $(seq "$rows"); do
     e2e_open_options
     e2e_choose_skin "$row"

@@ -32,21 +32,21 @@ e2e_free_display() {
     return 1
 }
 
-# Builds the service natively and, in build/e2e-ARCH, Quillmar.exe (asking the loopback port), the demo
-# chat and the probe.
+# Builds the service natively and, in the Windows build build/ARCH, e2e/Quillmar.exe (the program asking
+# the loopback port), the demo chat and the probe. Only the program's address-holding sources are
+# compiled for it; the rest is what build/ARCH already built.
 e2e_build() {  # $1: i686 | x86_64
-    local arch=$1 dir=$e2e_root/build/e2e-$1 jobs=${QUILLMAR_JOBS:-$(nproc)}
+    local arch=$1 jobs=${QUILLMAR_JOBS:-$(nproc)}
     cmake --preset native -S "$e2e_root" >/dev/null
     cmake --build "$e2e_root/build/native" -j "$jobs" --target quillmar-service >/dev/null
-    cmake -S "$e2e_root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DQUILLMAR_SERVICE_HOST="127.0.0.1:$QUILLMAR_E2E_PORT" >/dev/null
-    cmake --build "$dir" -j "$jobs" --target Quillmar DemoChat QuillmarProbe >/dev/null
+    cmake --preset "mingw-$arch" -S "$e2e_root" -DQUILLMAR_E2E_SERVICE_HOST="127.0.0.1:$QUILLMAR_E2E_PORT" >/dev/null
+    cmake --build "$e2e_root/build/$arch" -j "$jobs" --target QuillmarE2E DemoChat QuillmarProbe >/dev/null
 }
 
 e2e_use() {  # $1: i686 | x86_64 - the build the following calls run
     e2e_arch=$1
-    e2e_dir=$e2e_root/build/e2e-$1
-    e2e_exe=$e2e_dir/src/win32/Quillmar.exe
+    e2e_dir=$e2e_root/build/$1
+    e2e_exe=$e2e_dir/src/win32/e2e/Quillmar.exe
 }
 
 # Runs a QuillmarProbe command: its results on stdout, its own complaints ("probe: ...") on stderr, Wine's
@@ -95,7 +95,7 @@ e2e_start() {
         >/dev/null 2>&1 </dev/null &
     read -r e2e_chat_l e2e_chat_t e2e_chat_r e2e_chat_b < <(e2e_probe rect window "$e2e_chat_title") ||
         { e2e_fail "the chat window did not open"; return 1; }
-    e2e_start_timing=$(e2e_probe start "$(winepath -w "$e2e_exe" 2>/dev/null)") ||
+    e2e_start_timing=$(e2e_probe start "$("$e2e_root/scripts/wine.sh" winepath -w "$e2e_exe" 2>/dev/null)") ||
         { e2e_fail "Quillmar.exe did not start: $e2e_start_timing"; return 1; }
     e2e_focus_desktop
 }

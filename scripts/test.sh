@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds natively and for Windows (32- and 64-bit), runs the native
 # tests and the fuzz targets, then the Windows tests under Wine. Where this machine cannot run 32-bit
-# programs natively, the 64-bit suite still runs whole and the 32-bit programs are built and run as a short
-# smoke set under emulation, or skipped with one line saying so when even emulation is unavailable.
+# programs natively, the 64-bit suite still runs whole and the 32-bit programs are built with a short smoke
+# set run under emulation, or skipped with one line saying so when even emulation is unavailable.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -32,7 +32,13 @@ wine_session_start
 
 for arch in i686 x86_64; do
     cmake --preset "mingw-$arch" >/dev/null
-    cmake --build --preset "mingw-$arch" -j "$jobs"
+    if [ "$arch" = i686 ] && [ "$QUILLMAR_I386_MODE" = emulated ]; then
+        # The programs and the smoke set's tests: no other i686 test program runs here.
+        cmake --build --preset mingw-i686 -j "$jobs" --target Quillmar quillmar-service quillmar-cli \
+            $(bash scripts/i686-smoke.sh --targets)
+    else
+        cmake --build --preset "mingw-$arch" -j "$jobs"
+    fi
     if [ "$arch" = x86_64 ] || [ "$QUILLMAR_I386_MODE" = native ]; then
         ctest --preset "mingw-$arch" -j "$jobs"
         # The whole program end to end: service, Quillmar.exe and the demo chat with real input.

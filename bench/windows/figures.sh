@@ -20,7 +20,7 @@ wine_session_start
 translations=${QUILLMAR_FIGURES_TRANSLATIONS:-200}
 # Wine reports no private bytes and no processor times of other processes, so both come from Linux: the
 # process's private pages (its share of nothing mapped by others) and its user and system time.
-program_pid() { pgrep -f "e2e-$arch.src.win32.Quillmar\.exe" | head -n 1; }
+program_pid() { pgrep -f "$arch.src.win32.e2e.Quillmar\.exe" | head -n 1; }
 memory() {
     awk '/^Rss/ {r = $2} /^Private_(Clean|Dirty)/ {p += $2} END {printf "private %.2f MB, resident %.2f MB", p / 1024, r / 1024}' \
         "/proc/$(program_pid)/smaps_rollup"
@@ -31,7 +31,7 @@ seconds=${QUILLMAR_FIGURES_SECONDS:-60}
 for arch in "${archs[@]}"; do
     e2e_build "$arch"
     e2e_use "$arch"
-    log=build/e2e-$arch/figures-service.log
+    log=$(dirname "$e2e_exe")/figures-service.log
     QUILLMAR_E2E_ENGINE=${QUILLMAR_FIGURES_ENGINE:-apertium} e2e_service_start "$log"
     starts=()
     for _ in 1 2 3; do  # the first start also warms Wine's caches; all three are shown

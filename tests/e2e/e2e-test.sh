@@ -18,7 +18,7 @@ export QUILLMAR_DISPLAY
 source scripts/wine-env.sh
 own_session=""
 if ! xdotool getdisplaygeometry >/dev/null 2>&1; then own_session=1; fi
-out=build/e2e-$arch/e2e
+out=build/$arch/e2e-results
 mkdir -p "$out"
 finish() {
     e2e_end

@@ -73,13 +73,13 @@ rm -rf "$portable" "$log"
 
 dir=$PWD/build/installer-test-$arch
 rm -rf "$dir"
-appdata=$(winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
+appdata=$("$wine" winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
 shortcut="$appdata/Microsoft/Windows/Start Menu/Programs/Quillmar/Quillmar.lnk"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmar'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings_key='HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings'
 
-"$wine" "$setup" /S "/D=$(winepath -w "$dir")" >/dev/null 2>&1
+"$wine" "$setup" /S "/D=$("$wine" winepath -w "$dir")" >/dev/null 2>&1
 check "the installer puts Quillmar.exe, the skins, the README, the licence and the uninstaller in place" \
     test -f "$dir/Quillmar.exe" -a -f "$dir/skins/Daylight/Daylight.QSK" -a -f "$dir/README.txt" \
     -a -f "$dir/LICENSE.txt" -a -f "$dir/quillmar-service.exe" -a -f "$dir/Uninstall.exe"
@@ -88,10 +88,10 @@ check "the installer registers the uninstaller" has_key "$uninstall_key" Uninsta
 
 # What the user's use leaves: the settings dialog's Run value, a setting, a skin of their own, and the
 # installed copy running in the tray.
-"$wine" reg add "$run_key" /v QUILLMAR /d "\"$(winepath -w "$dir/Quillmar.exe")\"" /f >/dev/null 2>&1
+"$wine" reg add "$run_key" /v QUILLMAR /d "\"$("$wine" winepath -w "$dir/Quillmar.exe")\"" /f >/dev/null 2>&1
 "$wine" reg add "$settings_key" /v loadwin /d true /f >/dev/null 2>&1
 mkdir -p "$dir/skins/Mine" && printf '[Skin]\r\ntitle=Mine\r\n' >"$dir/skins/Mine/Mine.QSK"
-starts() { probe start "$(winepath -w "$dir/Quillmar.exe")" >/dev/null; }
+starts() { probe start "$("$wine" winepath -w "$dir/Quillmar.exe")" >/dev/null; }
 check "the installed copy starts" starts
 
 "$wine" "$dir/Uninstall.exe" /S >/dev/null 2>&1
@@ -110,7 +110,7 @@ check "a silent uninstall keeps the settings" has_key "$settings_key" loadwin
 # A service the user started from the program's folder keeps its file open: the uninstall must not
 # claim to be done, and must leave itself in place for a second run once the service is stopped.
 rm -rf "$dir"
-"$wine" "$setup" /S "/D=$(winepath -w "$dir")" >/dev/null 2>&1
+"$wine" "$setup" /S "/D=$("$wine" winepath -w "$dir")" >/dev/null 2>&1
 log=$dir.service.log
 "$wine" "$dir/quillmar-service.exe" --listen 127.0.0.1:0 >"$log" 2>&1 &
 launcher=$!
