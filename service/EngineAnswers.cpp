@@ -227,6 +227,11 @@ EngineResult ReadMyMemoryAnswer(int status, std::string_view body) {
     int inner = 200;
     if (auto field = answer.find("responseStatus"); field != answer.end()) {
         if (field->is_number_integer()) {
+            // Read whole: a number past an int's range must not wrap round to 200.
+            const bool inRange = field->is_number_unsigned() ? field->get<std::uint64_t>() <= 999
+                                                              : field->get<std::int64_t>() >= 0 &&
+                                                                    field->get<std::int64_t>() <= 999;
+            if (!inRange) return Unreadable();
             inner = field->get<int>();
         } else if (field->is_string()) {
             const std::string& digits = field->get_ref<const std::string&>();

@@ -119,6 +119,15 @@ void CheckRoundTrip(std::size_t engine, const std::string& text) {
     Check(result.text == expected, "a well-formed answer reads back another text");
 }
 
+// MyMemory's own status inside a 200 answer: only 200 lets the translation through, however large the
+// number it sends.
+void CheckMyMemoryInnerStatus(std::int64_t inner, const std::string& text) {
+    if (!utf8::IsValid(text) || Trim(text).empty()) return;
+    const Json answer = {{"responseData", {{"translatedText", text}}}, {"responseStatus", inner}};
+    const EngineResult result = ReadMyMemoryAnswer(200, answer.dump());
+    Check(result.ok == (inner == 200), "MyMemory's own status misread");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -126,6 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the engine and what the rest is, so that the seeds read as what they are.
     const std::size_t engine = data[0] & 3;
     FuzzedDataProvider input(data + 1, size - 1);
+    if (engine == 3 && (data[0] & 12) == 8) {
+        const auto inner = input.ConsumeIntegral<std::int64_t>();
+        CheckMyMemoryInnerStatus(inner, input.ConsumeRemainingBytesAsString());
+        return 0;
+    }
     if ((data[0] & 4) != 0) {
         CheckRoundTrip(engine, input.ConsumeRemainingBytesAsString());
         return 0;
