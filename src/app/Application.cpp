@@ -15,11 +15,12 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, con
       m_status(state, ports.timers, ports.pictures, ports.views,
                [this](const std::string& skinName) { ApplySkin(skinName); }),
       m_writer(m_followMod, state, m_status),
-      m_socket(ports.connection, ports.timers, ports.dialogs, [this] { return OptionsMenuActions(); }, HomeHost()),
+      m_socket(ports.connection, ports.timers, ports.dialogs, [this] { return OptionsMenuActions(); },
+               HomeHost()),
       m_translate(ParseServiceAddress(serviceHost), {m_status, m_writer}, m_socket),
       m_follow([this] {
-          return std::make_unique<frmFollow>(frmFollow::Links{m_translate, m_socket, m_followChoices, m_status},
-                                             m_state, m_ports.windows, m_ports.timers, m_ports.pictures,
+          const frmFollow::Links links{m_translate, m_socket, m_followChoices, m_status};
+          return std::make_unique<frmFollow>(links, m_state, m_ports.windows, m_ports.timers, m_ports.pictures,
                                              m_ports.menus, m_ports.views);
       }),
       m_followChoices(ports.settings, kSettingsApp, kSettingsSection, ports.windows, state, m_follow),

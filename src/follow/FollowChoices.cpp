@@ -18,7 +18,8 @@ FollowChoices::FollowChoices(SettingsStore& settings, std::string appName, std::
 
 bool FollowChoices::FollowsByRule(WindowHandle window, const std::string& title) {
     if (!m_followRules) {
-        m_followRules = ParseFollowRules(m_settings.GetSetting(m_appName, m_section, kFollowRulesSetting, ""));
+        m_followRules =
+            ParseFollowRules(m_settings.GetSetting(m_appName, m_section, kFollowRulesSetting, ""));
     }
     return !m_followRules->empty() && MatchesFollowRule(*m_followRules, m_windows, window, title);
 }
@@ -33,7 +34,8 @@ void FollowChoices::TargetCameToFront(const std::string& title) {
 void FollowChoices::ChoosePair(std::size_t row) {
     m_toolbar().SetPair(row);
     if (m_state.TargetHwnd != 0 && row < kLanguagePairs.size()) {
-        m_chatPairs.Remember(FollowMod(m_windows).ReadWindowText(m_state.TargetHwnd), kLanguagePairs[row].labelCaption);
+        m_chatPairs.Remember(FollowMod(m_windows).ReadWindowText(m_state.TargetHwnd),
+                             kLanguagePairs[row].labelCaption);
     }
 }
 

@@ -26,7 +26,9 @@ public:
     void Unload() { m_slot.Unload(); }
 
     void SetStatus(const std::string& text) override { Window().SetLabel1(text); }
-    void SetOutcome(RequestOutcome outcome, const std::string& text) override { Window().SetOutcome(outcome, text); }
+    void SetOutcome(RequestOutcome outcome, const std::string& text) override {
+        Window().SetOutcome(outcome, text);
+    }
 
 private:
     void ApplySkin(const std::string& skinName) override { m_applySkin(skinName); }

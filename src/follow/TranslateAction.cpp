@@ -28,16 +28,15 @@ void StatusWindowAt::ShowRequestStarting() {
     status.SetVisible(true);
 }
 
-bool TranslateAction::Translate(TextCapture& capture, TranslateStatus& status, std::size_t pairRow) {
-    CapturedText captured = capture.Capture();
+bool TranslateAction::Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) {
     std::optional<std::string> query = PrepareQueryText(captured.text);
     if (!query) {
         status.ShowNothingToTranslate();
         return false;
     }
     status.ShowRequestStarting();
-    m_sender.Send(std::make_unique<TranslationRequest>(std::move(captured), std::move(*query), pairRow, m_service,
-                                                       m_reports));
+    m_sender.Send(std::make_unique<TranslationRequest>(std::move(captured), std::move(*query), pairRow,
+                                                       m_service, m_reports));
     return true;
 }
 

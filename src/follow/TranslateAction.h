@@ -10,14 +10,6 @@ namespace quillmar {
 
 class StatusWindowSlot;
 
-// Where a trigger takes its text from: the toolbar from the chat window's edit control, the command line
-// from its argument or standard input, the hotkey from the focused control.
-class TextCapture {
-public:
-    virtual ~TextCapture() = default;
-    virtual CapturedText Capture() = 0;
-};
-
 // How a trigger shows the action's progress before the request reports.
 class TranslateStatus {
 public:
@@ -26,21 +18,23 @@ public:
     virtual void ShowRequestStarting() = 0;     // just before the request goes out
 };
 
-// What a trigger calls to translate: what `capture` finds, with the pair at `pairRow` of kLanguagePairs.
+// What a trigger calls once it has captured its text (the toolbar from the chat window's edit control,
+// the command line from its argument or standard input, the hotkey from the focused control): translate
+// it with the pair at `pairRow` of kLanguagePairs.
 class Translator {
 public:
     virtual ~Translator() = default;
     // False when there was nothing to translate.
-    virtual bool Translate(TextCapture& capture, TranslateStatus& status, std::size_t pairRow) = 0;
+    virtual bool Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) = 0;
 };
 
-// The one translate action every trigger runs: capture, prepare, show the status, then one request made
-// of what was captured, the pair row and the service address goes to the sender.
+// The one translate action every trigger runs: prepare, show the status, then one request made of what
+// was captured, the pair row and the service address goes to the sender.
 class TranslateAction final : public Translator {
 public:
     TranslateAction(ServiceAddress service, RequestReports reports, RequestSender& sender)
         : m_service(std::move(service)), m_reports(reports), m_sender(sender) {}
-    bool Translate(TextCapture& capture, TranslateStatus& status, std::size_t pairRow) override;
+    bool Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) override;
 
 private:
     ServiceAddress m_service;
@@ -51,7 +45,8 @@ private:
 // The status window at a given place (twips, its top-left corner), as the toolbar and the hotkey show it.
 class StatusWindowAt final : public TranslateStatus {
 public:
-    StatusWindowAt(StatusWindowSlot& status, int left, int top) : m_status(status), m_left(left), m_top(top) {}
+    StatusWindowAt(StatusWindowSlot& status, int left, int top)
+        : m_status(status), m_left(left), m_top(top) {}
     void ShowNothingToTranslate() override;
     void ShowRequestStarting() override;
 

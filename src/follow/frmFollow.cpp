@@ -115,25 +115,12 @@ void frmFollow::Timer1_Timer() {
     }
 }
 
-namespace {
-
-// The toolbar's text: the first edit control with text in the followed window.
-class TargetEditCapture final : public TextCapture {
-public:
-    TargetEditCapture(FollowMod& module, WindowHandle target) : m_module(module), m_target(target) {}
-    CapturedText Capture() override { return m_module.CaptureEditText(m_target); }
-
-private:
-    FollowMod& m_module;
-    WindowHandle m_target;
-};
-
-}  // namespace
-
 void frmFollow::Picture1_Click() {
-    TargetEditCapture capture(m_module, m_state.TargetHwnd);
-    StatusWindowAt status(m_links.status, m_left + m_width - m_picture3.width - frmStatus::kWidth, StatusTop());
-    m_links.translator.Translate(capture, status, m_pair);
+    // The toolbar's text: the first edit control with text in the followed window.
+    CapturedText captured = m_module.CaptureEditText(m_state.TargetHwnd);
+    const int statusLeft = m_left + m_width - m_picture3.width - frmStatus::kWidth;
+    StatusWindowAt status(m_links.status, statusLeft, StatusTop());
+    m_links.translator.Translate(std::move(captured), status, m_pair);
 }
 
 void frmFollow::Picture3_Click() {

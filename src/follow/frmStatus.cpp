@@ -8,8 +8,8 @@ namespace quillmar {
 
 using std::chrono::milliseconds;
 
-frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
-                     FormViews& views)
+frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers,
+                     PictureLoader& pictures, FormViews& views)
     : m_host(host), m_state(state), m_pictures(pictures) {
     m_picture = m_pictures.LoadPicture("builtin:status");
     m_view = views.CreateToolView(*this);

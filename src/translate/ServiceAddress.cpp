@@ -19,10 +19,9 @@ ServiceAddress ParseServiceAddress(std::string_view text) {
     }
     address.host = std::move(parsed->host);
     // A bare IPv6 address has several colons and no port; "[v6]" has none either.
-    const bool portWritten = authority.front() == '['
-                                 ? authority.back() != ']'
-                                 : authority.find(':') != std::string_view::npos &&
-                                       authority.find(':') == authority.rfind(':');
+    const bool portWritten = authority.front() == '[' ? authority.back() != ']'
+                                                      : authority.find(':') != std::string_view::npos &&
+                                                            authority.find(':') == authority.rfind(':');
     if (portWritten) address.port = parsed->port;
     return address;
 }

@@ -66,20 +66,22 @@ void SockModule::RequestTranslation(std::unique_ptr<TranslationRequest> request)
     if (m_form.optProxy) UseProxy = true;
     RequestText.clear();
 
-    const std::string host = request->Service().Authority();
     if (request->Service().host.empty()) {
         m_dialogs.ShowMessage("Unable To detect target page!", kAppTitle, MessageIcon::Critical,
                              MessageButtons::OkCancel);
         return;
     }
 
-    RequestText = ReplaceAll(RequestTemplate(), kTargetPlaceholder, UseProxy ? RequestUrl : request->PathAndQuery());
-    RequestText = ReplaceAll(RequestText, kHostPlaceholder, host);
+    RequestText =
+        ReplaceAll(RequestTemplate(), kTargetPlaceholder, UseProxy ? RequestUrl : request->PathAndQuery());
+    RequestText = ReplaceAll(RequestText, kHostPlaceholder, request->Authority());
     RequestText += "\r\n";
     m_form.Label1 = "Connecting To server ...\r\n";
 
-    HostPort endpoint = UseProxy ? ProxyEndpoint(m_form.txtProxy) : HostPort{request->Service().host, request->Service().Port()};
-    m_form.StartRequest(OutgoingRequest{std::move(endpoint.host), endpoint.port, RequestText, std::move(request)});
+    HostPort endpoint = UseProxy ? ProxyEndpoint(m_form.txtProxy)
+                                 : HostPort{request->Service().host, request->Service().Port()};
+    m_form.StartRequest(
+        OutgoingRequest{std::move(endpoint.host), endpoint.port, RequestText, std::move(request)});
 }
 
 }  // namespace quillmar

@@ -23,7 +23,9 @@ public:
     // Sends to the request's service, or through the proxy when frmSocket says so; a request whose service
     // has no host is not sent.
     void RequestTranslation(std::unique_ptr<TranslationRequest> request);
-    void Send(std::unique_ptr<TranslationRequest> request) override { RequestTranslation(std::move(request)); }
+    void Send(std::unique_ptr<TranslationRequest> request) override {
+        RequestTranslation(std::move(request));
+    }
 
     // Of the latest call.
     std::string RequestUrl;

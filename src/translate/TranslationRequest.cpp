@@ -11,8 +11,9 @@ TranslationRequest::TranslationRequest(CapturedText captured, std::string query,
       m_pairRow(pairRow < kLanguagePairs.size() ? pairRow : kDefaultPairRow),
       m_service(std::move(service)),
       m_reports(reports),
+      m_authority(m_service.Authority()),
       m_pathAndQuery(m_service.basePath + "/raging/translate.dyn?lp=" + Pair().code + "&urltext=" + m_query),
-      m_url("http://" + m_service.Authority() + m_pathAndQuery) {}
+      m_url("http://" + m_authority + m_pathAndQuery) {}
 
 void TranslationRequest::Report(const std::string& progress) {
     m_reports.status.SetStatus(progress);
@@ -27,7 +28,6 @@ void TranslationRequest::WriteBack(const std::string& translation) {
 }
 
 void TranslationRequest::End(RequestOutcome outcome, const std::string& text) {
-    m_outcome = outcome;
     m_reports.status.SetOutcome(outcome, text);
 }
 

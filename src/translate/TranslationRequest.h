@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "translate/CapturedText.h"
@@ -39,11 +38,11 @@ public:
 
     const CapturedText& Captured() const { return m_captured; }
     const std::string& Query() const { return m_query; }
-    std::size_t PairRow() const { return m_pairRow; }
     const LanguagePair& Pair() const { return kLanguagePairs[m_pairRow]; }
     const ServiceAddress& Service() const { return m_service; }
-    // The service's page for this translation, and its path with the query: both built from the service's
-    // host, port and path and the pair's code, once.
+    // The service's host[:port], its page for this translation and that page's path with the query: built
+    // from the service's host, port and path and the pair's code, once.
+    const std::string& Authority() const { return m_authority; }
     const std::string& Url() const { return m_url; }
     const std::string& PathAndQuery() const { return m_pathAndQuery; }
 
@@ -51,10 +50,8 @@ public:
     void Report(const std::string& progress);
     // Writes the translation back; a success when the target took it, else an error.
     void WriteBack(const std::string& translation);
-    // Ends the request with that outcome, shown by `text`.
+    // Ends the request: its outcome, as a value, with the text that shows it.
     void End(RequestOutcome outcome, const std::string& text);
-    // None while the request runs.
-    std::optional<RequestOutcome> Outcome() const { return m_outcome; }
 
 private:
     CapturedText m_captured;
@@ -62,9 +59,9 @@ private:
     std::size_t m_pairRow;
     ServiceAddress m_service;
     RequestReports m_reports;
+    std::string m_authority;
     std::string m_pathAndQuery;
     std::string m_url;
-    std::optional<RequestOutcome> m_outcome;
 };
 
 // Where the translate action hands a request to be sent: the translation client.

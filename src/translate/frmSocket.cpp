@@ -94,7 +94,7 @@ void frmSocket::WS_HTTP_Close() {
         return;
     }
     Text2 = *translation;
-    request.translation->WriteBack(Text2);
+    request.translation->WriteBack(*translation);
 }
 
 void frmSocket::WS_HTTP_Error(const ConnectionError& error) {

@@ -136,8 +136,8 @@ void DriveClient(FuzzedDataProvider& input) {
             case 0: {
                 const auto query = PrepareQueryText(input.ConsumeRandomLengthString(16));
                 if (query) {
-                    sock.RequestTranslation(fakes::RequestFor(*query, input.ConsumeIntegral<std::uint8_t>(), service,
-                                                              {status, output}));
+                    sock.RequestTranslation(fakes::RequestFor(*query, input.ConsumeIntegral<std::uint8_t>(),
+                                                              service, {status, output}));
                 }
                 break;
             }

@@ -95,18 +95,6 @@ private:
     CliPlatform& m_platform;
 };
 
-// The argument, or all of standard input when there is none.
-class InputCapture final : public TextCapture {
-public:
-    InputCapture(const std::optional<std::string>& text, CliPlatform& platform)
-        : m_text(text), m_platform(platform) {}
-    CapturedText Capture() override { return {m_text ? *m_text : m_platform.ReadInput(), 0}; }
-
-private:
-    const std::optional<std::string>& m_text;
-    CliPlatform& m_platform;
-};
-
 class StatusSteps final : public TranslateStatus {
 public:
     explicit StatusSteps(StatusPrinter& status) : m_status(status) {}
@@ -222,9 +210,10 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
     SockModule sockModule(form, dialogs);
     TranslateAction action(ParseServiceAddress(options.service), {status, output}, sockModule);
 
-    InputCapture capture(options.text, platform);
+    // The argument, or all of standard input when there is none.
+    CapturedText captured{options.text ? *options.text : platform.ReadInput()};
     StatusSteps steps(status);
-    if (!action.Translate(capture, steps, *pairRow)) return kExitNoTranslation;
+    if (!action.Translate(std::move(captured), steps, *pairRow)) return kExitNoTranslation;
     if (form.RequestInFlight()) platform.RunUntil([&form] { return !form.RequestInFlight(); });
     return ExitStatusOf(status, dialogs, platform);
 }

@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "forms/FormSlot.h"
-#include "forms/ProgramState.h"
 #include "fakes/FakeFollowPorts.h"
 #include "fakes/FakeForeignWindows.h"
 #include "fakes/FakeTimers.h"
@@ -15,6 +13,8 @@
 #include "follow/TranslateAction.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "forms/FormSlot.h"
+#include "forms/ProgramState.h"
 #include "translate/OptionsMenu.h"
 #include "translate/ServiceAddress.h"
 
@@ -66,8 +66,8 @@ public:
                             [this](const std::string& skinName) { appliedSkins.push_back(skinName); }};
     TranslateAction translate{ParseServiceAddress("babel.example"), {status, output}, *this};
     FormSlot<frmFollow> follow{[this] {
-        return std::make_unique<frmFollow>(frmFollow::Links{translate, *this, *this, status}, state, windows, timers,
-                                           pictures, menus, views);
+        return std::make_unique<frmFollow>(frmFollow::Links{translate, *this, *this, status}, state, windows,
+                                           timers, pictures, menus, views);
     }};
     std::vector<Request> requests;
     int socketReferences = 0;

@@ -29,7 +29,8 @@ protected:
 
     // A request for the prepared `text` with the pair of that code, its answer going to `target`.
     std::unique_ptr<TranslationRequest> RequestFor(const std::string& text, const std::string& code = "en_fr",
-                                                WindowHandle target = 0, const std::string& service = kService) {
+                                                   WindowHandle target = 0,
+                                                   const std::string& service = kService) {
         std::size_t row = 0;
         while (row + 1 < kLanguagePairs.size() && kLanguagePairs[row].code != code) ++row;
         EXPECT_EQ(kLanguagePairs[row].code, code);
