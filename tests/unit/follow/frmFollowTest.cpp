@@ -286,21 +286,6 @@ TEST_F(frmFollowTest, ThePairIsATableRowTheLabelShowsAndTheRequestCarries) {
     EXPECT_EQ(requests[0].code, "de_fr");
 }
 
-TEST_F(frmFollowTest, EachRequestCarriesTheControlCapturedForItNotTheLatestCapture) {
-    const WindowHandle firstEdit = AddChat(kChat, "Send Message", {100, 50, 700, 400}, "first text");
-    const WindowHandle secondEdit = AddChat(kOther, "mary - Send Message", {0, 0, 600, 300}, "second text");
-    Follow();
-    windows.foreground = kChat;
-    Step();
-    Follow().Picture1_Click();
-    windows.foreground = kOther;  // the user moves on while the first answer is under way
-    Step();
-    Follow().Picture1_Click();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].target, firstEdit);
-    EXPECT_EQ(requests[1].target, secondEdit);
-}
-
 TEST_F(frmFollowTest, TheMenuButtonPopsUpTheOptionsMenuAndAPairItemSetsThePairLabel) {
     Follow();
     menus.choice = 9 + 1;  // "Russian to English": ten pairs before it, plus one separator
