@@ -40,14 +40,14 @@ void BM_Gather10000Chunks(benchmark::State& state) {
     fakes::FakeDialogs dialogs;
     fakes::FakeStatusSink status;
     fakes::FakeTranslationOutput output;
-    frmSocket form(connection, timers, dialogs, status, output);
-    SockModule sock(form, dialogs, "babel.example");
+    frmSocket form(connection, timers, dialogs);
+    SockModule sock(form, dialogs);
     for (auto _ : state) {
         state.PauseTiming();
         status.statuses.clear();
         status.statuses.reserve(kChunks + 4);
         output.writes.clear();
-        sock.RequestTranslation("good+morning", "en_fr", 1);
+        sock.RequestTranslation(fakes::RequestFor("good+morning", 1, "babel.example", {status, output}));
         connection.DeliverConnect();
         state.ResumeTiming();
         for (const std::string& chunk : chunks) connection.DeliverData(chunk);

@@ -1,20 +1,20 @@
 #pragma once
 
-#include <map>
 #include <memory>
-#include <optional>
-#include <vector>
 #include <string>
 
 #include "about/AboutBox.h"
 #include "forms/FormSlot.h"
 #include "forms/ProgramState.h"
 #include "app/frmMain.h"
-#include "follow/ChatPairs.h"
 #include "follow/FocusedText.h"
-#include "follow/FollowForms.h"
-#include "follow/FollowRules.h"
+#include "follow/FocusedTranslation.h"
+#include "follow/FollowChoices.h"
 #include "follow/FollowMod.h"
+#include "follow/StatusWindowSlot.h"
+#include "follow/TranslateAction.h"
+#include "follow/TranslationWriter.h"
+#include "follow/frmFollow.h"
 #include "forms/Views.h"
 #include "app/FormSkinTargets.h"
 #include "skins/SkinStuff.h"
@@ -30,15 +30,9 @@
 #include "platform/Shell.h"
 #include "platform/Timers.h"
 #include "platform/TrayIcon.h"
-#include "translate/StatusSink.h"
+#include "translate/SocketFormSlot.h"
 
 namespace quillmar {
-
-class frmFollow;
-class frmStatus;
-class frmSocket;
-class SockModule;
-class OptionsMenu;
 
 // The platform pieces the forms run on; all outlive the application object.
 struct ApplicationPorts {
@@ -63,12 +57,12 @@ struct ApplicationPorts {
     WindowStacking& stacking;
 };
 
-// Holds the forms, each created (and its Form_Load run) by its first reference, and the program-wide
-// values. Status texts of the translation client go to frmStatus.Label1, translations to the captured
-// edit control.
-class Application final : public FollowForms, public MainForms, private StatusSink, private TranslationOutput {
+// Creates the forms and what they run on, and wires them together; each form is created (and its
+// Form_Load run) by its first reference. frmMain reaches the rest of the program through this object; a
+// click or a request goes between the pieces it wires, never through it.
+class Application final : public MainForms {
 public:
-    Application(ProgramState& state, const ApplicationPorts& ports, std::string serviceHost);
+    Application(ProgramState& state, const ApplicationPorts& ports, const std::string& serviceHost);
     ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -76,28 +70,19 @@ public:
     frmFollow& FollowForm();
     bool IsFollowLoaded() const { return m_follow.IsLoaded(); }
 
-    frmStatus& StatusForm() override;
-    bool IsStatusLoaded() const override { return m_status.IsLoaded(); }
-    void UnloadStatusForm() override;
+    StatusWindowSlot& StatusWindows() { return m_status; }
+    frmStatus& StatusForm() { return m_status.Window(); }
+    bool IsStatusLoaded() const { return m_status.IsLoaded(); }
 
     frmSocket& SocketForm();
     bool IsSocketLoaded() const { return m_socket.IsLoaded(); }
-    SockModule& Sock();
-    OptionsMenu& OptionsMenuOfSocket() override;
+    OptionsMenu& OptionsMenuOfSocket() { return m_socket.OpenOptionsMenu(); }
 
-    void RequestTranslation(const std::string& queryText, const std::string& code,
-                            const CapturedText& captured) override;
     // The lowest skin slot titled exactly skinName; nothing when there is none.
     void ApplySkin(const std::string& skinName) override;
     // mnuSkinList_Click: the skin at that row of "Select a Skin" is remembered, stored, then applied.
     void ChooseSkin(std::size_t row);
     SkinStuff& Skins() { return m_skins; }
-    // The follow rules of the settings store, read once.
-    bool FollowsByRule(WindowHandle window, const std::string& title) override;
-    // The pair remembered for the chat, if any, goes on the toolbar.
-    void TargetCameToFront(const std::string& title) override;
-    // A pair chosen from the options menu: shown, and remembered for the chat in front.
-    void ChoosePair(std::size_t row);
 
     // Loads frmMain, whose Form_Load starts the program. mainWindow: the hidden window that receives the
     // tray icon's notifications.
@@ -120,43 +105,28 @@ public:
     [[noreturn]] void ExitProgram() override;
 
     ProgramState& State() { return m_state; }
-    // The way to the focused control of any program; without it the hotkey does nothing.
-    void SetFocusedText(FocusedText* focused) { m_focusedText = focused; }
-    // The hotkey: translates the focused control of the foreground window in place, with the toolbar's
-    // pair, the status window under that control.
-    void TranslateFocused();
-    // Puts the text captured for the last translation back, only while its control still shows that
-    // translation; the status window says what happened.
-    void RestoreTypedText();
+    // The way to the focused control of any program: the hotkey's text, and the way back for what it read.
+    void SetFocusedText(FocusedText* focused);
+    // The hotkey's translation.
+    FocusedTranslation& HotkeyTranslation() { return m_hotkey; }
+    // Where translations are written back, and the typed text restored.
+    TranslationWriter& WriteBack() { return m_writer; }
 
 private:
-    void SetStatus(const std::string& text) override;
-    void SetOutcome(RequestOutcome outcome, const std::string& text) override;
-    bool WriteTranslation(WindowHandle target, const std::string& text) override;
+    OptionsActions OptionsMenuActions();
 
     ProgramState& m_state;
     ApplicationPorts m_ports;
-    std::string m_serviceHost;
-    FollowMod m_followMod;
     FormSkinTargets m_skinTargets;
     SkinStuff m_skins;
-    ChatPairs m_chatPairs;
-    struct Replacement {
-        WindowHandle control = 0;
-        std::string typed;
-        std::string translation;
-    };
-    // The text each control held when its translation was asked for, until the answer is written.
-    std::map<WindowHandle, std::string> m_typed;
-    std::optional<Replacement> m_lastReplacement;
-    FocusedText* m_focusedText = nullptr;
-    std::optional<std::vector<FollowRule>> m_followRules;
-    // Created with frmSocket, before its Form_Load.
-    std::unique_ptr<SockModule> m_sock;
-    std::unique_ptr<OptionsMenu> m_options;
+    FollowMod m_followMod;
+    StatusWindowSlot m_status;
+    TranslationWriter m_writer;
+    SocketFormSlot m_socket;  // after what its requests report to: a request in flight goes first
+    TranslateAction m_translate;
     FormSlot<frmFollow> m_follow;
-    FormSlot<frmStatus> m_status;
-    FormSlot<frmSocket> m_socket;
+    FollowChoices m_followChoices;
+    FocusedTranslation m_hotkey;
     ProgramLocation m_location;
     WindowHandle m_mainWindow = 0;
     FormSlot<frmMain> m_main;

@@ -10,44 +10,31 @@ CapturedText FocusedText::Capture() {
 
     // An edit control answers for itself, even when empty.
     if (ContainsNoCase(m_ports.windows.ClassName(control), "edit")) {
-        m_routes[control] = TextRoute::EditControl;
-        return {m_module.ReadWindowText(control), control};
+        return {m_module.ReadWindowText(control), control, TextRoute::EditControl};
     }
     // An accessible object counts only with a value: many serve an empty one for any window.
     const std::pair<AccessibleValues*, TextRoute> accessible[] = {{&m_ports.msaa, TextRoute::Msaa},
                                                                   {&m_ports.uiAutomation, TextRoute::UiAutomation}};
     for (const auto& [values, route] : accessible) {
         std::optional<std::string> value = values->GetValue(control);
-        if (value && !value->empty()) {
-            m_routes[control] = route;
-            return {std::move(*value), control};
-        }
+        if (value && !value->empty()) return {std::move(*value), control, route};
     }
     std::optional<std::string> copied = CopyOut();
     if (!copied) return {};
-    m_routes[control] = TextRoute::Clipboard;
-    return {std::move(*copied), control};
+    return {std::move(*copied), control, TextRoute::Clipboard};
 }
 
-std::optional<TextRoute> FocusedText::RouteOf(WindowHandle control) const {
-    const auto found = m_routes.find(control);
-    if (found == m_routes.end()) return std::nullopt;
-    return found->second;
-}
-
-bool FocusedText::Write(WindowHandle control, const std::string& translation, const std::string& typed) {
-    const std::optional<TextRoute> route = RouteOf(control);
-    if (!route) return false;
-    m_routes.erase(control);
-    switch (*route) {
+bool FocusedText::Write(const CapturedText& captured, const std::string& translation) {
+    const WindowHandle control = captured.control;
+    switch (captured.route) {
         case TextRoute::EditControl:
-            return m_module.ReplaceTypedText(control, translation, typed);
+            return m_module.ReplaceTypedText(control, translation, captured.text);
         case TextRoute::Msaa:
-            return WriteAccessible(m_ports.msaa, control, translation, typed);
+            return WriteAccessible(m_ports.msaa, control, translation, captured.text);
         case TextRoute::UiAutomation:
-            return WriteAccessible(m_ports.uiAutomation, control, translation, typed);
+            return WriteAccessible(m_ports.uiAutomation, control, translation, captured.text);
         case TextRoute::Clipboard:
-            return WriteThroughClipboard(control, translation, typed);
+            return WriteThroughClipboard(control, translation, captured.text);
     }
     return false;
 }

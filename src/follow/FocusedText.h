@@ -1,19 +1,15 @@
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 
 #include "follow/FollowMod.h"
-#include "follow/TranslateAction.h"
 #include "platform/AccessibleValues.h"
 #include "platform/Clipboard.h"
 #include "platform/ForeignWindows.h"
+#include "translate/CapturedText.h"
 
 namespace quillmar {
-
-// How the focused control's text was reached; the translation goes back the same way.
-enum class TextRoute { EditControl, Msaa, UiAutomation, Clipboard };
 
 struct FocusedTextPorts {
     ForeignWindows& windows;
@@ -26,18 +22,16 @@ struct FocusedTextPorts {
 // The text of the control with the keyboard focus in the foreground window, whatever kind of control it
 // is: an edit or rich-edit control by its messages, else its accessible value (MSAA, then UI Automation),
 // else through the clipboard, which is always left holding what it held before.
-class FocusedText final : public TextCapture {
+class FocusedText final {
 public:
     FocusedText(FollowMod& module, const FocusedTextPorts& ports) : m_module(module), m_ports(ports) {}
 
-    // The focused control (the foreground window itself when nothing inside has the focus) and its text;
-    // empty text when no way reached any.
-    CapturedText Capture() override;
-    // The route the last capture from `control` took, until its translation is written.
-    std::optional<TextRoute> RouteOf(WindowHandle control) const;
+    // The focused control (the foreground window itself when nothing inside has the focus), its text and
+    // the way it was read; empty text when no way reached any.
+    CapturedText Capture();
     // Writes the translation the way the text came, reads it back, and puts the typed text back where
     // the control did not take it. True when the translation is in place.
-    bool Write(WindowHandle control, const std::string& translation, const std::string& typed);
+    bool Write(const CapturedText& captured, const std::string& translation);
 
 private:
     std::optional<std::string> CopyOut();
@@ -48,7 +42,6 @@ private:
 
     FollowMod& m_module;
     FocusedTextPorts m_ports;
-    std::map<WindowHandle, TextRoute> m_routes;
 };
 
 }  // namespace quillmar

@@ -46,12 +46,8 @@ std::string FollowMod::ReadWindowTitle(WindowHandle window) {
     return ReadWindowText(window);
 }
 
-std::string FollowMod::CaptureEditText(WindowHandle window) {
-    if (ContainsNoCase(m_windows.ClassName(window), "edit")) {
-        std::string text = ReadWindowText(window);
-        m_state.EditHwnd = window;
-        return text;
-    }
+CapturedText FollowMod::CaptureEditText(WindowHandle window) {
+    if (ContainsNoCase(m_windows.ClassName(window), "edit")) return {ReadWindowText(window), window};
     // The list is complete before any child is visited, as the walk's order depends on it.
     std::vector<WindowHandle> children;
     for (WindowHandle child = m_windows.RelatedWindow(window, WindowRelation::FirstChild); child != 0;
@@ -59,11 +55,13 @@ std::string FollowMod::CaptureEditText(WindowHandle window) {
         children.push_back(child);
         if (children.size() >= kMaxChildren) break;
     }
+    CapturedText lastReached;
     for (WindowHandle child : children) {
-        std::string text = CaptureEditText(child);
-        if (!text.empty()) return text;
+        CapturedText captured = CaptureEditText(child);
+        if (!captured.text.empty()) return captured;
+        if (captured.control != 0) lastReached = std::move(captured);
     }
-    return {};
+    return lastReached;
 }
 
 bool SameTextAcrossLineBreaks(std::string_view a, std::string_view b) {

@@ -2,24 +2,24 @@
 
 #include <string>
 
-#include "forms/ProgramState.h"
 #include "platform/ForeignWindows.h"
+#include "translate/CapturedText.h"
 
 namespace quillmar {
 
-// Reading and replacing the text of other programs' windows. EditHwnd lives in ProgramState.
+// Reading and replacing the text of other programs' windows.
 class FollowMod {
 public:
-    FollowMod(ForeignWindows& windows, ProgramState& state) : m_windows(windows), m_state(state) {}
+    explicit FollowMod(ForeignWindows& windows) : m_windows(windows) {}
 
     // The window's text (a title, an edit control's contents); empty for 0, a bad or a hung window.
     std::string ReadWindowText(WindowHandle window);
     // The same text for a window title, read ten times a second by tracking: usually one message, since
     // a title nearly always fits a fixed buffer; only one that may not is read at its full length.
     std::string ReadWindowTitle(WindowHandle window);
-    // The text of the first edit-class control with text, depth-first from `window`; sets EditHwnd to
-    // every edit-class control the walk reaches.
-    std::string CaptureEditText(WindowHandle window);
+    // The text of the first edit-class control with text, depth-first from `window`, and that control;
+    // when no edit-class control has text, empty text and the last one the walk reached (0 for none).
+    CapturedText CaptureEditText(WindowHandle window);
     // Replaces the window's whole text, undoably in edit and rich-edit controls; true only when reading
     // the window back shows the text (false: hung, gone, or it did not take the text).
     bool WriteWindowText(WindowHandle window, const std::string& text);
@@ -31,7 +31,6 @@ public:
 
 private:
     ForeignWindows& m_windows;
-    ProgramState& m_state;
 };
 
 // Equal texts once "\r\n" and a lone "\r" are read as "\n" (rich edits keep "\r", edits "\r\n").

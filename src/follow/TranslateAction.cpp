@@ -1,17 +1,17 @@
 #include "follow/TranslateAction.h"
 
+#include <memory>
 #include <optional>
 
-#include "follow/FollowForms.h"
+#include "follow/StatusWindowSlot.h"
 #include "follow/frmStatus.h"
 #include "forms/Twips.h"
-#include "translate/LanguagePairs.h"
 #include "translate/QueryText.h"
 
 namespace quillmar {
 
 void StatusWindowAt::ShowNothingToTranslate() {
-    frmStatus& status = m_forms.StatusForm();
+    frmStatus& status = m_status.Window();
     if (status.Left() != m_left) status.SetLeft(m_left);
     if (status.Top() != m_top) status.SetTop(m_top);
     status.SetVisible(true);
@@ -19,7 +19,7 @@ void StatusWindowAt::ShowNothingToTranslate() {
 }
 
 void StatusWindowAt::ShowRequestStarting() {
-    frmStatus& status = m_forms.StatusForm();
+    frmStatus& status = m_status.Window();
     // Shown topmost at its final place at once, so a new window never flashes up at the screen's corner.
     status.PlaceTopmost(TwipsToPixels(m_left), TwipsToPixels(m_top), TwipsToPixels(status.Width()),
                         TwipsToPixels(status.Height()));
@@ -28,19 +28,15 @@ void StatusWindowAt::ShowRequestStarting() {
     status.SetVisible(true);
 }
 
-void PairRequest::Send(const std::string& queryText, const CapturedText& captured) {
-    m_forms.RequestTranslation(queryText, m_code, captured);
-}
-
-bool RunTranslateAction(TextCapture& capture, TranslateStatus& status, TranslateRequest& request) {
-    const CapturedText captured = capture.Capture();
-    const std::optional<std::string> query = PrepareQueryText(captured.text);
+bool TranslateAction::Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) {
+    std::optional<std::string> query = PrepareQueryText(captured.text);
     if (!query) {
         status.ShowNothingToTranslate();
         return false;
     }
     status.ShowRequestStarting();
-    request.Send(*query, captured);
+    m_sender.Send(std::make_unique<TranslationRequest>(std::move(captured), std::move(*query), pairRow,
+                                                       m_service, m_reports));
     return true;
 }
 

@@ -1,26 +1,16 @@
 #pragma once
 
-#include <string>
+#include <cstddef>
 
-#include "platform/WindowHandle.h"
+#include "translate/CapturedText.h"
+#include "translate/ServiceAddress.h"
+#include "translate/TranslationRequest.h"
 
 namespace quillmar {
 
-// Text taken for translation and the control it came from (0 when it has no control to go back to).
-struct CapturedText {
-    std::string text;
-    WindowHandle control = 0;
-};
+class StatusWindowSlot;
 
-// Where a trigger takes its text from: the toolbar from the chat window's edit control, the command line
-// from its argument or standard input, the hotkey from the focused control.
-class TextCapture {
-public:
-    virtual ~TextCapture() = default;
-    virtual CapturedText Capture() = 0;
-};
-
-// How a trigger shows the action's progress before the translation client reports.
+// How a trigger shows the action's progress before the request reports.
 class TranslateStatus {
 public:
     virtual ~TranslateStatus() = default;
@@ -28,41 +18,42 @@ public:
     virtual void ShowRequestStarting() = 0;     // just before the request goes out
 };
 
-// Sends the prepared text; `captured` is what it was prepared from, where the answer goes.
-class TranslateRequest {
+// What a trigger calls once it has captured its text (the toolbar from the chat window's edit control,
+// the command line from its argument or standard input, the hotkey from the focused control): translate
+// it with the pair at `pairRow` of kLanguagePairs.
+class Translator {
 public:
-    virtual ~TranslateRequest() = default;
-    virtual void Send(const std::string& queryText, const CapturedText& captured) = 0;
+    virtual ~Translator() = default;
+    // False when there was nothing to translate.
+    virtual bool Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) = 0;
 };
 
-class FollowForms;
+// The one translate action every trigger runs: prepare, show the status, then one request made of what
+// was captured, the pair row and the service address goes to the sender.
+class TranslateAction final : public Translator {
+public:
+    TranslateAction(ServiceAddress service, RequestReports reports, RequestSender& sender)
+        : m_service(std::move(service)), m_reports(reports), m_sender(sender) {}
+    bool Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) override;
+
+private:
+    ServiceAddress m_service;
+    RequestReports m_reports;
+    RequestSender& m_sender;
+};
 
 // The status window at a given place (twips, its top-left corner), as the toolbar and the hotkey show it.
 class StatusWindowAt final : public TranslateStatus {
 public:
-    StatusWindowAt(FollowForms& forms, int left, int top) : m_forms(forms), m_left(left), m_top(top) {}
+    StatusWindowAt(StatusWindowSlot& status, int left, int top)
+        : m_status(status), m_left(left), m_top(top) {}
     void ShowNothingToTranslate() override;
     void ShowRequestStarting() override;
 
 private:
-    FollowForms& m_forms;
+    StatusWindowSlot& m_status;
     int m_left;
     int m_top;
 };
-
-// Sends with the pair of a label caption (the toolbar's); a caption that names no pair sends nothing.
-class PairRequest final : public TranslateRequest {
-public:
-    PairRequest(FollowForms& forms, std::string code) : m_forms(forms), m_code(std::move(code)) {}
-    void Send(const std::string& queryText, const CapturedText& captured) override;
-
-private:
-    FollowForms& m_forms;
-    std::string m_code;
-};
-
-// The one translate action every trigger runs: capture, prepare, show the status, send.
-// Returns false when there was nothing to translate.
-bool RunTranslateAction(TextCapture& capture, TranslateStatus& status, TranslateRequest& request);
 
 }  // namespace quillmar

@@ -3,11 +3,12 @@
 #include <chrono>
 
 #include "forms/Twips.h"
+#include "follow/StatusWindowSlot.h"
+#include "follow/TargetWatch.h"
 #include "follow/TranslateAction.h"
 #include "follow/frmStatus.h"
 #include "translate/LanguagePairs.h"
 #include "translate/OptionsMenu.h"
-#include "translate/StatusSink.h"
 
 namespace quillmar {
 
@@ -41,14 +42,9 @@ bool IsTargetTitle(std::string_view title) {
 
 }  // namespace
 
-frmFollow::frmFollow(FollowForms& forms, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
+frmFollow::frmFollow(const Links& links, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
                      PictureLoader& pictures, PopupMenus& menus, FormViews& views)
-    : m_forms(forms),
-      m_state(state),
-      m_windows(windows),
-      m_pictures(pictures),
-      m_menus(menus),
-      m_module(windows, state) {
+    : m_links(links), m_state(state), m_windows(windows), m_pictures(pictures), m_menus(menus), m_module(windows) {
     m_picture1.picture = LoadButtonPicture(m_pictures, kTranslatePicture);
     m_picture2.picture = LoadButtonPicture(m_pictures, kSelectPicture);
     m_picture3.picture = LoadButtonPicture(m_pictures, kMenuPicture);
@@ -84,7 +80,7 @@ void frmFollow::Timer1_Timer() {
         m_titleOf = fg;
         m_stepsSinceTitleRead = 0;
         m_title = m_module.ReadWindowTitle(fg);
-        m_titleFollowed = fg != 0 && (IsTargetTitle(m_title) || m_forms.FollowsByRule(fg, m_title));
+        m_titleFollowed = fg != 0 && (IsTargetTitle(m_title) || m_links.targets.FollowsByRule(fg, m_title));
     }
     const WindowHandle previous = m_state.TargetHwnd;
     m_state.TargetHwnd = 0;
@@ -93,7 +89,7 @@ void frmFollow::Timer1_Timer() {
         return;
     }
     m_state.TargetHwnd = fg;
-    if (fg != previous) m_forms.TargetCameToFront(m_title);
+    if (fg != previous) m_links.targets.TargetCameToFront(m_title);
 
     if (!m_visible) SetVisible(true);
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.
@@ -109,7 +105,7 @@ void frmFollow::Timer1_Timer() {
         if (m_view) m_view->PlaceTopmost(x, y, RoundHalfEven(width), RoundHalfEven(height));
     }
 
-    frmStatus& status = m_forms.StatusForm();
+    frmStatus& status = m_links.status.Window();
     if (status.Visible()) {
         status.SetVisible(false);
         const int left = StatusLeft(status);
@@ -119,65 +115,19 @@ void frmFollow::Timer1_Timer() {
     }
 }
 
-namespace {
-
-// The toolbar's text: the first edit control with text in the followed window.
-class TargetEditCapture final : public TextCapture {
-public:
-    TargetEditCapture(FollowMod& module, ProgramState& state) : m_module(module), m_state(state) {}
-    CapturedText Capture() override {
-        CapturedText captured;
-        captured.text = m_module.CaptureEditText(m_state.TargetHwnd);
-        // The capture names the control it read; the answer of this request goes there and nowhere else.
-        captured.control = captured.text.empty() ? 0 : m_state.EditHwnd;
-        return captured;
-    }
-
-private:
-    FollowMod& m_module;
-    ProgramState& m_state;
-};
-
-}  // namespace
-
 void frmFollow::Picture1_Click() {
-    TargetEditCapture capture(m_module, m_state);
-    StatusWindowAt status(m_forms, m_left + m_width - m_picture3.width - frmStatus::kWidth, StatusTop());
-    PairRequest request(m_forms, kLanguagePairs[m_pair].code);
-    RunTranslateAction(capture, status, request);
+    // The toolbar's text: the first edit control with text in the followed window.
+    CapturedText captured = m_module.CaptureEditText(m_state.TargetHwnd);
+    const int statusLeft = m_left + m_width - m_picture3.width - frmStatus::kWidth;
+    StatusWindowAt status(m_links.status, statusLeft, StatusTop());
+    m_links.translator.Translate(std::move(captured), status, m_pair);
 }
 
 void frmFollow::Picture3_Click() {
-    OptionsMenu& menu = m_forms.OptionsMenuOfSocket();
+    OptionsMenu& menu = m_links.options.OpenOptionsMenu();
     menu.mnuOptions_Click();
     const std::optional<std::size_t> chosen = m_menus.TrackPopupMenu(Hwnd(), menu.Views());
     if (chosen) menu.Choose(*chosen);
-}
-
-std::string frmFollow::ReplaceFirstInstance(const std::string& SourceString, const std::string& SearchString,
-                                            const std::string& ReplaceString) const {
-    if (SourceString.empty()) return SourceString;
-    const std::size_t p = SourceString.find(SearchString);
-    if (p == std::string::npos) return SourceString;
-    return SourceString.substr(0, p) + ReplaceString + SourceString.substr(p + SearchString.size());
-}
-
-std::string frmFollow::FindReplace(const std::string& SourceString, const std::string& SearchString,
-                                   const std::string& ReplaceString) const {
-    // One left-to-right pass: the replacement text is never searched again, so the call always ends,
-    // and an empty search text has nothing to replace.
-    if (SearchString.empty()) return SourceString;
-    std::string result;
-    result.reserve(SourceString.size());
-    std::size_t from = 0;
-    for (std::size_t p = SourceString.find(SearchString); p != std::string::npos;
-         p = SourceString.find(SearchString, from)) {
-        result.append(SourceString, from, p - from);
-        result += ReplaceString;
-        from = p + SearchString.size();
-    }
-    result.append(SourceString, from);
-    return result;
 }
 
 void frmFollow::SetVisible(bool visible) {

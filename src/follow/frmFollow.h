@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "forms/ProgramState.h"
-#include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
 #include "forms/Views.h"
 #include "translate/LanguagePairs.h"
@@ -16,6 +15,12 @@
 #include "platform/Timers.h"
 
 namespace quillmar {
+
+class OptionsMenuOpener;
+class frmStatus;
+class StatusWindowSlot;
+class TargetWatch;
+class Translator;
 
 // The follow toolbar: three picture buttons laid over the title bar of the chat window in front.
 class frmFollow final : public ToolForm {
@@ -32,7 +37,15 @@ public:
         int width = 0;
     };
 
-    frmFollow(FollowForms& forms, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
+    // What the toolbar calls beyond its own window.
+    struct Links {
+        Translator& translator;      // the translate button's
+        OptionsMenuOpener& options;  // the menu button's
+        TargetWatch& targets;        // which windows it follows, and which came to the front
+        StatusWindowSlot& status;    // the status window it keeps under itself
+    };
+
+    frmFollow(const Links& links, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
               PictureLoader& pictures, PopupMenus& menus, FormViews& views);
     frmFollow(const frmFollow&) = delete;
     frmFollow& operator=(const frmFollow&) = delete;
@@ -43,12 +56,6 @@ public:
     void Picture1_Click();
     void Label2_Click() { Picture1_Click(); }
     void Picture3_Click();
-
-    // Public operations of the form.
-    std::string ReplaceFirstInstance(const std::string& SourceString, const std::string& SearchString,
-                                     const std::string& ReplaceString) const;
-    std::string FindReplace(const std::string& SourceString, const std::string& SearchString,
-                            const std::string& ReplaceString) const;
 
     WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
     bool Visible() const override { return m_visible; }
@@ -80,14 +87,12 @@ public:
     Colour Label2ForeColor() const { return m_label2Colour; }
     void SetLabelForeColors(Colour label1, Colour label2);
 
-    FollowMod& Module() { return m_module; }
-
 private:
     // Under the toolbar, its right edge at the menu button's left edge (twips).
     int StatusLeft(const frmStatus& status) const;
     int StatusTop() const { return m_top + m_height; }
 
-    FollowForms& m_forms;
+    Links m_links;
     ProgramState& m_state;
     ForeignWindows& m_windows;
     PictureLoader& m_pictures;

@@ -8,9 +8,9 @@ namespace quillmar {
 
 using std::chrono::milliseconds;
 
-frmStatus::frmStatus(FollowForms& forms, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
-                     FormViews& views)
-    : m_forms(forms), m_state(state), m_pictures(pictures) {
+frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers,
+                     PictureLoader& pictures, FormViews& views)
+    : m_host(host), m_state(state), m_pictures(pictures) {
     m_picture = m_pictures.LoadPicture("builtin:status");
     m_view = views.CreateToolView(*this);
     m_timer1 = timers.CreateTimer(milliseconds(100), true, [this] { Timer1_Timer(); });
@@ -27,7 +27,7 @@ std::vector<ToolLabel> frmStatus::Labels() const {
 }
 
 void frmStatus::Form_Load() {
-    if (!m_state.CurrentSkinName.empty()) m_forms.ApplySkin(m_state.CurrentSkinName);
+    if (!m_state.CurrentSkinName.empty()) m_host.ApplySkin(m_state.CurrentSkinName);
 }
 
 void frmStatus::Timer1_Timer() {
@@ -38,7 +38,7 @@ void frmStatus::Timer1_Timer() {
 
 void frmStatus::Timer2_Timer() {
     // Destroys this form: nothing may touch a member after this call.
-    m_forms.UnloadStatusForm();
+    m_host.CloseStatusWindow();
 }
 
 void frmStatus::SetVisible(bool visible) {

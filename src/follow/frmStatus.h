@@ -6,13 +6,21 @@
 #include <vector>
 
 #include "forms/ProgramState.h"
-#include "follow/FollowForms.h"
 #include "forms/Views.h"
 #include "platform/Picture.h"
 #include "platform/Timers.h"
 #include "translate/StatusSink.h"
 
 namespace quillmar {
+
+// What the status window asks of whoever holds it: the skin in use, for each new window, and its own close.
+class StatusWindowHost {
+public:
+    virtual ~StatusWindowHost() = default;
+    virtual void ApplySkin(const std::string& skinName) = 0;
+    // Destroys the status window; the next reference creates a new one.
+    virtual void CloseStatusWindow() = 0;
+};
 
 // The status window: one line of progress text under the toolbar; closes itself 700 ms after a request
 // ended in success, no message or a rejection (an error stays on screen).
@@ -24,7 +32,7 @@ public:
     static constexpr int kLabelTop = 75;
     static constexpr Colour kBackColour = 0x00C0C0C0;
 
-    frmStatus(FollowForms& forms, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
+    frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
               FormViews& views);
     frmStatus(const frmStatus&) = delete;
     frmStatus& operator=(const frmStatus&) = delete;
@@ -69,7 +77,7 @@ public:
     bool Timer2Enabled() const { return m_timer2 && m_timer2->Enabled(); }
 
 private:
-    FollowForms& m_forms;
+    StatusWindowHost& m_host;
     ProgramState& m_state;
     PictureLoader& m_pictures;
     std::unique_ptr<FormView> m_view;

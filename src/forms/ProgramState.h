@@ -14,7 +14,7 @@ struct ProgramState {
     std::string SkinsPath;        // the skins folder, ending in a backslash
     std::string CurrentSkinName;  // title of the skin in use, "" for the built-in look
     WindowHandle TargetHwnd = 0;  // the followed window
-    WindowHandle EditHwnd = 0;    // the edit control captured last
+    WindowHandle EditHwnd = 0;    // the edit control the last translation replaced, which a restore writes
 };
 
 }  // namespace quillmar

@@ -14,10 +14,4 @@ std::optional<std::size_t> LookupPairRow(std::string_view caption) {
     return std::nullopt;
 }
 
-std::optional<std::string> LookupPairCode(std::string_view caption) {
-    const std::optional<std::size_t> row = LookupPairRow(caption);
-    if (!row) return std::nullopt;
-    return std::string(kLanguagePairs[*row].code);
-}
-
 }  // namespace quillmar

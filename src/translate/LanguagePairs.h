@@ -36,9 +36,7 @@ inline constexpr std::array<LanguagePair, 13> kLanguagePairs{{
 // The pair at creation: every start begins with English to French.
 inline constexpr std::size_t kDefaultPairRow = 0;
 
-// The code of the first pair whose key equals the lower-cased caption, or none.
-std::optional<std::string> LookupPairCode(std::string_view caption);
-// The row of that pair, or none.
+// The row of the first pair whose key equals the lower-cased caption, or none.
 std::optional<std::size_t> LookupPairRow(std::string_view caption);
 
 }  // namespace quillmar

@@ -70,4 +70,12 @@ private:
     std::vector<Item> m_items;
 };
 
+// What the toolbar's menu button asks for: the options menu, ready to pop up (the translation form it
+// belongs to is created first).
+class OptionsMenuOpener {
+public:
+    virtual ~OptionsMenuOpener() = default;
+    virtual OptionsMenu& OpenOptionsMenu() = 0;
+};
+
 }  // namespace quillmar

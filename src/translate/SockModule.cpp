@@ -44,9 +44,9 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
     return result;
 }
 
-// "host[:port]"; anything else is handed to the connection as a host name on port 80, where it fails
-// the way any unknown host does.
-HostPort RemoteEndpoint(const std::string& text) {
+// The proxy's "host[:port]"; anything else is handed to the connection as a host name on port 80, where
+// it fails the way any unknown host does.
+HostPort ProxyEndpoint(const std::string& text) {
     if (auto endpoint = ParseHostPort(text)) return *std::move(endpoint);
     return HostPort{text, kHttpPort};
 }
@@ -57,34 +57,31 @@ const char* ServiceHost() {
     return QUILLMAR_SERVICE_HOST;
 }
 
-SockModule::SockModule(frmSocket& form, Dialogs& dialogs, std::string serviceHost)
-    : m_form(form), m_dialogs(dialogs), m_serviceHost(std::move(serviceHost)) {}
+SockModule::SockModule(frmSocket& form, Dialogs& dialogs) : m_form(form), m_dialogs(dialogs) {}
 
-void SockModule::RequestTranslation(std::string text, std::string code, WindowHandle target) {
+void SockModule::RequestTranslation(std::unique_ptr<TranslationRequest> request) {
     // A request in flight keeps its own answer buffer.
     if (!m_form.RequestInFlight()) m_form.txtResponse.clear();
-    RequestUrl = "http://" + m_serviceHost + "/raging/translate.dyn?lp=" + code + "&urltext=" + text;
+    RequestUrl = request->Url();
     if (m_form.optProxy) UseProxy = true;
     RequestText.clear();
 
-    const std::string_view rest = std::string_view(RequestUrl).substr(std::string_view("http://").size());
-    const std::size_t slash = rest.find('/');
-    const std::string host(slash == std::string_view::npos ? rest : rest.substr(0, slash));
-    const std::string path(slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash));
-    if (host.empty() || path.empty()) {
+    if (request->Service().host.empty()) {
         m_dialogs.ShowMessage("Unable To detect target page!", kAppTitle, MessageIcon::Critical,
                              MessageButtons::OkCancel);
         return;
     }
 
-    const std::string& remote = UseProxy ? m_form.txtProxy : host;
-    RequestText = ReplaceAll(RequestTemplate(), kTargetPlaceholder, UseProxy ? RequestUrl : path);
-    RequestText = ReplaceAll(RequestText, kHostPlaceholder, host);
+    RequestText =
+        ReplaceAll(RequestTemplate(), kTargetPlaceholder, UseProxy ? RequestUrl : request->PathAndQuery());
+    RequestText = ReplaceAll(RequestText, kHostPlaceholder, request->Authority());
     RequestText += "\r\n";
     m_form.Label1 = "Connecting To server ...\r\n";
 
-    HostPort endpoint = RemoteEndpoint(remote);
-    m_form.StartRequest(TranslationRequest{std::move(endpoint.host), endpoint.port, RequestText, target});
+    HostPort endpoint = UseProxy ? ProxyEndpoint(m_form.txtProxy)
+                                 : HostPort{request->Service().host, request->Service().Port()};
+    m_form.StartRequest(
+        OutgoingRequest{std::move(endpoint.host), endpoint.port, RequestText, std::move(request)});
 }
 
 }  // namespace quillmar

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/Dialogs.h"
-#include "platform/WindowHandle.h"
+#include "translate/TranslationRequest.h"
 #include "translate/frmSocket.h"
 
 namespace quillmar {
@@ -14,23 +15,28 @@ inline constexpr const char* kUserAgent = "Quillmar/1.0";
 // The service's host[:port], fixed when the program is built.
 const char* ServiceHost();
 
-// Builds translation requests and starts them on frmSocket.
-class SockModule {
+// Builds the HTTP text of translation requests and starts them on frmSocket.
+class SockModule final : public RequestSender {
 public:
-    SockModule(frmSocket& form, Dialogs& dialogs, std::string serviceHost = ServiceHost());
+    SockModule(frmSocket& form, Dialogs& dialogs);
 
-    // text: already prepared for the query string; code: a pair code; target: where the answer goes.
-    void RequestTranslation(std::string text, std::string code, WindowHandle target = 0);
+    // Sends to the request's service, or through the proxy when frmSocket says so; a request whose service
+    // has no host is not sent.
+    void RequestTranslation(std::unique_ptr<TranslationRequest> request);
+    void Send(std::unique_ptr<TranslationRequest> request) override {
+        RequestTranslation(std::move(request));
+    }
 
     // Of the latest call.
     std::string RequestUrl;
     std::string RequestText;
+    // Set by the first request made while "Use Proxy" is chosen and never reset: the proxy, once chosen,
+    // stays for the run.
     bool UseProxy = false;
 
 private:
     frmSocket& m_form;
     Dialogs& m_dialogs;
-    std::string m_serviceHost;
 };
 
 }  // namespace quillmar

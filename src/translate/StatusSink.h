@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "platform/WindowHandle.h"
-
 namespace quillmar {
 
 // How a request ended. The status text shows it; whoever acts on the end (the status window's close,
@@ -24,14 +22,6 @@ public:
     virtual void SetStatus(const std::string& text) = 0;
     // The request's end: its outcome with the text that shows it.
     virtual void SetOutcome(RequestOutcome outcome, const std::string& text) = 0;
-};
-
-// Where a finished translation goes: the captured edit control in the program, standard output in the
-// command-line client. Returns false when the text could not be delivered (a hung target window).
-class TranslationOutput {
-public:
-    virtual ~TranslationOutput() = default;
-    virtual bool WriteTranslation(WindowHandle target, const std::string& text) = 0;
 };
 
 // The status texts the system writes, exactly as the user sees them.

@@ -18,9 +18,8 @@ std::optional<std::string> TranslationFromAnswer(std::string_view answer) {
 
 }  // namespace
 
-frmSocket::frmSocket(Connection& connection, TimerFactory& timers, Dialogs& dialogs, StatusSink& status,
-                     TranslationOutput& output)
-    : m_connection(connection), m_timers(timers), m_dialogs(dialogs), m_status(status), m_output(output) {
+frmSocket::frmSocket(Connection& connection, TimerFactory& timers, Dialogs& dialogs)
+    : m_connection(connection), m_timers(timers), m_dialogs(dialogs) {
     m_connection.SetListener(this);
 }
 
@@ -33,8 +32,8 @@ void frmSocket::Form_Load() {
     // The form's state already holds its values at creation; the connection is bound in the constructor.
 }
 
-bool frmSocket::StartRequest(TranslationRequest request) {
-    if (m_inFlight) return false;
+bool frmSocket::StartRequest(OutgoingRequest request) {
+    if (m_inFlight || !request.translation) return false;
     txtResponse.clear();
     if (!m_connection.Connect(request.remoteHost, request.remotePort)) return false;
     m_inFlight = std::move(request);
@@ -63,12 +62,12 @@ void frmSocket::WS_HTTP_Connect() {
         Fail(failure::kSendFailed);
         return;
     }
-    m_status.SetStatus(status::kConnected);
+    m_inFlight->translation->Report(status::kConnected);
 }
 
 void frmSocket::WS_HTTP_DataArrival(std::size_t /*bytesTotal*/) {
     if (!m_inFlight) return;
-    m_status.SetStatus(status::kRetrievingData);
+    m_inFlight->translation->Report(status::kRetrievingData);
     const std::string chunk = m_connection.GetData();
     if (chunk.size() > kMaxAnswerBytes - txtResponse.size()) {
         Fail(failure::kAnswerTooLarge);
@@ -86,21 +85,16 @@ void frmSocket::WS_HTTP_Close() {
         return;
     }
     txtResponse += rest;
-    const TranslationRequest request = EndRequest();
+    const OutgoingRequest request = EndRequest();
     // Worked out before anything outside is called, so that nothing re-entered can change the answer.
     const std::optional<std::string> translation = TranslationFromAnswer(txtResponse);
-    m_status.SetStatus(status::kProcessing);
+    request.translation->Report(status::kProcessing);
     if (!translation) {
-        m_status.SetOutcome(RequestOutcome::Rejected, status::kUnknownError);
+        request.translation->End(RequestOutcome::Rejected, status::kUnknownError);
         return;
     }
     Text2 = *translation;
-    const bool written = m_output.WriteTranslation(request.target, Text2);
-    if (written) {
-        m_status.SetOutcome(RequestOutcome::Success, status::kSuccess);
-    } else {
-        m_status.SetOutcome(RequestOutcome::Error, status::kErrorsOccurred);
-    }
+    request.translation->WriteBack(*translation);
 }
 
 void frmSocket::WS_HTTP_Error(const ConnectionError& error) {
@@ -108,8 +102,8 @@ void frmSocket::WS_HTTP_Error(const ConnectionError& error) {
     Fail(error.description.empty() ? std::string(failure::kConnectionFailed) : error.description);
 }
 
-TranslationRequest frmSocket::EndRequest() {
-    TranslationRequest ended = std::move(*m_inFlight);
+OutgoingRequest frmSocket::EndRequest() {
+    OutgoingRequest ended = std::move(*m_inFlight);
     m_inFlight.reset();
     if (m_deadline) m_deadline->SetEnabled(false);
     m_connection.Close();
@@ -118,8 +112,8 @@ TranslationRequest frmSocket::EndRequest() {
 
 void frmSocket::Fail(std::string description) {
     if (!m_inFlight) return;
-    EndRequest();
-    m_status.SetOutcome(RequestOutcome::Error, status::kErrorsOccurred);
+    const OutgoingRequest ended = EndRequest();
+    ended.translation->End(RequestOutcome::Error, status::kErrorsOccurred);
     // Modal: the request is over before the box can let other events in.
     m_dialogs.ShowMessage(description, kAppTitle, MessageIcon::Critical, MessageButtons::Ok);
 }

@@ -10,8 +10,7 @@
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/Timers.h"
-#include "platform/WindowHandle.h"
-#include "translate/StatusSink.h"
+#include "translate/TranslationRequest.h"
 
 namespace quillmar {
 
@@ -30,32 +29,32 @@ inline constexpr const char* kSendFailed = "The request could not be sent to the
 inline constexpr const char* kConnectionFailed = "The connection to the translation service failed.";
 }  // namespace failure
 
-// One translation on the wire: what it sends, where its answer goes, what it has gathered.
-struct TranslationRequest {
+// One request on the wire: where it connects, the bytes it sends, and the translation they ask for,
+// which reports the exchange and takes its answer.
+struct OutgoingRequest {
     std::string remoteHost;
     std::uint16_t remotePort = 80;
     std::string requestText;  // the complete HTTP request
-    WindowHandle target = 0;  // the edit control the answer is written to
+    std::unique_ptr<TranslationRequest> translation;
 };
 
 // The never-shown translation form: holds the connection WS_HTTP and the client's state, and runs one
 // translation at a time through the connection's events.
 class frmSocket final : private ConnectionListener {
 public:
-    frmSocket(Connection& connection, TimerFactory& timers, Dialogs& dialogs, StatusSink& status,
-              TranslationOutput& output);
+    frmSocket(Connection& connection, TimerFactory& timers, Dialogs& dialogs);
     ~frmSocket() override;
     frmSocket(const frmSocket&) = delete;
     frmSocket& operator=(const frmSocket&) = delete;
 
     void Form_Load();
 
-    // Starts the request unless one is in flight; a request that cannot start leaves the one in flight
-    // untouched and is dropped silently.
-    bool StartRequest(TranslationRequest request);
+    // Starts the request unless one is in flight; a request that cannot start (or asks for no translation)
+    // leaves the one in flight untouched and is dropped silently.
+    bool StartRequest(OutgoingRequest request);
     bool RequestInFlight() const;
     // The request in flight, or null.
-    const TranslationRequest* CurrentRequest() const { return m_inFlight ? &*m_inFlight : nullptr; }
+    const OutgoingRequest* CurrentRequest() const { return m_inFlight ? &*m_inFlight : nullptr; }
     // Applies from the next request on; zero or less means no time limit.
     void SetRequestTimeout(std::chrono::milliseconds timeout);
 
@@ -83,7 +82,7 @@ private:
     void OnError(const ConnectionError& error) override { WS_HTTP_Error(error); }
 
     // Ends the request in flight: timer stopped, connection closed; the request is handed back.
-    TranslationRequest EndRequest();
+    OutgoingRequest EndRequest();
     // Ends the request in flight as an error with that description (a copy: an event's own text need not
     // outlive the Close() that ends the request).
     void Fail(std::string description);
@@ -91,9 +90,7 @@ private:
     Connection& m_connection;
     TimerFactory& m_timers;
     Dialogs& m_dialogs;
-    StatusSink& m_status;
-    TranslationOutput& m_output;
-    std::optional<TranslationRequest> m_inFlight;
+    std::optional<OutgoingRequest> m_inFlight;
     std::unique_ptr<Timer> m_deadline;
     std::chrono::milliseconds m_timeout = kRequestTimeout;
 };

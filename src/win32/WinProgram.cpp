@@ -60,7 +60,7 @@ LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
             return 0;
         }
         if (message == WM_HOTKEY && wParam == HotkeyTrigger::kHotkeyId) {
-            self->m_app->TranslateFocused();
+            self->m_app->HotkeyTranslation().TranslateFocused();
             return 0;
         }
         if (message == WM_CLOSE) {
@@ -79,7 +79,7 @@ LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 
 WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
     : m_views(m_pictures),
-      m_focusModule(m_windows, m_state),
+      m_focusModule(m_windows),
       m_focused(m_focusModule, {m_windows, m_msaa, m_uiAutomation, m_clipboard, m_keys}),
       m_hotkey(m_settings, m_hotkeys, m_tray, m_state),
       m_app(m_state,

@@ -121,8 +121,9 @@ void DriveClient(FuzzedDataProvider& input) {
     fakes::FakeDialogs dialogs;
     fakes::FakeStatusSink status;
     fakes::FakeTranslationOutput output;
-    frmSocket form(connection, timers, dialogs, status, output);
-    SockModule sock(form, dialogs, input.ConsumeBool() ? "babel.example" : "127.0.0.1:8080");
+    frmSocket form(connection, timers, dialogs);
+    SockModule sock(form, dialogs);
+    const std::string service = input.ConsumeBool() ? "babel.example" : "127.0.0.1:8080";
     form.optProxy = input.ConsumeBool();
     form.SetRequestTimeout(std::chrono::milliseconds(input.ConsumeIntegralInRange(0, 1000)));
     output.accept = input.ConsumeBool();
@@ -134,7 +135,10 @@ void DriveClient(FuzzedDataProvider& input) {
         switch (input.ConsumeIntegralInRange(0, 7)) {
             case 0: {
                 const auto query = PrepareQueryText(input.ConsumeRandomLengthString(16));
-                if (query) sock.RequestTranslation(*query, "en_fr", input.ConsumeIntegral<std::uint8_t>());
+                if (query) {
+                    sock.RequestTranslation(fakes::RequestFor(*query, input.ConsumeIntegral<std::uint8_t>(),
+                                                              service, {status, output}));
+                }
                 break;
             }
             case 1:

@@ -9,8 +9,10 @@
 #include "follow/TranslateAction.h"
 #include "translate/HostPort.h"
 #include "translate/LanguagePairs.h"
+#include "translate/ServiceAddress.h"
 #include "translate/SockModule.h"
 #include "translate/StatusSink.h"
+#include "translate/TranslationRequest.h"
 #include "translate/frmSocket.h"
 
 namespace quillmar::cli {
@@ -60,8 +62,8 @@ private:
 class TranslationPrinter final : public TranslationOutput {
 public:
     explicit TranslationPrinter(CliPlatform& platform) : m_platform(platform) {}
-    bool WriteTranslation(WindowHandle /*target*/, const std::string& text) override {
-        return m_platform.WriteOut(text + "\n");
+    bool WriteTranslation(const CapturedText& /*captured*/, const std::string& translation) override {
+        return m_platform.WriteOut(translation + "\n");
     }
 
 private:
@@ -93,18 +95,6 @@ private:
     CliPlatform& m_platform;
 };
 
-// The argument, or all of standard input when there is none.
-class InputCapture final : public TextCapture {
-public:
-    InputCapture(const std::optional<std::string>& text, CliPlatform& platform)
-        : m_text(text), m_platform(platform) {}
-    CapturedText Capture() override { return {m_text ? *m_text : m_platform.ReadInput(), 0}; }
-
-private:
-    const std::optional<std::string>& m_text;
-    CliPlatform& m_platform;
-};
-
 class StatusSteps final : public TranslateStatus {
 public:
     explicit StatusSteps(StatusPrinter& status) : m_status(status) {}
@@ -114,18 +104,6 @@ public:
 
 private:
     StatusPrinter& m_status;
-};
-
-class SocketRequest final : public TranslateRequest {
-public:
-    SocketRequest(SockModule& sock, std::string code) : m_sock(sock), m_code(std::move(code)) {}
-    void Send(const std::string& queryText, const CapturedText& /*captured*/) override {
-        m_sock.RequestTranslation(queryText, m_code);
-    }
-
-private:
-    SockModule& m_sock;
-    std::string m_code;
 };
 
 // Parses the command line; an exit status when the run ends here (help, bad usage).
@@ -208,8 +186,8 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
     Options options;
     if (const auto ended = ParseOptions(args, options, platform)) return *ended;
 
-    const std::optional<std::string> code = LookupPairCode(options.pair);
-    if (!code) {
+    const std::optional<std::size_t> pairRow = LookupPairRow(options.pair);
+    if (!pairRow) {
         platform.WriteErr(std::string(kProgram) + ": no language pair is captioned \"" + options.pair +
                           "\"; valid captions: " + ValidCaptions() + " (letter case does not matter)\n");
         return kExitNoTranslation;
@@ -218,7 +196,7 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
     StatusPrinter status(platform);
     MessagePrinter dialogs(platform);
     TranslationPrinter output(platform);
-    frmSocket form(platform.GetConnection(), platform.GetTimers(), dialogs, status, output);
+    frmSocket form(platform.GetConnection(), platform.GetTimers(), dialogs);
     form.Form_Load();
     if (options.proxy) {
         form.optProxy = true;
@@ -229,12 +207,13 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
         const auto milliseconds = static_cast<long long>(std::ceil(*options.timeoutSeconds * 1000.0));
         form.SetRequestTimeout(std::chrono::milliseconds(milliseconds));
     }
-    SockModule sockModule(form, dialogs, options.service);
+    SockModule sockModule(form, dialogs);
+    TranslateAction action(ParseServiceAddress(options.service), {status, output}, sockModule);
 
-    InputCapture capture(options.text, platform);
+    // The argument, or all of standard input when there is none.
+    CapturedText captured{options.text ? *options.text : platform.ReadInput()};
     StatusSteps steps(status);
-    SocketRequest request(sockModule, *code);
-    if (!RunTranslateAction(capture, steps, request)) return kExitNoTranslation;
+    if (!action.Translate(std::move(captured), steps, *pairRow)) return kExitNoTranslation;
     if (form.RequestInFlight()) platform.RunUntil([&form] { return !form.RequestInFlight(); });
     return ExitStatusOf(status, dialogs, platform);
 }

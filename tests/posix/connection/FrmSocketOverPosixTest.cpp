@@ -27,11 +27,11 @@ struct Client {
     fakes::FakeDialogs dialogs;
     fakes::FakeStatusSink status;
     fakes::FakeTranslationOutput output;
-    frmSocket form{connection, timers, dialogs, status, output};
+    frmSocket form{connection, timers, dialogs};
 
     bool Translate(const std::string& service, const std::string& text, std::chrono::milliseconds limit) {
-        SockModule module(form, dialogs, service);
-        module.RequestTranslation(text, "en_fr", 42);
+        SockModule module(form, dialogs);
+        module.RequestTranslation(fakes::RequestFor(text, 42, service, {status, output}));
         return loop.RunUntil([this] { return !form.RequestInFlight(); }, limit);
     }
 };

@@ -16,7 +16,6 @@
 #include "follow/FocusedText.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
-#include "translate/AnswerText.h"
 #include "translate/OptionsMenu.h"
 #include "translate/frmSocket.h"
 #include "skins/AutoStart.h"
@@ -108,28 +107,6 @@ protected:
                     "localhost"};
 };
 
-TEST(AnswerPage, IsCutAsTheServiceAnswerIs) {
-    EXPECT_EQ(ExtractTranslation(AnswerPage("bonjour")), "bonjour");
-}
-
-TEST_F(ApplicationTest, FormsAreCreatedByTheirFirstReferenceOnly) {
-    EXPECT_FALSE(app.IsFollowLoaded());
-    EXPECT_FALSE(app.IsStatusLoaded());
-    EXPECT_FALSE(app.IsSocketLoaded());
-    frmFollow& follow = app.FollowForm();
-    EXPECT_EQ(&follow, &app.FollowForm());
-    EXPECT_EQ(views.followCreated, 1);
-    EXPECT_EQ(follow.Width(), 3615);  // Form_Load ran
-    EXPECT_FALSE(app.IsSocketLoaded());
-    app.StatusForm();
-    app.StatusForm();
-    EXPECT_EQ(views.statusCreated, 1);
-    app.UnloadStatusForm();
-    EXPECT_FALSE(views.statusAlive);
-    app.StatusForm();
-    EXPECT_EQ(views.statusCreated, 2);
-}
-
 TEST_F(ApplicationTest, TranslateReplacesTheTypedTextAndTheStatusWindowClosesAfterSuccess) {
     app.FollowForm();
     Bring(kChat);
@@ -169,7 +146,6 @@ TEST_F(ApplicationTest, AnAnswerGoesToTheWindowItWasCapturedFromEvenAfterAClickI
     app.FollowForm().Picture1_Click();
     Bring(kSecondChat);
     app.FollowForm().Picture1_Click();  // while the first is in flight
-    EXPECT_EQ(state.EditHwnd, kSecondEdit);
     Answer("bonjour");
     EXPECT_EQ(windows.windows[kChatEdit].text, "bonjour");
     EXPECT_EQ(windows.windows[kSecondEdit].text, "see you");
@@ -189,7 +165,7 @@ TEST_F(ApplicationTest, AHungTargetKeepsTheUsersTextAndTheStatusSaysSo) {
 
 TEST_F(ApplicationTest, RestoreTypedTextPutsItBackOnlyWhileTheControlStillShowsTheTranslation) {
     app.FollowForm();
-    app.RestoreTypedText();
+    app.WriteBack().RestoreTypedText();
     EXPECT_EQ(app.StatusForm().Label1(), "Nothing to restore");
 
     Bring(kChat);
@@ -205,7 +181,7 @@ TEST_F(ApplicationTest, RestoreTypedTextPutsItBackOnlyWhileTheControlStillShowsT
     app.OptionsMenuOfSocket().Click("mnuRestore");
     EXPECT_EQ(windows.windows[kChatEdit].text, "bonjour, john");
     EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Success);
-    app.RestoreTypedText();  // once only
+    app.WriteBack().RestoreTypedText();  // once only
     EXPECT_EQ(app.StatusForm().Label1(), "Nothing to restore");
 }
 
@@ -248,7 +224,7 @@ TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWi
     fakes::FakeAccessibleValues uia;
     fakes::FakeClipboard clipboard;
     fakes::FakeEditKeys keys{clipboard};
-    FollowMod module{windows, state};
+    FollowMod module{windows};
     FocusedText focused{module, {windows, msaa, uia, clipboard, keys}};
     app.SetFocusedText(&focused);
     app.FollowForm();
@@ -262,7 +238,7 @@ TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWi
     clipboard.Put("kept");
     windows.focus = 501;
     Bring(500);
-    app.TranslateFocused();
+    app.HotkeyTranslation().TranslateFocused();
     EXPECT_EQ(app.StatusForm().Left(), 40 * 15);
     EXPECT_EQ(app.StatusForm().Top(), 90 * 15);
     connection.DeliverConnect();
@@ -275,7 +251,7 @@ TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWi
     EXPECT_EQ(app.StatusForm().Outcome(), RequestOutcome::Success);
 
     keys.text = "";
-    app.TranslateFocused();
+    app.HotkeyTranslation().TranslateFocused();
     EXPECT_EQ(app.StatusForm().Label1(), "No message !");
 }
 
@@ -496,7 +472,7 @@ TEST_F(ApplicationTest, StartAppliesTheStoredSkinAndEachNewStatusWindowGetsItAga
     ASSERT_TRUE(app.IsStatusLoaded());
     EXPECT_EQ(app.StatusForm().BackgroundPicture().source, "C:\\Q\\skins\\Red\\statusFile.gif");
 
-    app.UnloadStatusForm();
+    app.StatusWindows().Unload();
     EXPECT_EQ(app.StatusForm().BackgroundPicture().source, "C:\\Q\\skins\\Red\\statusFile.gif");
 }
 

@@ -32,13 +32,12 @@ protected:
         return true;
     }
 
-    ProgramState state;
     fakes::FakeForeignWindows windows;
     fakes::FakeAccessibleValues msaa;
     fakes::FakeAccessibleValues uia;
     fakes::FakeClipboard clipboard;
     fakes::FakeEditKeys keys{clipboard};
-    FollowMod module{windows, state};
+    FollowMod module{windows};
     FocusedText focused{module, {windows, msaa, uia, clipboard, keys}};
     ClipboardContent userClipboard;
 };
@@ -46,20 +45,23 @@ protected:
 TEST_F(FocusedTextTest, EachWayIsTriedInOrderAndTheFirstThatGivesTextIsUsed) {
     windows.Add(20, "RichEdit20W", "", kWindow);  // an empty edit still answers for itself
     windows.focus = 20;
-    EXPECT_EQ(focused.Capture().control, 20u);
-    EXPECT_EQ(focused.RouteOf(20), TextRoute::EditControl);
+    const CapturedText edit = focused.Capture();
+    EXPECT_EQ(edit.control, 20u);
+    EXPECT_EQ(edit.route, TextRoute::EditControl);
     EXPECT_TRUE(msaa.asked.empty());
 
     windows.focus = kControl;
     msaa.values[kControl] = "";  // a value, but empty: not taken
     uia.values[kControl] = "from automation";
-    EXPECT_EQ(focused.Capture().text, "from automation");
-    EXPECT_EQ(focused.RouteOf(kControl), TextRoute::UiAutomation);
+    const CapturedText automation = focused.Capture();
+    EXPECT_EQ(automation.text, "from automation");
+    EXPECT_EQ(automation.route, TextRoute::UiAutomation);
 
     msaa.values[kControl] = "from msaa";
     uia.asked.clear();
-    EXPECT_EQ(focused.Capture().text, "from msaa");
-    EXPECT_EQ(focused.RouteOf(kControl), TextRoute::Msaa);
+    const CapturedText msaaText = focused.Capture();
+    EXPECT_EQ(msaaText.text, "from msaa");
+    EXPECT_EQ(msaaText.route, TextRoute::Msaa);
     EXPECT_TRUE(uia.asked.empty());
     EXPECT_TRUE(keys.chords.empty());  // the clipboard was never touched
     EXPECT_EQ(clipboard.saves, 0);
@@ -70,7 +72,7 @@ TEST_F(FocusedTextTest, EachWayIsTriedInOrderAndTheFirstThatGivesTextIsUsed) {
     const CapturedText captured = focused.Capture();
     EXPECT_EQ(captured.text, "typed in a custom control");
     EXPECT_EQ(captured.control, kControl);
-    EXPECT_EQ(focused.RouteOf(kControl), TextRoute::Clipboard);
+    EXPECT_EQ(captured.route, TextRoute::Clipboard);
     EXPECT_TRUE(ClipboardIsTheUsers());
 
     windows.focus = 0;  // nothing focused inside: the window itself
@@ -92,56 +94,55 @@ TEST_F(FocusedTextTest, ACopyThatDoesNotChangeTheClipboardGivesNothingNeverTheTe
 
 TEST_F(FocusedTextTest, TheClipboardWayWritesReadsBackAndPutsTheUsersClipboardBackOnEveryPath) {
     keys.text = "good morning";
-    ASSERT_EQ(focused.Capture().text, "good morning");
-    EXPECT_TRUE(focused.Write(kControl, "bonjour", "good morning"));
+    CapturedText captured = focused.Capture();
+    ASSERT_EQ(captured.text, "good morning");
+    EXPECT_TRUE(focused.Write(captured, "bonjour"));
     EXPECT_EQ(keys.text, "bonjour");
     EXPECT_TRUE(ClipboardIsTheUsers());
-    EXPECT_FALSE(focused.Write(kControl, "again", "bonjour"));  // one write per capture
-    EXPECT_EQ(keys.text, "bonjour");
 
     // The control cuts what is pasted: the typed text goes back.
     keys.text = "good morning";
-    focused.Capture();
+    captured = focused.Capture();
     keys.maxBytes = 12;
-    EXPECT_FALSE(focused.Write(kControl, "bonjour tout le monde", "good morning"));
+    EXPECT_FALSE(focused.Write(captured, "bonjour tout le monde"));
     EXPECT_EQ(keys.text, "good morning");
     EXPECT_TRUE(ClipboardIsTheUsers());
 
     // It stopped pasting at all: nothing changes, the clipboard is still the user's.
     keys.maxBytes = std::string::npos;
-    focused.Capture();
+    captured = focused.Capture();
     keys.pastes = false;
-    EXPECT_FALSE(focused.Write(kControl, "bonjour", "good morning"));
+    EXPECT_FALSE(focused.Write(captured, "bonjour"));
     EXPECT_EQ(keys.text, "good morning");
     EXPECT_TRUE(ClipboardIsTheUsers());
 
     // The user moved to another control before the answer came: no key is sent.
     keys.pastes = true;
-    focused.Capture();
+    captured = focused.Capture();
     windows.focus = 0;
     keys.chords.clear();
-    EXPECT_FALSE(focused.Write(kControl, "bonjour", "good morning"));
+    EXPECT_FALSE(focused.Write(captured, "bonjour"));
     EXPECT_TRUE(keys.chords.empty());
     EXPECT_TRUE(ClipboardIsTheUsers());
 }
 
 TEST_F(FocusedTextTest, AnAccessibleValueThatDoesNotTakeTheTranslationKeepsTheTypedText) {
     msaa.values[kControl] = "good morning";
-    focused.Capture();
+    CapturedText captured = focused.Capture();
     msaa.maxBytes = 5;
-    EXPECT_FALSE(focused.Write(kControl, "bonjour", "good morning"));
+    EXPECT_FALSE(focused.Write(captured, "bonjour"));
     EXPECT_EQ(msaa.values[kControl], "good ");  // cut again: the control cannot hold it either
 
     msaa.maxBytes = std::string::npos;
     msaa.values[kControl] = "good morning";
-    focused.Capture();
+    captured = focused.Capture();
     msaa.ignoresWrites = true;
-    EXPECT_FALSE(focused.Write(kControl, "bonjour", "good morning"));
+    EXPECT_FALSE(focused.Write(captured, "bonjour"));
     EXPECT_EQ(msaa.values[kControl], "good morning");
 
     msaa.ignoresWrites = false;
-    focused.Capture();
-    EXPECT_TRUE(focused.Write(kControl, "bonjour", "good morning"));
+    captured = focused.Capture();
+    EXPECT_TRUE(focused.Write(captured, "bonjour"));
     EXPECT_EQ(msaa.values[kControl], "bonjour");
 }
 

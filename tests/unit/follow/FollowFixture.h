@@ -4,20 +4,25 @@
 #include <string>
 #include <vector>
 
-#include "forms/FormSlot.h"
-#include "forms/ProgramState.h"
 #include "fakes/FakeFollowPorts.h"
 #include "fakes/FakeForeignWindows.h"
 #include "fakes/FakeTimers.h"
-#include "follow/FollowForms.h"
+#include "fakes/FakeTranslationSinks.h"
+#include "follow/StatusWindowSlot.h"
+#include "follow/TargetWatch.h"
+#include "follow/TranslateAction.h"
 #include "follow/frmFollow.h"
 #include "follow/frmStatus.h"
+#include "forms/FormSlot.h"
+#include "forms/ProgramState.h"
 #include "translate/OptionsMenu.h"
+#include "translate/ServiceAddress.h"
 
 namespace quillmar::testing {
 
-// The follow forms on fakes, with a status-window slot that creates on reference like the program's.
-class FollowFixture : public FollowForms {
+// The follow forms on fakes, with a status-window slot that creates on reference like the program's, and
+// the real translate action, whose requests are kept instead of sent.
+class FollowFixture : public OptionsMenuOpener, public RequestSender, public TargetWatch {
 public:
     struct Request {
         std::string text;
@@ -28,18 +33,18 @@ public:
     FollowFixture() : menu([this](std::size_t row) { Follow().SetPair(row); }) {}
 
     frmFollow& Follow() { return follow(); }
-    frmStatus& StatusForm() override { return status(); }
-    bool IsStatusLoaded() const override { return status.IsLoaded(); }
-    void UnloadStatusForm() override { status.Unload(); }
-    OptionsMenu& OptionsMenuOfSocket() override {
+    frmStatus& StatusForm() { return status.Window(); }
+    bool IsStatusLoaded() const { return status.IsLoaded(); }
+    void UnloadStatusForm() { status.Unload(); }
+    OptionsMenu& OpenOptionsMenu() override {
         ++socketReferences;
         return menu;
     }
-    void RequestTranslation(const std::string& text, const std::string& code,
-                            const CapturedText& captured) override {
-        requests.push_back({text, code, captured.control});
+    void Send(std::unique_ptr<TranslationRequest> request) override {
+        requests.push_back({request->Query(), request->Pair().code, request->Captured().control});
     }
-    void ApplySkin(const std::string& skinName) override { appliedSkins.push_back(skinName); }
+    bool FollowsByRule(WindowHandle /*window*/, const std::string& /*title*/) override { return false; }
+    void TargetCameToFront(const std::string& /*title*/) override {}
 
     // A chat window at the given rectangle holding one Edit with `text`; returns the edit's handle.
     WindowHandle AddChat(WindowHandle chat, const std::string& title, Rect rect, const std::string& text) {
@@ -54,12 +59,17 @@ public:
     fakes::FakePictures pictures;
     fakes::FakePopupMenus menus;
     fakes::FakeFormViews views;
+    fakes::FakeTranslationOutput output;
     OptionsMenu menu;
-    FormSlot<frmStatus> status{[this] { return std::make_unique<frmStatus>(*this, state, timers, pictures, views); }};
-    FormSlot<frmFollow> follow{
-        [this] { return std::make_unique<frmFollow>(*this, state, windows, timers, pictures, menus, views); }};
-    std::vector<Request> requests;
     std::vector<std::string> appliedSkins;
+    StatusWindowSlot status{state, timers, pictures, views,
+                            [this](const std::string& skinName) { appliedSkins.push_back(skinName); }};
+    TranslateAction translate{ParseServiceAddress("babel.example"), {status, output}, *this};
+    FormSlot<frmFollow> follow{[this] {
+        return std::make_unique<frmFollow>(frmFollow::Links{translate, *this, *this, status}, state, windows,
+                                           timers, pictures, menus, views);
+    }};
+    std::vector<Request> requests;
     int socketReferences = 0;
 };
 

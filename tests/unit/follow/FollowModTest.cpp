@@ -12,59 +12,56 @@ using Message = fakes::FakeForeignWindows::Message;
 
 class FollowModTest : public ::testing::Test {
 protected:
-    ProgramState state;
     fakes::FakeForeignWindows windows;
-    FollowMod mod{windows, state};
+    FollowMod mod{windows};
 };
+
+// A capture as text and control, to compare in one go.
+std::pair<std::string, WindowHandle> Captured(FollowMod& mod, WindowHandle window) {
+    const CapturedText captured = mod.CaptureEditText(window);
+    return {captured.text, captured.control};
+}
+using Capture = std::pair<std::string, WindowHandle>;
 
 TEST_F(FollowModTest, AWindowOfEditClassGivesItsOwnTextEvenEmptyAndItsChildrenAreNotVisited) {
     windows.Add(10, "Edit", "");
     windows.Add(11, "Edit", "inner", 10);
-    state.EditHwnd = 99;
-    EXPECT_EQ(mod.CaptureEditText(10), "");
-    EXPECT_EQ(state.EditHwnd, 10u);
+    EXPECT_EQ(Captured(mod, 10), (Capture{"", 10}));
     EXPECT_EQ(windows.relationQueries, 0u);
 }
 
 TEST_F(FollowModTest, ClassNamesMatchBySubstringWithoutRegardToCase) {
     for (const char* className : {"Edit", "RichEdit20A", "RICHEDIT", "CreditView"}) {
         fakes::FakeForeignWindows w;
-        ProgramState s;
-        FollowMod m(w, s);
+        FollowMod m(w);
         w.Add(1, "Frame");
         w.Add(2, className, "hello", 1);
-        EXPECT_EQ(m.CaptureEditText(1), "hello") << className;
-        EXPECT_EQ(s.EditHwnd, 2u) << className;
+        EXPECT_EQ(Captured(m, 1), (Capture{"hello", 2})) << className;
     }
     windows.Add(1, "Frame");
     windows.Add(2, "Static", "label", 1);
-    EXPECT_EQ(mod.CaptureEditText(1), "");
-    EXPECT_EQ(state.EditHwnd, 0u);
+    EXPECT_EQ(Captured(mod, 1), (Capture{"", 0}));
 }
 
-TEST_F(FollowModTest, TheFirstEditWithTextWinsAndEditHwndNamesIt) {
+TEST_F(FollowModTest, TheFirstEditWithTextWinsAndTheCaptureNamesIt) {
     windows.Add(1, "Frame");
     windows.Add(2, "Edit", "", 1);
     windows.Add(3, "Edit", "hi", 1);
     windows.Add(4, "Edit", "later", 1);
-    EXPECT_EQ(mod.CaptureEditText(1), "hi");
-    EXPECT_EQ(state.EditHwnd, 3u);
+    EXPECT_EQ(Captured(mod, 1), (Capture{"hi", 3}));
 }
 
-TEST_F(FollowModTest, AllEditsEmptyGivesEmptyTextAndTheLastEditReachedOrNoChangeWithoutEdits) {
+TEST_F(FollowModTest, AllEditsEmptyGivesEmptyTextAndTheLastEditReachedOrNoControlWithoutEdits) {
     windows.Add(1, "Frame");
     windows.Add(2, "Edit", "", 1);
     windows.Add(3, "Panel", "", 1);
     windows.Add(4, "RichEdit20W", "", 3);
-    EXPECT_EQ(mod.CaptureEditText(1), "");
-    EXPECT_EQ(state.EditHwnd, 4u);
+    EXPECT_EQ(Captured(mod, 1), (Capture{"", 4}));
 
     windows.Add(20, "Frame", "title");
     windows.Add(21, "Button", "OK", 20);
-    EXPECT_EQ(mod.CaptureEditText(20), "");
-    EXPECT_EQ(state.EditHwnd, 4u);  // kept from the earlier window
-    EXPECT_EQ(mod.CaptureEditText(0), "");
-    EXPECT_EQ(state.EditHwnd, 4u);
+    EXPECT_EQ(Captured(mod, 20), (Capture{"", 0}));
+    EXPECT_EQ(Captured(mod, 0), (Capture{"", 0}));
 }
 
 TEST_F(FollowModTest, TheWalkIsDepthFirstInZOrderAndNeverEntersAnEdit) {
@@ -73,14 +70,12 @@ TEST_F(FollowModTest, TheWalkIsDepthFirstInZOrderAndNeverEntersAnEdit) {
     windows.Add(3, "Panel", "", 2);
     windows.Add(4, "Edit", "deep", 3);  // two levels under a non-edit child
     windows.Add(5, "Edit", "sibling", 1);
-    EXPECT_EQ(mod.CaptureEditText(1), "deep");
-    EXPECT_EQ(state.EditHwnd, 4u);
+    EXPECT_EQ(Captured(mod, 1), (Capture{"deep", 4}));
 
     windows.Add(30, "Frame");
     windows.Add(31, "Edit", "", 30);
     windows.Add(32, "Edit", "child of an edit", 31);
-    EXPECT_EQ(mod.CaptureEditText(30), "");
-    EXPECT_EQ(state.EditHwnd, 31u);
+    EXPECT_EQ(Captured(mod, 30), (Capture{"", 31}));
 }
 
 TEST_F(FollowModTest, ReadingSendsOnlyTheLengthQueryForNoTextAndNothingForHandleZero) {
@@ -128,7 +123,7 @@ TEST_F(FollowModTest, AHungWindowReadsAsEmptyAndAWriteToItReportsFailure) {
     windows.Add(1, "Frame");
     windows.Add(2, "Edit", "typed", 1);
     windows.windows[2].hung = true;
-    EXPECT_EQ(mod.CaptureEditText(1), "");
+    EXPECT_EQ(mod.CaptureEditText(1).text, "");
     EXPECT_FALSE(mod.WriteWindowText(2, "translation"));
     EXPECT_EQ(windows.windows[2].text, "typed");
 

@@ -182,7 +182,6 @@ TEST_F(frmFollowTest, TranslateSendsTheCapturedTextWithThePairCodeAndShowsTheSta
     EXPECT_EQ(requests[0].text, "good+morning");
     EXPECT_EQ(requests[0].code, "en_fr");
     EXPECT_EQ(requests[0].target, edit);
-    EXPECT_EQ(state.EditHwnd, edit);
 
     frmStatus& s = StatusForm();
     EXPECT_TRUE(s.Visible());
@@ -287,22 +286,6 @@ TEST_F(frmFollowTest, ThePairIsATableRowTheLabelShowsAndTheRequestCarries) {
     EXPECT_EQ(requests[0].code, "de_fr");
 }
 
-TEST_F(frmFollowTest, EachRequestCarriesTheControlCapturedForItNotTheLatestCapture) {
-    const WindowHandle firstEdit = AddChat(kChat, "Send Message", {100, 50, 700, 400}, "first text");
-    const WindowHandle secondEdit = AddChat(kOther, "mary - Send Message", {0, 0, 600, 300}, "second text");
-    Follow();
-    windows.foreground = kChat;
-    Step();
-    Follow().Picture1_Click();
-    windows.foreground = kOther;  // the user moves on while the first answer is under way
-    Step();
-    Follow().Picture1_Click();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].target, firstEdit);
-    EXPECT_EQ(requests[1].target, secondEdit);
-    EXPECT_EQ(state.EditHwnd, secondEdit);
-}
-
 TEST_F(frmFollowTest, TheMenuButtonPopsUpTheOptionsMenuAndAPairItemSetsThePairLabel) {
     Follow();
     menus.choice = 9 + 1;  // "Russian to English": ten pairs before it, plus one separator
@@ -324,27 +307,6 @@ TEST_F(frmFollowTest, TheMenuButtonPopsUpTheOptionsMenuAndAPairItemSetsThePairLa
     Follow().Picture1_Click();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].code, "ru_en");
-}
-
-TEST(FindReplace, ReplaceFirstInstanceReplacesOnlyTheFirstExactMatch) {
-    testing::FollowFixture fx;
-    frmFollow& f = fx.Follow();
-    EXPECT_EQ(f.ReplaceFirstInstance("abcabc", "bc", "X"), "aXabc");
-    EXPECT_EQ(f.ReplaceFirstInstance("ABC", "b", "x"), "ABC");
-    EXPECT_EQ(f.ReplaceFirstInstance("", "a", "b"), "");
-    EXPECT_EQ(f.ReplaceFirstInstance("x", "", "y"), "yx");
-}
-
-TEST(FindReplace, ReplacesEveryOccurrenceInOnePassAndAlwaysEnds) {
-    testing::FollowFixture fx;
-    frmFollow& f = fx.Follow();
-    EXPECT_EQ(f.FindReplace("a b  c", " ", "+"), "a+b++c");
-    EXPECT_EQ(f.FindReplace("x", "", ""), "x");
-    EXPECT_EQ(f.FindReplace("x", "", "y"), "x");          // would loop for ever if repeated
-    EXPECT_EQ(f.FindReplace("aXa", "a", "aa"), "aaXaa");  // the replacement holds the search text
-    EXPECT_EQ(f.FindReplace("aaa", "aa", "b"), "ba");
-    EXPECT_EQ(f.FindReplace("l1\r\nl2\r\n", "\r", "%0D"), "l1%0D\nl2%0D\n");
-    EXPECT_EQ(f.FindReplace("", " ", "+"), "");
 }
 
 TEST(Twips, ToPixelsRoundsHalvesToEven) {

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "fakes/FakeConnection.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeTimers.h"
 #include "fakes/FakeTranslationSinks.h"
+#include "translate/LanguagePairs.h"
 #include "translate/SockModule.h"
+#include "translate/TranslationRequest.h"
 #include "translate/frmSocket.h"
 
 namespace quillmar {
@@ -24,9 +27,22 @@ protected:
                translation + "\r\n</textarea></form></html>";
     }
 
+    // A request for the prepared `text` with the pair of that code, its answer going to `target`.
+    std::unique_ptr<TranslationRequest> RequestFor(const std::string& text, const std::string& code = "en_fr",
+                                                   WindowHandle target = 0,
+                                                   const std::string& service = kService) {
+        std::size_t row = 0;
+        while (row + 1 < kLanguagePairs.size() && kLanguagePairs[row].code != code) ++row;
+        EXPECT_EQ(kLanguagePairs[row].code, code);
+        return fakes::RequestFor(text, target, service, {status, output}, row);
+    }
+    void Ask(const std::string& text, const std::string& code = "en_fr", WindowHandle target = 0) {
+        sock.RequestTranslation(RequestFor(text, code, target));
+    }
+
     // Runs one whole exchange that answers with `answer`.
     void Exchange(const std::string& text, const std::string& answer, WindowHandle target = 7) {
-        sock.RequestTranslation(text, "en_fr", target);
+        Ask(text, "en_fr", target);
         connection.DeliverConnect();
         connection.DeliverData(answer);
         connection.DeliverClose();
@@ -37,8 +53,8 @@ protected:
     fakes::FakeDialogs dialogs;
     fakes::FakeStatusSink status;
     fakes::FakeTranslationOutput output;
-    frmSocket form{connection, timers, dialogs, status, output};
-    SockModule sock{form, dialogs, kService};
+    frmSocket form{connection, timers, dialogs};
+    SockModule sock{form, dialogs};
 };
 
 }  // namespace quillmar

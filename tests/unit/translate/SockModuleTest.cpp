@@ -24,7 +24,7 @@ std::string Request(const std::string& target, const std::string& host) {
 using SockModuleTest = ClientFixture;
 
 TEST_F(SockModuleTest, DirectRequestGoesToTheServiceOnPort80WithThePathOnTheRequestLine) {
-    sock.RequestTranslation("good+morning", "en_fr");
+    Ask("good+morning", "en_fr");
     EXPECT_EQ(sock.RequestUrl, "http://babel.example/raging/translate.dyn?lp=en_fr&urltext=good+morning");
     EXPECT_EQ(sock.RequestText,
               Request("/raging/translate.dyn?lp=en_fr&urltext=good+morning", "babel.example"));
@@ -41,7 +41,7 @@ TEST_F(SockModuleTest, DirectRequestGoesToTheServiceOnPort80WithThePathOnTheRequ
 TEST_F(SockModuleTest, ProxyRequestGoesToTheProxyWithTheAbsoluteUrlAndTheServiceAsHost) {
     form.optProxy = true;
     form.optNoProxy = false;
-    sock.RequestTranslation("good+morning", "de_en");
+    Ask("good+morning", "de_en");
     EXPECT_TRUE(sock.UseProxy);
     EXPECT_EQ(
         sock.RequestText,
@@ -52,9 +52,8 @@ TEST_F(SockModuleTest, ProxyRequestGoesToTheProxyWithTheAbsoluteUrlAndTheService
 }
 
 TEST_F(SockModuleTest, AnExplicitPortIsKeptOnTheHostLineAndUsedForTheConnection) {
-    SockModule withPort(form, dialogs, "127.0.0.1:8080");
-    withPort.RequestTranslation("ab", "en_fr");
-    EXPECT_EQ(withPort.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=ab", "127.0.0.1:8080"));
+    sock.RequestTranslation(RequestFor("ab", "en_fr", 0, "127.0.0.1:8080"));
+    EXPECT_EQ(sock.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=ab", "127.0.0.1:8080"));
     ASSERT_EQ(connection.connects.size(), 1U);
     EXPECT_EQ(connection.connects[0].host, "127.0.0.1");
     EXPECT_EQ(connection.connects[0].port, 8080);
@@ -62,8 +61,8 @@ TEST_F(SockModuleTest, AnExplicitPortIsKeptOnTheHostLineAndUsedForTheConnection)
 
     form.optProxy = true;
     form.txtProxy = "proxy.lan:3128";
-    withPort.RequestTranslation("ab", "en_fr");
-    EXPECT_EQ(withPort.RequestText,
+    sock.RequestTranslation(RequestFor("ab", "en_fr", 0, "127.0.0.1:8080"));
+    EXPECT_EQ(sock.RequestText,
               Request("http://127.0.0.1:8080/raging/translate.dyn?lp=en_fr&urltext=ab", "127.0.0.1:8080"));
     ASSERT_EQ(connection.connects.size(), 2U);
     EXPECT_EQ(connection.connects[1].host, "proxy.lan");
@@ -73,7 +72,7 @@ TEST_F(SockModuleTest, AnExplicitPortIsKeptOnTheHostLineAndUsedForTheConnection)
 TEST_F(SockModuleTest, AnUnusableHostIsLeftToTheConnectionToReport) {
     form.optProxy = true;
     form.txtProxy = "proxy:abc";
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     ASSERT_EQ(connection.connects.size(), 1U);
     EXPECT_EQ(connection.connects[0].host, "proxy:abc");
     EXPECT_EQ(connection.connects[0].port, 80);
@@ -81,48 +80,46 @@ TEST_F(SockModuleTest, AnUnusableHostIsLeftToTheConnectionToReport) {
 
 TEST_F(SockModuleTest, ProxyModeOnceChosenStaysForTheRun) {
     form.optProxy = true;
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverError(1, "down");
     form.optProxy = false;
     form.optNoProxy = true;
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     EXPECT_TRUE(sock.UseProxy);
     ASSERT_EQ(connection.connects.size(), 2U);
     EXPECT_EQ(connection.connects[1].host, kPlaceholderProxyHost);
 }
 
 TEST_F(SockModuleTest, TheTextIsInsertedVerbatim) {
-    sock.RequestTranslation("a&b=c%d#e?f", "en_fr");
+    Ask("a&b=c%d#e?f", "en_fr");
     EXPECT_EQ(sock.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=a&b=c%d#e?f", kService));
 }
 
 TEST_F(SockModuleTest, PlaceholdersAreReplacedInOnePassLeftToRight) {
     // The host placeholder is replaced wherever it stands, the text included; the target placeholder
     // put in with the path is not searched again.
-    sock.RequestTranslation("x@$@@$@_$-$_$-", "en_fr");
+    Ask("x@$@@$@_$-$_$-", "en_fr");
     EXPECT_EQ(sock.RequestText,
               Request("/raging/translate.dyn?lp=en_fr&urltext=xbabel.example_$-$_$-", kService));
 
     // A host holding the host placeholder would make a replace-until-gone loop run forever.
     connection.DeliverError(1, "down");
-    SockModule odd(form, dialogs, "h@$@@$@x");
-    odd.RequestTranslation("ab", "en_fr");
-    EXPECT_EQ(odd.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=ab", "h@$@@$@x"));
+    sock.RequestTranslation(RequestFor("ab", "en_fr", 0, "h@$@@$@x"));
+    EXPECT_EQ(sock.RequestText, Request("/raging/translate.dyn?lp=en_fr&urltext=ab", "h@$@@$@x"));
 }
 
 TEST_F(SockModuleTest, PreparedTextNoLongerMatchesThePlaceholders) {
     const auto query = PrepareQueryText("@$@@$@ & _$-$_$-");
     ASSERT_TRUE(query.has_value());
-    sock.RequestTranslation(*query, "en_fr");
+    Ask(*query, "en_fr");
     EXPECT_EQ(
         sock.RequestText,
         Request("/raging/translate.dyn?lp=en_fr&urltext=%40%24%40%40%24%40+%26+_%24-%24_%24-", kService));
 }
 
 TEST_F(SockModuleTest, AServiceHostWithASlashSplitsAtTheFirstSlash) {
-    SockModule withBase(form, dialogs, "svc/base");
-    withBase.RequestTranslation("ab", "en_fr");
-    EXPECT_EQ(withBase.RequestText, Request("/base/raging/translate.dyn?lp=en_fr&urltext=ab", "svc"));
+    sock.RequestTranslation(RequestFor("ab", "en_fr", 0, "svc/base"));
+    EXPECT_EQ(sock.RequestText, Request("/base/raging/translate.dyn?lp=en_fr&urltext=ab", "svc"));
     ASSERT_EQ(connection.connects.size(), 1U);
     EXPECT_EQ(connection.connects[0].host, "svc");
 }
@@ -131,15 +128,14 @@ TEST_F(SockModuleTest, AnEmptyHostShowsTheMessageAndConnectsNothing) {
     for (const char* service : {"", "/path"}) {
         form.txtResponse = "old answer";
         form.Label1 = "Processing";
-        SockModule broken(form, dialogs, service);
-        broken.RequestTranslation("ab", "en_fr");
+        sock.RequestTranslation(RequestFor("ab", "en_fr", 0, service));
         ASSERT_EQ(dialogs.shown.size(), 1U) << service;
         EXPECT_EQ(dialogs.shown[0].text, "Unable To detect target page!");
         EXPECT_EQ(dialogs.shown[0].title, "QUILLMAR");
         EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Critical);
         EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::OkCancel);
         EXPECT_TRUE(connection.connects.empty());
-        EXPECT_EQ(broken.RequestText, "");
+        EXPECT_EQ(sock.RequestText, "");
         EXPECT_EQ(form.txtResponse, "");  // emptied before the split
         EXPECT_EQ(form.Label1, "Processing");
         EXPECT_FALSE(form.RequestInFlight());
@@ -148,14 +144,13 @@ TEST_F(SockModuleTest, AnEmptyHostShowsTheMessageAndConnectsNothing) {
 }
 
 TEST_F(SockModuleTest, TheBuiltInServiceHostIsTheDefault) {
-    SockModule builtIn(form, dialogs);
-    builtIn.RequestTranslation("ab", "en_fr");
+    sock.RequestTranslation(RequestFor("ab", "en_fr", 0, ServiceHost()));
     const auto expected = ParseHostPort(ServiceHost());
     ASSERT_TRUE(expected.has_value());
     ASSERT_EQ(connection.connects.size(), 1U);
     EXPECT_EQ(connection.connects[0].host, expected->host);
     EXPECT_EQ(connection.connects[0].port, expected->port);
-    EXPECT_NE(builtIn.RequestText.find(std::string("\r\nHost: ") + ServiceHost() + "\r\n\r\n"),
+    EXPECT_NE(sock.RequestText.find(std::string("\r\nHost: ") + ServiceHost() + "\r\n\r\n"),
               std::string::npos);
 }
 

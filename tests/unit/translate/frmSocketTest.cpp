@@ -15,7 +15,7 @@ using Statuses = std::vector<std::string>;
 using frmSocketTest = ClientFixture;
 
 TEST_F(frmSocketTest, AnAnswerInSeveralChunksIsSearchedAsOneTextAndWrittenBack) {
-    sock.RequestTranslation("good+morning", "en_fr", 42);
+    Ask("good+morning", "en_fr", 42);
     connection.DeliverConnect();
     const std::string page = Page("bonjour");
     const std::size_t markerMiddle = page.find("name=q") + 3;
@@ -38,7 +38,7 @@ TEST_F(frmSocketTest, AnAnswerInSeveralChunksIsSearchedAsOneTextAndWrittenBack) 
 }
 
 TEST_F(frmSocketTest, BytesThatComeWithTheCloseBelongToTheAnswer) {
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     const std::string page = Page("bonjour");
     connection.DeliverData(page.substr(0, 20));
@@ -58,7 +58,7 @@ TEST_F(frmSocketTest, AnEmptyExtractionIsRejectedAndTheTargetKeepsItsText) {
     }
     // The server closes at once.
     status.statuses.clear();
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     connection.DeliverClose();
     EXPECT_EQ(status.statuses, (Statuses{"Connected", "Processing", "Unknown error!"}));
@@ -89,7 +89,7 @@ TEST_F(frmSocketTest, TheAnswerIsDecodedOnceAtTheEnd) {
     // A UTF-8 character split over two chunks survives.
     const std::string page = Page("caf\xC3\xA9");
     const std::size_t split = page.find('\xC3') + 1;
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     connection.DeliverData(page.substr(0, split));
     connection.DeliverData(page.substr(split));
@@ -115,7 +115,7 @@ TEST_F(frmSocketTest, AFailedWriteBackIsNotReportedAsSuccess) {
 }
 
 TEST_F(frmSocketTest, AnErrorClosesTheConnectionAndShowsItsDescription) {
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverError(10061, "Connection refused");
     EXPECT_EQ(connection.closes, 1);
     EXPECT_EQ(status.statuses, (Statuses{"Erros Occured ..."}));
@@ -128,7 +128,7 @@ TEST_F(frmSocketTest, AnErrorClosesTheConnectionAndShowsItsDescription) {
     EXPECT_TRUE(output.writes.empty());
 
     // Without a description of its own the failure still says what happened.
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     connection.DeliverError(0, "");
     ASSERT_EQ(dialogs.shown.size(), 2U);
@@ -141,7 +141,7 @@ TEST_F(frmSocketTest, AnErrorClosesTheConnectionAndShowsItsDescription) {
 
 TEST_F(frmSocketTest, AFailedSendEndsTheRequestAsAnError) {
     connection.failSends = true;
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     EXPECT_EQ(status.statuses, (Statuses{"Erros Occured ..."}));
     ASSERT_EQ(dialogs.shown.size(), 1U);
@@ -151,7 +151,7 @@ TEST_F(frmSocketTest, AFailedSendEndsTheRequestAsAnError) {
 }
 
 TEST_F(frmSocketTest, ARequestThatDoesNotEndInTimeIsHandledAsAnError) {
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     connection.DeliverData("HTTP/1.0 200 OK\r\n");
     timers.Advance(kRequestTimeout - 1ms);
@@ -172,7 +172,7 @@ TEST_F(frmSocketTest, ARequestThatDoesNotEndInTimeIsHandledAsAnError) {
     EXPECT_TRUE(output.writes.empty());
 
     // The connection is free for the next request, which gets a full period of its own.
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     timers.Advance(kRequestTimeout - 1ms);
     EXPECT_TRUE(form.RequestInFlight());
     timers.Advance(1ms);
@@ -186,28 +186,28 @@ TEST_F(frmSocketTest, TheTimeLimitIsSettableAndStopsWithTheRequest) {
     EXPECT_EQ(status.Last(), "Operation Successfull !");
     EXPECT_TRUE(dialogs.shown.empty());
 
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     timers.Advance(5s);
     EXPECT_EQ(status.Last(), "Erros Occured ...");
 
     form.SetRequestTimeout(0ms);  // no limit
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     timers.Advance(24h);
     EXPECT_TRUE(form.RequestInFlight());
 }
 
 TEST_F(frmSocketTest, ASecondRequestLeavesTheOneInFlightUntouched) {
-    sock.RequestTranslation("first", "en_fr", 1);
+    Ask("first", "en_fr", 1);
     const std::string firstRequest = sock.RequestText;
     connection.DeliverConnect();
     connection.DeliverData(Page("premier").substr(0, 30));
     const std::string gathered = form.txtResponse;
 
-    sock.RequestTranslation("second", "de_en", 2);
+    Ask("second", "de_en", 2);
     EXPECT_EQ(form.txtResponse, gathered);
     ASSERT_NE(form.CurrentRequest(), nullptr);
     EXPECT_EQ(form.CurrentRequest()->requestText, firstRequest);
-    EXPECT_EQ(form.CurrentRequest()->target, 1U);
+    EXPECT_EQ(form.CurrentRequest()->translation->Captured().control, 1U);
     EXPECT_EQ(connection.connects.size(), 1U);  // only the first one connected
 
     connection.DeliverData(Page("premier").substr(30));
@@ -219,16 +219,16 @@ TEST_F(frmSocketTest, ASecondRequestLeavesTheOneInFlightUntouched) {
 }
 
 TEST_F(frmSocketTest, ARequestStartedBeforeTheFirstConnectsSendsItsOwnText) {
-    sock.RequestTranslation("first", "en_fr", 1);
+    Ask("first", "en_fr", 1);
     const std::string firstRequest = sock.RequestText;
-    sock.RequestTranslation("second", "en_fr", 2);
+    Ask("second", "en_fr", 2);
     connection.DeliverConnect();
     EXPECT_EQ(connection.sent, firstRequest);
 }
 
 TEST_F(frmSocketTest, AnAnswerOverTheLimitEndsTheRequestAsAnError) {
     const std::string chunk(64 * 1024, 'x');
-    sock.RequestTranslation("ab", "en_fr");
+    Ask("ab", "en_fr");
     connection.DeliverConnect();
     for (std::size_t i = 0; i < kMaxAnswerBytes / chunk.size(); ++i) connection.DeliverData(chunk);
     EXPECT_TRUE(form.RequestInFlight());  // exactly the limit is still taken
@@ -269,8 +269,8 @@ TEST_F(frmSocketTest, EventsWithoutARequestAreHarmless) {
 TEST_F(frmSocketTest, DestroyingTheFormClosesTheRequestInFlight) {
     fakes::FakeConnection other;
     {
-        frmSocket temporary(other, timers, dialogs, status, output);
-        temporary.StartRequest({"h", 80, "GET / HTTP/1.0\r\n\r\n", 0});
+        frmSocket temporary(other, timers, dialogs);
+        temporary.StartRequest({"h", 80, "GET / HTTP/1.0\r\n\r\n", RequestFor("ab")});
         EXPECT_EQ(other.State(), ConnectionState::Connecting);
     }
     EXPECT_EQ(other.State(), ConnectionState::Closed);

@@ -361,7 +361,7 @@ TEST_F(FollowWindowsTest, UndoInTheChatBringsBackTheTypedTextAndRestoreThenLeave
     SendMessageW(chat.Typed(), EM_UNDO, 0, 0);
     EXPECT_EQ(chat.TypedText(), L"good morning");
     // The control no longer shows the translation: nothing the user has now is overwritten.
-    program->App().RestoreTypedText();
+    program->App().WriteBack().RestoreTypedText();
     EXPECT_EQ(StatusText(), "Text has changed !");
     EXPECT_EQ(chat.TypedText(), L"good morning");
 }
@@ -595,15 +595,14 @@ TEST_F(FollowWindowsTest, CaptureFindsTheEditBehind2000ControlsOfAnotherWindow) 
         CreateWindowExW(0, L"Edit", L"last one", WS_CHILD, 0, 0, 50, 20, panel, nullptr, nullptr, nullptr);
     SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_NE(GetWindow(panel, GW_CHILD), edit);  // the walk meets the 2000 others first
-    ProgramState state;
     win32::WinForeignWindows windows;
-    FollowMod mod(windows, state);
+    FollowMod mod(windows);
     const auto start = Clock::now();
-    const std::string text = mod.CaptureEditText(reinterpret_cast<WindowHandle>(chat.Handle()));
+    const CapturedText captured = mod.CaptureEditText(reinterpret_cast<WindowHandle>(chat.Handle()));
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
     std::printf("CaptureEditText over 2000 child controls: %.1f ms\n", took / 1000.0);
-    EXPECT_EQ(text, "last one");
-    EXPECT_EQ(state.EditHwnd, reinterpret_cast<WindowHandle>(edit));
+    EXPECT_EQ(captured.text, "last one");
+    EXPECT_EQ(captured.control, reinterpret_cast<WindowHandle>(edit));
 }
 
 TEST_F(FollowWindowsTest, TheHotkeyTranslatesTheFocusedEditOfAProgramNoRuleFollowsAndUndoBringsItBack) {

@@ -1,0 +1,18 @@
+#include "follow/FocusedTranslation.h"
+
+#include "follow/StatusWindowSlot.h"
+#include "forms/Twips.h"
+
+namespace quillmar {
+
+void FocusedTranslation::TranslateFocused() {
+    if (m_focusedText == nullptr) return;
+    CapturedText captured = m_focusedText->Capture();
+    // The status window under the control the text came from (or the foreground window).
+    const WindowHandle anchor = captured.control != 0 ? captured.control : m_windows.ForegroundWindow();
+    const Rect rect = m_windows.WindowRect(anchor).value_or(Rect{});
+    StatusWindowAt status(m_status, PixelsToTwips(rect.left), PixelsToTwips(rect.bottom));
+    m_translator.Translate(std::move(captured), status, m_toolbar().Pair());
+}
+
+}  // namespace quillmar
