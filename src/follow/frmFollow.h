@@ -8,6 +8,7 @@
 #include "forms/ProgramState.h"
 #include "follow/FollowForms.h"
 #include "follow/FollowMod.h"
+#include "forms/ToolWindowForm.h"
 #include "forms/Views.h"
 #include "translate/LanguagePairs.h"
 #include "platform/ForeignWindows.h"
@@ -18,7 +19,7 @@
 namespace quillmar {
 
 // The follow toolbar: three picture buttons laid over the title bar of the chat window in front.
-class frmFollow final : public ToolForm {
+class frmFollow final : public ToolWindowForm {
 public:
     static constexpr int kHeight = 225;  // twips: 15 pixels
     static constexpr Colour kBackColour = 0x000000FF;
@@ -50,14 +51,6 @@ public:
     std::string FindReplace(const std::string& SourceString, const std::string& SearchString,
                             const std::string& ReplaceString) const;
 
-    WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
-    bool Visible() const override { return m_visible; }
-    void SetVisible(bool visible);
-    int Left() const override { return m_left; }
-    int Top() const override { return m_top; }
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
-
     // What the toolbar's window shows and where a click lands.
     std::string Caption() const override { return "Quillmar toolbar"; }
     Colour BackColour() const override { return kBackColour; }
@@ -85,7 +78,7 @@ public:
 private:
     // Under the toolbar, its right edge at the menu button's left edge (twips).
     int StatusLeft(const frmStatus& status) const;
-    int StatusTop() const { return m_top + m_height; }
+    int StatusTop() const { return Top() + Height(); }
 
     FollowForms& m_forms;
     ProgramState& m_state;
@@ -101,7 +94,6 @@ private:
     int m_stepsSinceTitleRead = 0;
 
     FollowMod m_module;
-    std::unique_ptr<FormView> m_view;
     std::unique_ptr<Timer> m_timer1;
 
     Button m_picture1;
@@ -111,11 +103,6 @@ private:
     std::string m_label2 = "TRANSLATE";
     Colour m_label1Colour = 0x00000000;
     Colour m_label2Colour = 0x00000000;
-    bool m_visible = false;
-    int m_left = 0;
-    int m_top = 0;
-    int m_width = 0;
-    int m_height = kHeight;
 };
 
 }  // namespace quillmar
