@@ -292,7 +292,7 @@ void WinDialogWindow::Show() {
 }
 
 void WinDialogWindow::Repaint() {
-    SetWindowTextW(Hwnd(), Utf8ToWide(m_form.Caption()).c_str());
+    SetWindowTextW(Hwnd(), Utf8ToWide(m_form.Title()).c_str());
     SyncControls();
     InvalidateRect(Hwnd(), nullptr, TRUE);
 }
