@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 
-
 namespace quillmar {
 namespace {
 
@@ -20,8 +19,8 @@ void frmAbout::Form_Load() {
     if (!m_view) m_view = m_views.CreateDialogView(*this);
     const ProgramVersion version = m_ports.info.Version();
     Caption = std::string(" About ") + kAppTitle;
-    lblVersion.caption = "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
-                         std::to_string(version.revision);
+    lblVersion.caption = "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) +
+                         "." + std::to_string(version.revision);
     lblTitle.caption = kAppTitle;
     lblDescription.caption = version.description;
     lblDisclaimer.caption = version.copyright;
@@ -122,7 +121,8 @@ bool frmAbout::GetKeyValue(RegistryRoot KeyRoot, const std::string& KeyName, con
         case RegistryType::Dword: {
             // Little-endian; bytes the value lacks count as zeros.
             std::uint32_t number = 0;
-            for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) number |= std::uint32_t{bytes[i]} << (8 * i);
+            for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i)
+                number |= std::uint32_t{bytes[i]} << (8 * i);
             KeyVal = std::to_string(static_cast<std::int32_t>(number));
             break;
         }

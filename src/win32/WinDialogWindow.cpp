@@ -51,7 +51,8 @@ std::optional<Colour> TextColourOf(const Control::Kind& kind) {
 
 }  // namespace
 
-WinDialogWindow::WinDialogWindow(DialogForm& form, WinPictures* pictures) : m_form(form), m_pictures(pictures) {
+WinDialogWindow::WinDialogWindow(DialogForm& form, WinPictures* pictures)
+    : m_form(form), m_pictures(pictures) {
     WNDCLASSEXW wc{};
     wc.cbWndExtra = DLGWINDOWEXTRA;  // IsDialogMessage keeps its state there
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -102,7 +103,8 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
         style |= WS_TABSTOP | (button->isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     } else if (std::holds_alternative<Control::Label>(kind)) {
         // A label one line high shows as much of its text as fits rather than wrapping it out of sight.
-        style |= (control.bounds.height < kTwoLinesTwips ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX | SS_NOTIFY;
+        style |=
+            (control.bounds.height < kTwoLinesTwips ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX | SS_NOTIFY;
     } else if (std::holds_alternative<Control::Icon>(kind)) {
         style |= SS_ICON | SS_REALSIZEIMAGE;
     } else if (std::holds_alternative<Control::Picture>(kind)) {
@@ -120,8 +122,9 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
         style |= WS_TABSTOP | ES_AUTOHSCROLL;
         exStyle |= WS_EX_CLIENTEDGE;
     }
-    HWND child = CreateWindowExW(exStyle, className, Utf8ToWide(TextOf(kind)).c_str(), style, 0, 0, 0, 0, Hwnd(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+    HWND child =
+        CreateWindowExW(exStyle, className, Utf8ToWide(TextOf(kind)).c_str(), style, 0, 0, 0, 0, Hwnd(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
     if (child == nullptr) return nullptr;
     // Each new control goes below those made before it: the list runs from the top of the stacking order,
     // and the tab order follows it.
@@ -132,8 +135,9 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
         HDC screen = GetDC(nullptr);
         const int height = -MulDiv(*label->fontTenthsOfPoint, GetDeviceCaps(screen, LOGPIXELSY), 720);
         ReleaseDC(nullptr, screen);
-        font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+        font =
+            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
         m_fonts.push_back(font);
     }
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -149,8 +153,8 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
         if (m_toolTips == nullptr) {
             INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
             InitCommonControlsEx(&classes);
-            m_toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0,
-                                         0, Hwnd(), nullptr, instance, nullptr);
+            m_toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
+                                         0, 0, 0, Hwnd(), nullptr, instance, nullptr);
         }
         std::wstring text = Utf8ToWide(picture->toolTip);
         TOOLINFOW tool{};
@@ -168,8 +172,9 @@ void WinDialogWindow::UpdateControl(HWND child, const DialogControl& control, bo
     const DialogControl* before = fresh ? nullptr : ControlById(control.id);
     const bool etched = std::holds_alternative<Control::EtchedLine>(control.kind);
     const TwipsRect& bounds = control.bounds;
-    SetWindowPos(child, nullptr, TwipsToPixels(bounds.left), TwipsToPixels(bounds.top), TwipsToPixels(bounds.width),
-                 etched ? 2 : TwipsToPixels(bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(child, nullptr, TwipsToPixels(bounds.left), TwipsToPixels(bounds.top),
+                 TwipsToPixels(bounds.width), etched ? 2 : TwipsToPixels(bounds.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     // What the user types is the text box's own; the form reads it back and sets it only at the start.
     const bool typed = std::holds_alternative<Control::TextBox>(control.kind);
     if (!typed && (before == nullptr || TextOf(before->kind) != TextOf(control.kind))) {
@@ -213,7 +218,8 @@ void WinDialogWindow::DrawPicture(const DRAWITEMSTRUCT& item) const {
     const int saved = SaveDC(item.hDC);
     SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, caption.colour ? static_cast<COLORREF>(*caption.colour) : GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(item.hDC,
+                 caption.colour ? static_cast<COLORREF>(*caption.colour) : GetSysColor(COLOR_BTNTEXT));
     std::wstring wide = Utf8ToWide(caption.text);
     DrawTextW(item.hDC, wide.c_str(), static_cast<int>(wide.size()), &text,
               DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
@@ -233,7 +239,8 @@ HBRUSH WinDialogWindow::LabelColours(HDC dc, HWND child) const {
 int WinDialogWindow::RoleId(Role role) const {
     for (const DialogControl& control : m_controls) {
         const auto* button = std::get_if<Control::Button>(&control.kind);
-        if (button != nullptr && (role == Role::Cancel ? button->isCancel : button->isDefault)) return control.id;
+        if (button != nullptr && (role == Role::Cancel ? button->isCancel : button->isDefault))
+            return control.id;
     }
     return 0;
 }
@@ -265,7 +272,9 @@ void WinDialogWindow::Place(const TwipsRect& bounds, Placing how) {
     }
 }
 
-void WinDialogWindow::Hide() { ShowWindow(Hwnd(), SW_HIDE); }
+void WinDialogWindow::Hide() {
+    ShowWindow(Hwnd(), SW_HIDE);
+}
 
 std::string WinDialogWindow::ControlText(int id) const {
     auto found = m_children.find(id);

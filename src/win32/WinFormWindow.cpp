@@ -2,10 +2,10 @@
 
 #include <windowsx.h>
 
-#include "forms/Twips.h"
-
 #include <map>
 #include <utility>
+
+#include "forms/Twips.h"
 
 namespace quillmar::win32 {
 
@@ -43,7 +43,8 @@ WinFormWindow::WinFormWindow(const wchar_t* title) {
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = kClassName;
     RegisterClassOnce(wc);
-    Create(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, title, WS_POPUP, 0, 0, 1, 1, nullptr);
+    Create(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, title, WS_POPUP, 0, 0, 1, 1,
+           nullptr);
 }
 
 WinFormWindow::~WinFormWindow() = default;

@@ -63,7 +63,7 @@ public:
     Placing placedHow = Placing::InPlace;
     int placements = 0;
     bool paintedBeforePlacing = false;  // at the latest placement
-    std::map<int, std::string> texts;  // what the user typed, by control
+    std::map<int, std::string> texts;   // what the user typed, by control
     std::set<int> ticked;
     int focused = 0;
 
