@@ -1,9 +1,8 @@
 #include "about/frmAbout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
-
-#include "forms/Twips.h"
 
 namespace quillmar {
 namespace {
@@ -13,26 +12,64 @@ constexpr const char* kSysInfoLocationKey = "SOFTWARE\\Microsoft\\Shared Tools L
 
 }  // namespace
 
-frmAbout::frmAbout(AboutPorts ports, AboutView& view, std::function<void()> unload)
-    : m_ports(ports), m_view(view), m_unload(std::move(unload)) {}
+frmAbout::frmAbout(FormViews& views, AboutPorts ports, std::function<void()> unload)
+    : m_views(views), m_ports(ports), m_unload(std::move(unload)) {}
 
 void frmAbout::Form_Load() {
+    if (!m_view) m_view = m_views.CreateDialogView(*this);
     const ProgramVersion version = m_ports.info.Version();
     Caption = std::string(" About ") + kAppTitle;
-    lblVersion.caption = "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
-                         std::to_string(version.revision);
+    lblVersion.caption = "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) +
+                         "." + std::to_string(version.revision);
     lblTitle.caption = kAppTitle;
     lblDescription.caption = version.description;
     lblDisclaimer.caption = version.copyright;
 
-    const AboutView::Size frame = m_view.FramePixels();
-    Width = kClientWidth + PixelsToTwips(frame.width);
-    Height = kClientHeight + PixelsToTwips(frame.height);
-    const AboutView::Size screen = m_view.ScreenPixels();
-    Left = PixelsToTwips(screen.width) / 2 - Width / 2;
-    Top = PixelsToTwips(screen.height) / 2 - Height / 2;
-    m_view.Repaint();
-    m_view.PlaceTopmost(TwipsToPixels(Left), TwipsToPixels(Top), TwipsToPixels(Width), TwipsToPixels(Height));
+    const TwipsRect frame = m_view->Frame();
+    Width = kClientWidth + frame.width;
+    Height = kClientHeight + frame.height;
+    const TwipsRect screen = m_view->Screen();
+    Left = screen.width / 2 - Width / 2;
+    Top = screen.height / 2 - Height / 2;
+    m_view->Repaint();
+    m_view->Place({Left, Top, Width, Height}, Placing::OnTop);
+}
+
+void frmAbout::Show() {
+    if (m_view) m_view->Show();
+}
+
+std::vector<DialogControl> frmAbout::Controls() const {
+    auto at = [](const AboutControl& control) {
+        return TwipsRect{control.left, control.top, control.width, control.height};
+    };
+    using Control = DialogControl;
+    // Both lines of Line1 make one etched separator; it spans them.
+    const AboutLine& grey = Line1[1];
+    const AboutLine& white = Line1[0];
+    const int lineLeft = std::min(grey.x1, white.x1);
+    const int lineTop = std::min(grey.y1, white.y1);
+    const TwipsRect line{lineLeft, lineTop, std::max(grey.x2, white.x2) - lineLeft,
+                         std::max(grey.y1, white.y1) - lineTop};
+    // cmdOK first: it holds the first tab position.
+    return {
+        {kOkId, at(cmdOK), Control::Button{cmdOK.caption, true, true}},
+        {kSysInfoId, at(cmdSysInfo), Control::Button{cmdSysInfo.caption}},
+        {102, at(lblTitle), Control::Label{lblTitle.caption, 135, std::nullopt}},
+        {103, at(lblVersion), Control::Label{lblVersion.caption}},
+        {104, at(lblDescription), Control::Label{lblDescription.caption}},
+        {105, at(lblDisclaimer), Control::Label{lblDisclaimer.caption}},
+        {106, at(picIcon), Control::Icon{}},
+        {107, line, Control::EtchedLine{}},
+    };
+}
+
+void frmAbout::Click(int id) {
+    if (id == kOkId) {
+        cmdOK_Click();  // unloads this box
+    } else if (id == kSysInfoId) {
+        cmdSysInfo_Click();
+    }
 }
 
 void frmAbout::cmdOK_Click() {
@@ -84,7 +121,8 @@ bool frmAbout::GetKeyValue(RegistryRoot KeyRoot, const std::string& KeyName, con
         case RegistryType::Dword: {
             // Little-endian; bytes the value lacks count as zeros.
             std::uint32_t number = 0;
-            for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) number |= std::uint32_t{bytes[i]} << (8 * i);
+            for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i)
+                number |= std::uint32_t{bytes[i]} << (8 * i);
             KeyVal = std::to_string(static_cast<std::int32_t>(number));
             break;
         }

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "forms/Views.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramInfo.h"
@@ -11,24 +14,6 @@
 #include "platform/Shell.h"
 
 namespace quillmar {
-
-// The about box's window: it shows what the form holds.
-class AboutView {
-public:
-    struct Size {
-        int width = 0;
-        int height = 0;
-    };
-    virtual ~AboutView() = default;
-    // The screen, in pixels.
-    virtual Size ScreenPixels() = 0;
-    // How much border and caption add to the client area, in pixels.
-    virtual Size FramePixels() = 0;
-    // SetWindowPos(HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE), in pixels.
-    virtual void PlaceTopmost(int x, int y, int width, int height) = 0;
-    // Captions changed.
-    virtual void Repaint() = 0;
-};
 
 // What the about box needs from the platform.
 struct AboutPorts {
@@ -60,8 +45,10 @@ struct AboutLine {
 
 // The about box: names the program, shows its version information, and starts the system-information
 // tool. `unload` destroys this form (its owner's slot); it is the last thing a handler calls.
-class frmAbout {
+class frmAbout final : public DialogForm {
 public:
+    static constexpr int kOkId = 100;
+    static constexpr int kSysInfoId = 101;
     static constexpr int kClientWidth = 5730;  // twips
     static constexpr int kClientHeight = 4485;
     // What the registry reads ask for (read and write, as the box always has), and the largest value.
@@ -70,9 +57,13 @@ public:
     static constexpr std::size_t kValueBufferBytes = 1024;
     static constexpr const char* kUnavailable = "System Information Is Unavailable At This Time";
 
-    frmAbout(AboutPorts ports, AboutView& view, std::function<void()> unload);
+    frmAbout(FormViews& views, AboutPorts ports, std::function<void()> unload);
 
+    // Makes the box's window, fills in the texts and centres it on top.
     void Form_Load();
+    // Modeless, without owner; an open box only comes to the front.
+    void Show();
+    WindowHandle Hwnd() const { return m_view ? m_view->Handle() : 0; }
     void cmdOK_Click();
     void cmdSysInfo_Click();
 
@@ -99,10 +90,19 @@ public:
     int Width = kClientWidth;
     int Height = kClientHeight;
 
+    // Its window.
+    std::string Title() const override { return Caption; }
+    int OuterWidth() const override { return Width; }
+    int OuterHeight() const override { return Height; }
+    std::vector<DialogControl> Controls() const override;
+    void Click(int id) override;
+    void CloseBox() override { cmdOK_Click(); }
+
 private:
+    FormViews& m_views;
     AboutPorts m_ports;
-    AboutView& m_view;
     std::function<void()> m_unload;
+    std::unique_ptr<DialogView> m_view;
 };
 
 }  // namespace quillmar

@@ -33,12 +33,12 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, con
           SettingsPorts ports{m_ports.settings, m_ports.registry, m_ports.profiles, m_ports.files,
                               m_ports.dialogs,  m_ports.commonDialogs, m_ports.pictures, m_ports.shell,
                               m_ports.pointer,  m_ports.stacking};
-          return std::make_unique<SettingsForm>(
+          return std::make_unique<frmSettings>(
               m_ports.views, ports, m_designerChoices, m_state.ExePath, SkinSubmitAddress(HomeHost()),
               [this] { ShowAbout(); }, [this] { m_settingsForm.Unload(); });
       }),
       m_aboutForm([this] {
-          return std::make_unique<AboutBox>(
+          return std::make_unique<frmAbout>(
               m_ports.views,
               AboutPorts{m_ports.registry, m_ports.files, m_ports.shell, m_ports.dialogs, m_ports.info},
               [this] { m_aboutForm.Unload(); });
@@ -95,7 +95,7 @@ frmMain& Application::MainForm() {
     return m_main();
 }
 
-SettingsForm& Application::SettingsDialog() {
+frmSettings& Application::SettingsDialog() {
     return m_settingsForm();
 }
 
@@ -105,7 +105,7 @@ void Application::BuildSkinMenu() {
     m_skins.BuildSkinMenu(m_state.SkinsPath);
 }
 
-AboutBox& Application::AboutForm() {
+frmAbout& Application::AboutForm() {
     return m_aboutForm();
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "about/AboutBox.h"
+#include "about/frmAbout.h"
 #include "forms/FormSlot.h"
 #include "forms/ProgramState.h"
 #include "app/frmMain.h"
@@ -18,7 +18,7 @@
 #include "forms/Views.h"
 #include "app/FormSkinTargets.h"
 #include "skins/SkinStuff.h"
-#include "skins/SettingsForm.h"
+#include "skins/frmSettings.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/ForeignWindows.h"
@@ -89,9 +89,9 @@ public:
     void Start(ProgramLocation location, WindowHandle mainWindow);
     frmMain& MainForm();
     bool IsMainLoaded() const { return m_main.IsLoaded(); }
-    SettingsForm& SettingsDialog();
+    frmSettings& SettingsDialog();
     bool IsSettingsLoaded() const { return m_settingsForm.IsLoaded(); }
-    AboutBox& AboutForm();
+    frmAbout& AboutForm();
     bool IsAboutLoaded() const { return m_aboutForm.IsLoaded(); }
 
     void BuildSkinMenu() override;
@@ -131,8 +131,8 @@ private:
     WindowHandle m_mainWindow = 0;
     FormSlot<frmMain> m_main;
     DesignerChoices m_designerChoices;  // outlive the dialog
-    FormSlot<SettingsForm> m_settingsForm;
-    FormSlot<AboutBox> m_aboutForm;
+    FormSlot<frmSettings> m_settingsForm;
+    FormSlot<frmAbout> m_aboutForm;
 };
 
 }  // namespace quillmar

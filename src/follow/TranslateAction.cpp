@@ -21,8 +21,7 @@ void StatusWindowAt::ShowNothingToTranslate() {
 void StatusWindowAt::ShowRequestStarting() {
     frmStatus& status = m_status.Window();
     // Shown topmost at its final place at once, so a new window never flashes up at the screen's corner.
-    status.PlaceTopmost(TwipsToPixels(m_left), TwipsToPixels(m_top), TwipsToPixels(status.Width()),
-                        TwipsToPixels(status.Height()));
+    status.PlaceOnTop(m_left, m_top);
     status.SetLeft(m_left);
     status.SetTop(m_top);
     status.SetVisible(true);

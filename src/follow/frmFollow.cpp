@@ -44,30 +44,31 @@ bool IsTargetTitle(std::string_view title) {
 
 frmFollow::frmFollow(const Links& links, ProgramState& state, ForeignWindows& windows, TimerFactory& timers,
                      PictureLoader& pictures, PopupMenus& menus, FormViews& views)
-    : m_links(links), m_state(state), m_windows(windows), m_pictures(pictures), m_menus(menus), m_module(windows) {
+    : ToolWindowForm(0, kHeight),
+      m_links(links),
+      m_state(state),
+      m_windows(windows),
+      m_pictures(pictures),
+      m_menus(menus),
+      m_module(windows) {
     m_picture1.picture = LoadButtonPicture(m_pictures, kTranslatePicture);
     m_picture2.picture = LoadButtonPicture(m_pictures, kSelectPicture);
     m_picture3.picture = LoadButtonPicture(m_pictures, kMenuPicture);
-    m_view = views.CreateToolView(*this);
+    CreateView(views);
     m_timer1 = timers.CreateTimer(std::chrono::milliseconds(100), true, [this] { Timer1_Timer(); });
 }
 
 frmFollow::~frmFollow() = default;
 
 void frmFollow::Form_Load() {
-    m_visible = false;
-    m_height = kHeight;
     m_picture1.width = PixelsToTwips(m_picture1.picture.width);
     m_picture2.width = PixelsToTwips(m_picture2.picture.width);
     m_picture3.width = PixelsToTwips(m_picture3.picture.width);
     m_picture1.left = 0;
     m_picture2.left = m_picture1.width;
     m_picture3.left = m_picture1.width + m_picture2.width;
-    m_width = m_picture1.width + m_picture2.width + m_picture3.width;
-    if (m_view) {
-        m_view->UpdateBounds();
-        m_view->Repaint();
-    }
+    PlaceHidden({Left(), Top(), m_picture1.width + m_picture2.width + m_picture3.width, kHeight});
+    Repaint();
 }
 
 void frmFollow::Timer1_Timer() {
@@ -91,18 +92,14 @@ void frmFollow::Timer1_Timer() {
     m_state.TargetHwnd = fg;
     if (fg != previous) m_links.targets.TargetCameToFront(m_title);
 
-    if (!m_visible) SetVisible(true);
+    if (!Visible()) SetVisible(true);
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.
     const std::optional<Rect> rect = m_windows.WindowRect(fg);
     if (rect) {
-        const double width = static_cast<double>(m_width) / kTwipsPerPixel;
-        const double height = static_cast<double>(m_height) / kTwipsPerPixel;
+        const double width = static_cast<double>(Width()) / kTwipsPerPixel;
         const int x = RoundHalfEven(rect->right - width - 60);
         const int y = rect->top + 5;
-        m_left = PixelsToTwips(x);
-        m_top = PixelsToTwips(y);
-        m_visible = true;
-        if (m_view) m_view->PlaceTopmost(x, y, RoundHalfEven(width), RoundHalfEven(height));
+        PlaceOnTop(PixelsToTwips(x), PixelsToTwips(y));
     }
 
     frmStatus& status = m_links.status.Window();
@@ -118,7 +115,7 @@ void frmFollow::Timer1_Timer() {
 void frmFollow::Picture1_Click() {
     // The toolbar's text: the first edit control with text in the followed window.
     CapturedText captured = m_module.CaptureEditText(m_state.TargetHwnd);
-    const int statusLeft = m_left + m_width - m_picture3.width - frmStatus::kWidth;
+    const int statusLeft = Left() + Width() - m_picture3.width - frmStatus::kWidth;
     StatusWindowAt status(m_links.status, statusLeft, StatusTop());
     m_links.translator.Translate(std::move(captured), status, m_pair);
 }
@@ -130,12 +127,6 @@ void frmFollow::Picture3_Click() {
     if (chosen) menu.Choose(*chosen);
 }
 
-void frmFollow::SetVisible(bool visible) {
-    if (m_visible == visible) return;
-    m_visible = visible;
-    if (m_view) m_view->UpdateBounds();
-}
-
 void frmFollow::SetButtonPicture(int button, Picture picture) {
     Button* target = button == 1   ? &m_picture1
                      : button == 2 ? &m_picture2
@@ -143,25 +134,25 @@ void frmFollow::SetButtonPicture(int button, Picture picture) {
                                    : nullptr;
     if (target == nullptr) return;
     target->picture = std::move(picture);
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 void frmFollow::SetPair(std::size_t row) {
     if (row >= kLanguagePairs.size()) return;
     m_pair = row;
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 void frmFollow::SetLabelForeColors(Colour label1, Colour label2) {
     m_label1Colour = label1;
     m_label2Colour = label2;
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 std::vector<ToolPicture> frmFollow::Pictures() const {
     std::vector<ToolPicture> pictures;
     for (const Button* button : {&m_picture1, &m_picture2, &m_picture3})
-        pictures.push_back({button->picture, button->left, 0, button->width, m_height});
+        pictures.push_back({button->picture, button->left, 0, button->width, Height()});
     return pictures;
 }
 
@@ -175,7 +166,7 @@ std::vector<ToolLabel> frmFollow::Labels() const {
 }
 
 std::optional<int> frmFollow::ControlAt(int x, int y) const {
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return std::nullopt;
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return std::nullopt;
     const ToolLabel label2 = Labels().front();
     if (x >= label2.left && x < label2.left + label2.width && y >= label2.top && y < label2.top + label2.height)
         return kLabel2;
@@ -202,7 +193,7 @@ void frmFollow::Click(int control) {
 }
 
 int frmFollow::StatusLeft(const frmStatus& status) const {
-    return m_left + m_width - m_picture3.width - status.Width();
+    return Left() + Width() - m_picture3.width - status.Width();
 }
 
 }  // namespace quillmar

@@ -7,6 +7,7 @@
 
 #include "forms/ProgramState.h"
 #include "follow/FollowMod.h"
+#include "forms/ToolWindowForm.h"
 #include "forms/Views.h"
 #include "translate/LanguagePairs.h"
 #include "platform/ForeignWindows.h"
@@ -23,7 +24,7 @@ class TargetWatch;
 class Translator;
 
 // The follow toolbar: three picture buttons laid over the title bar of the chat window in front.
-class frmFollow final : public ToolForm {
+class frmFollow final : public ToolWindowForm {
 public:
     static constexpr int kHeight = 225;  // twips: 15 pixels
     static constexpr Colour kBackColour = 0x000000FF;
@@ -57,13 +58,6 @@ public:
     void Label2_Click() { Picture1_Click(); }
     void Picture3_Click();
 
-    WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
-    bool Visible() const override { return m_visible; }
-    void SetVisible(bool visible);
-    int Left() const override { return m_left; }
-    int Top() const override { return m_top; }
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
 
     // What the toolbar's window shows and where a click lands.
     std::string Caption() const override { return "Quillmar toolbar"; }
@@ -90,7 +84,7 @@ public:
 private:
     // Under the toolbar, its right edge at the menu button's left edge (twips).
     int StatusLeft(const frmStatus& status) const;
-    int StatusTop() const { return m_top + m_height; }
+    int StatusTop() const { return Top() + Height(); }
 
     Links m_links;
     ProgramState& m_state;
@@ -106,7 +100,6 @@ private:
     int m_stepsSinceTitleRead = 0;
 
     FollowMod m_module;
-    std::unique_ptr<FormView> m_view;
     std::unique_ptr<Timer> m_timer1;
 
     Button m_picture1;
@@ -116,11 +109,6 @@ private:
     std::string m_label2 = "TRANSLATE";
     Colour m_label1Colour = 0x00000000;
     Colour m_label2Colour = 0x00000000;
-    bool m_visible = false;
-    int m_left = 0;
-    int m_top = 0;
-    int m_width = 0;
-    int m_height = kHeight;
 };
 
 }  // namespace quillmar

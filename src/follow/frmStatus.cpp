@@ -2,17 +2,15 @@
 
 #include <chrono>
 
-#include "forms/Twips.h"
-
 namespace quillmar {
 
 using std::chrono::milliseconds;
 
 frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers,
                      PictureLoader& pictures, FormViews& views)
-    : m_host(host), m_state(state), m_pictures(pictures) {
+    : ToolWindowForm(kWidth, kHeight), m_host(host), m_state(state), m_pictures(pictures) {
     m_picture = m_pictures.LoadPicture("builtin:status");
-    m_view = views.CreateToolView(*this);
+    CreateView(views);
     m_timer1 = timers.CreateTimer(milliseconds(100), true, [this] { Timer1_Timer(); });
     m_timer2 = timers.CreateTimer(milliseconds(700), false, [this] { Timer2_Timer(); });
 }
@@ -41,49 +39,26 @@ void frmStatus::Timer2_Timer() {
     m_host.CloseStatusWindow();
 }
 
-void frmStatus::SetVisible(bool visible) {
-    if (m_visible == visible) return;
-    m_visible = visible;
-    if (m_view) m_view->UpdateBounds();
-}
-
-void frmStatus::SetLeft(int twips) {
-    m_left = twips;
-    if (m_view) m_view->UpdateBounds();
-}
-
-void frmStatus::SetTop(int twips) {
-    m_top = twips;
-    if (m_view) m_view->UpdateBounds();
-}
-
-void frmStatus::PlaceTopmost(int x, int y, int width, int height) {
-    m_left = PixelsToTwips(x);
-    m_top = PixelsToTwips(y);
-    m_visible = true;
-    if (m_view) m_view->PlaceTopmost(x, y, width, height);
-}
-
 void frmStatus::SetLabel1(const std::string& caption) {
     m_label1 = caption;
     m_outcome.reset();
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 void frmStatus::SetOutcome(RequestOutcome outcome, const std::string& caption) {
     m_label1 = caption;
     m_outcome = outcome;
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 void frmStatus::SetLabel1ForeColor(Colour colour) {
     m_label1Colour = colour;
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 void frmStatus::SetBackgroundPicture(Picture picture) {
     m_picture = std::move(picture);
-    if (m_view) m_view->Repaint();
+    Repaint();
 }
 
 }  // namespace quillmar

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "forms/ProgramState.h"
+#include "forms/ToolWindowForm.h"
 #include "forms/Views.h"
 #include "platform/Picture.h"
 #include "platform/Timers.h"
@@ -24,7 +25,7 @@ public:
 
 // The status window: one line of progress text under the toolbar; closes itself 700 ms after a request
 // ended in success, no message or a rejection (an error stays on screen).
-class frmStatus final : public ToolForm {
+class frmStatus final : public ToolWindowForm {
 public:
     static constexpr int kWidth = 1845;  // twips: 123 x 25 pixels
     static constexpr int kHeight = 375;
@@ -42,16 +43,6 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    WindowHandle Hwnd() const { return m_view ? m_view->Hwnd() : 0; }
-    bool Visible() const override { return m_visible; }
-    void SetVisible(bool visible);
-    int Left() const override { return m_left; }
-    int Top() const override { return m_top; }
-    void SetLeft(int twips);
-    void SetTop(int twips);
-    int Width() const override { return kWidth; }
-    int Height() const override { return kHeight; }
-
     // What the status window shows: its background picture under the status text; no clicks. Its title is
     // its line, so screen readers and other programs can read the status.
     std::string Caption() const override { return Label1(); }
@@ -60,8 +51,6 @@ public:
     std::vector<ToolLabel> Labels() const override;
     std::optional<int> ControlAt(int, int) const override { return std::nullopt; }
     void Click(int) override {}
-    // SetWindowPos on the window: topmost, shown, not activated (pixels); the form follows.
-    void PlaceTopmost(int x, int y, int width, int height);
 
     const std::string& Label1() const { return m_label1; }
     // A progress text: the request has not ended.
@@ -80,16 +69,12 @@ private:
     StatusWindowHost& m_host;
     ProgramState& m_state;
     PictureLoader& m_pictures;
-    std::unique_ptr<FormView> m_view;
     std::unique_ptr<Timer> m_timer1;
     std::unique_ptr<Timer> m_timer2;
     std::string m_label1 = "Connecting";
     std::optional<RequestOutcome> m_outcome;
     Colour m_label1Colour = 0x00000000;
     Picture m_picture;
-    bool m_visible = false;
-    int m_left = 0;
-    int m_top = 0;
 };
 
 }  // namespace quillmar

@@ -23,4 +23,13 @@ inline constexpr int PixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
+// A rectangle of a form, in twips: a window on the screen, a control in its window's client area.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const TwipsRect&) const = default;
+};
+
 }  // namespace quillmar

@@ -3,23 +3,33 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "forms/Twips.h"
 #include "platform/Picture.h"
 #include "platform/WindowHandle.h"
 
 namespace quillmar {
 
 // Passive views: a form changes its state, then tells its view, which shows that state on the platform.
-// Positions and sizes the form holds are twips; the view converts them.
+// What a form tells its view and reads back is in twips; only the platform's view works in pixels.
+
+// How a window goes to the place it is given. It is never activated.
+enum class Placing {
+    // Where it is in the stacking order. A tool window is shown or hidden as its form says, once the
+    // handler that changed the form returns; a dialog keeps its visibility.
+    InPlace,
+    // At once, shown, at the top of the topmost band.
+    OnTop,
+};
+
 class FormView {
 public:
     virtual ~FormView() = default;
-    virtual WindowHandle Hwnd() const = 0;
-    // SetWindowPos(HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE), in pixels.
-    virtual void PlaceTopmost(int x, int y, int width, int height) = 0;
-    // Visibility, position or size changed: move, show or hide the window without activating it.
-    virtual void UpdateBounds() = 0;
+    virtual WindowHandle Handle() const = 0;
+    // The window's outer rectangle on the screen.
+    virtual void Place(const TwipsRect& bounds, Placing how) = 0;
     // Captions, colours or pictures changed: repaint.
     virtual void Repaint() = 0;
 };
@@ -53,11 +63,6 @@ public:
     virtual ~ToolForm() = default;
     virtual std::string Caption() const = 0;
     virtual bool Visible() const = 0;
-    // The window's place and size on the screen, in twips.
-    virtual int Left() const = 0;
-    virtual int Top() const = 0;
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
     virtual Colour BackColour() const = 0;
     // Drawn in this order over the back colour, then the labels over them.
     virtual std::vector<ToolPicture> Pictures() const = 0;
@@ -68,28 +73,83 @@ public:
     virtual void Click(int control) = 0;
 };
 
-// A child control of a dialog, placed in client twips. Clicks come back to the form by `id`.
-struct DialogControl {
-    enum class Kind { Button, Label, Picture, EtchedLine, CheckBox, Frame, TextBox };
-    Kind kind = Kind::Label;
-    int id = 0;  // 100 and up: 1 and 2 are the dialog's own Enter and Esc commands
-    // A picture with a caption draws it over the picture, transparent, at captionLeft/captionTop.
+// The kinds of a dialog's child controls, each with only what it has.
+namespace dialog {
+
+struct Button {
     std::string caption;
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
     bool isDefault = false;  // Enter clicks it
     bool isCancel = false;   // Esc clicks it
-    int fontTenthsOfPoint = 0;  // 0: the dialog's font; a picture shows the program icon
+    bool operator==(const Button&) const = default;
+};
+
+struct Label {
+    std::string caption;
+    std::optional<int> fontTenthsOfPoint{};  // else the dialog's font
+    std::optional<Colour> textColour{};      // else the system's text colour
+    bool operator==(const Label&) const = default;
+};
+
+// The program icon, at its own size.
+struct Icon {
+    bool operator==(const Icon&) const = default;
+};
+
+// A picture cut to the control's rectangle; it reports clicks.
+struct Picture {
+    // Drawn over the picture, transparent, at left/top of the control (twips).
+    struct Caption {
+        std::string text;
+        int left = 0;
+        int top = 0;
+        std::optional<Colour> colour{};  // else the system's text colour
+        bool operator==(const Caption&) const = default;
+    };
+    std::string source;
+    std::optional<Caption> caption{};
+    std::string toolTip{};
+    bool operator==(const Picture&) const = default;
+};
+
+struct EtchedLine {
+    bool operator==(const EtchedLine&) const = default;
+};
+
+struct CheckBox {
+    std::string caption;
+    bool checked = false;
+    bool operator==(const CheckBox&) const = default;
+};
+
+struct Frame {
+    std::string caption;
+    bool operator==(const Frame&) const = default;
+};
+
+// What the user types is the box's own: `text` is only what it starts with.
+struct TextBox {
+    std::string text;
+    bool operator==(const TextBox&) const = default;
+};
+
+}  // namespace dialog
+
+// A child control of a dialog, placed in client twips. Clicks come back to the form by `id`.
+struct DialogControl {
+    using Button = dialog::Button;
+    using Label = dialog::Label;
+    using Icon = dialog::Icon;
+    using Picture = dialog::Picture;
+    using EtchedLine = dialog::EtchedLine;
+    using CheckBox = dialog::CheckBox;
+    using Frame = dialog::Frame;
+    using TextBox = dialog::TextBox;
+    using Kind = std::variant<Button, Label, Icon, Picture, EtchedLine, CheckBox, Frame, TextBox>;
+
+    int id = 0;  // 100 and up: 1 and 2 are the dialog's own Enter and Esc commands
+    TwipsRect bounds;
+    Kind kind;
     bool visible = true;
-    bool checked = false;  // a check box's tick
-    // A picture shows this one instead of the program icon, at its own size, and reports clicks.
-    std::string pictureSource;
-    int captionLeft = 0;
-    int captionTop = 0;
-    long long textColour = -1;  // red + 256 * green + 65536 * blue; -1: the system's text colour
-    std::string toolTip;
 };
 
 // What a dialog window reads from its form and tells it: a window that takes the focus, with a caption,
@@ -97,15 +157,15 @@ struct DialogControl {
 class DialogForm {
 public:
     virtual ~DialogForm() = default;
-    virtual std::string Caption() const = 0;
+    virtual std::string Title() const = 0;
     // In tab order, the top of the stacking order first; read when the window is made and on each
     // repaint (texts, places, visibility, pictures, colours; controls not made yet are made then).
-    virtual std::vector<DialogControl> Controls() const { return {}; }
+    virtual std::vector<DialogControl> Controls() const = 0;
     // A button was clicked (or Enter or Esc chose it): the form may unload, as with CloseBox.
-    virtual void Click(int id) { (void)id; }
+    virtual void Click(int id) = 0;
     // Outer size, title bar and borders included, in twips.
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
+    virtual int OuterWidth() const = 0;
+    virtual int OuterHeight() const = 0;
     // The close box was clicked (or Esc pressed): the form unloads; the view may be gone on return.
     virtual void CloseBox() = 0;
 };
@@ -113,33 +173,22 @@ public:
 class DialogView {
 public:
     virtual ~DialogView() = default;
-    virtual WindowHandle Hwnd() const = 0;
+    virtual WindowHandle Handle() const = 0;
     // Shows the window (modeless) and brings it to the front; an open one just comes to the front.
     virtual void Show() = 0;
+    virtual void Hide() = 0;
     // Caption and control texts changed.
     virtual void Repaint() = 0;
-    struct Size {
-        int width = 0;
-        int height = 0;
-    };
-    // The screen, and what border and caption add to the client area, in pixels.
-    virtual Size ScreenPixels() const = 0;
-    virtual Size FramePixels() const = 0;
-    // SetWindowPos(HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE), in pixels.
-    virtual void PlaceTopmost(int x, int y, int width, int height) = 0;
-    // Moves and sizes the window where it is in the stacking order, without showing or activating it.
-    virtual void Place(int x, int y, int width, int height) { (void)x, (void)y, (void)width, (void)height; }
-    virtual void Hide() {}
+    // The screen, at 0, 0.
+    virtual TwipsRect Screen() const = 0;
+    // What border and caption add to the client area: its width and height, at 0, 0.
+    virtual TwipsRect Frame() const = 0;
+    // The window's outer rectangle on the screen.
+    virtual void Place(const TwipsRect& bounds, Placing how) = 0;
     // What the user typed into a text box, and whether a check box is ticked.
-    virtual std::string ControlText(int id) const {
-        (void)id;
-        return {};
-    }
-    virtual bool IsChecked(int id) const {
-        (void)id;
-        return false;
-    }
-    virtual void Focus(int id) { (void)id; }
+    virtual std::string ControlText(int id) const = 0;
+    virtual bool IsChecked(int id) const = 0;
+    virtual void Focus(int id) = 0;
 };
 
 // Creates the platform window of a form when the form is created: tool windows that never take the

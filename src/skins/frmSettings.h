@@ -1,8 +1,13 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "forms/Twips.h"
+#include "forms/Views.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Picture.h"
@@ -40,28 +45,42 @@ struct SettingsPorts {
     WindowStacking& stacking;
 };
 
-// The window drawing the dialog. Repaint after any change of the form's state; Close discards the form.
-class SettingsView {
-public:
-    virtual ~SettingsView() = default;
-    virtual WindowHandle Handle() = 0;
-    virtual void Repaint() = 0;
-    virtual void Show() = 0;
-    virtual void Hide() = 0;
-    virtual void Close() = 0;
-    virtual void FocusSkinName() = 0;
-    virtual void ShowAbout() = 0;
-};
-
-// Geometry in twips.
-struct TwipsRect {
-    int left = 0, top = 0, width = 0, height = 0;
-};
-
 enum class SettingsFace { Settings, Designer };
 
-class frmSettings {
+// The settings dialog, which the designer item turns into the skin designer. `showAbout` brings up the
+// about box; `unload` destroys this form (its owner's slot) and is the last thing a handler calls.
+class frmSettings final : public DialogForm {
 public:
+    enum ControlId {
+        kCommand1 = 100,
+        kCommand2,
+        kCommand3,
+        kCheck1,
+        kFrame1,
+        kFrame2,
+        kLabel2,
+        kTxtSkinName,
+        kCommand4,
+        kLabel5,
+        kPicture6,
+        kPicture5,
+        kPicture4,
+        kPbTranslate,
+        kPbSelector,
+        kPbMenu,
+        kPicture7,
+        kLabel3,
+        kPicture8,
+        kLabel4,
+        kLabel6,
+        kPbStatus,
+        kPicture10,
+        kLabel8,
+        kPicture11,
+        kLabel9,
+        kCommand5,
+        kLabel1,
+    };
     static constexpr int kClientWidth = 5670;
     static constexpr int kClientHeight = 6420;
     static constexpr int kFrame1Top = 210;
@@ -69,11 +88,12 @@ public:
     static constexpr int kFrame2Height = 4320;
     static constexpr int kDefaultTextColour = -1;  // the label keeps the system's text colour
 
-    // `frame` is what the border and title bar add to the client area, in twips.
-    frmSettings(SettingsPorts ports, SettingsView& view, DesignerChoices& choices, std::string exePath,
-                int screenWidth, int screenHeight, TwipsRect frame, std::string submitAddress);
+    frmSettings(FormViews& views, SettingsPorts ports, DesignerChoices& choices, std::string exePath,
+                std::string submitAddress, std::function<void()> showAbout, std::function<void()> unload);
 
+    // Makes the dialog's window and centres it, hidden, for the settings face.
     void Form_Load();
+    WindowHandle Hwnd() const { return m_view ? m_view->Handle() : 0; }
     // The openers: the settings item shows the dialog as it is; the designer item turns it into the
     // designer face in place. There is no way back short of closing it.
     void ShowSettingsFace();
@@ -96,7 +116,7 @@ public:
     // Window state the view draws.
     std::string Caption = "QUILLMAR SETTINGS";
     SettingsFace Face = SettingsFace::Settings;
-    TwipsRect Bounds;  // outer window
+    TwipsRect Bounds{0, 0, kClientWidth, kClientHeight};  // outer window
     int Frame2Top = kFrame2Top;
     int Check1Value = 0;
     std::string txtSkinName;
@@ -108,21 +128,35 @@ public:
     long long lblStatusColour = kDefaultTextColour;
     CommonDialogState CommonDialog1;
 
+    // Its window.
+    std::string Title() const override { return Caption; }
+    int OuterWidth() const override { return Bounds.width; }
+    int OuterHeight() const override { return Bounds.height; }
+    std::vector<DialogControl> Controls() const override;
+    void Click(int id) override;
+    void CloseBox() override { Close(); }
+
 private:
+    // After any change of the form's state.
+    void Repaint();
+    void Close();
     void PickImage(Picture& preview, std::string& choice);
     void PickColour(long long& labelColour, std::optional<std::string>& choice);
     void SaveSkinFile();
     void Message(const std::string& text, MessageIcon icon, const std::string& title = kAppTitle);
 
+    FormViews& m_views;
     SettingsPorts m_ports;
-    SettingsView& m_view;
     DesignerChoices& m_choices;
     std::string m_exePath;
-    int m_screenWidth;
-    int m_screenHeight;
-    TwipsRect m_frame;
     std::string m_submitAddress;
+    std::function<void()> m_showAbout;
+    std::function<void()> m_unload;
+    std::unique_ptr<DialogView> m_view;
 };
+
+// The page where a user hands in a skin made with the designer.
+std::string SkinSubmitAddress(const std::string& homeHost);
 
 // The text a colour is written as: a blank in the sign place, then the decimal number.
 std::string ColourText(Colour colour);

@@ -57,7 +57,7 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
     std::string received;
     std::string outgoing;
 
-    HWND Hwnd() const { return window.Handle(); }
+    HWND Hwnd() const { return window.Hwnd(); }
 
     void CloseSocket() {
         if (socket == INVALID_SOCKET) return;

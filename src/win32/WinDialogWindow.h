@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "forms/Views.h"
+#include "win32/BaseWindow.h"
 
 namespace quillmar::win32 {
 
@@ -14,28 +15,26 @@ class WinPictures;
 // A dialog's window: caption, focus, child controls, a close box. IsDialogMessage in the message loop
 // turns Enter into IDOK and Esc into IDCANCEL; they click the form's default and cancel buttons. With no
 // cancel button, Esc and the close box unload the form.
-class WinDialogWindow final : public DialogView {
+class WinDialogWindow final : public DialogView, public BaseWindow<WinDialogWindow> {
 public:
     // pictures: draws the controls that show a picture; without it they show nothing.
     explicit WinDialogWindow(DialogForm& form, WinPictures* pictures = nullptr);
     ~WinDialogWindow() override;
-    WinDialogWindow(const WinDialogWindow&) = delete;
-    WinDialogWindow& operator=(const WinDialogWindow&) = delete;
 
-    WindowHandle Hwnd() const override { return reinterpret_cast<WindowHandle>(m_hwnd); }
+    WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(Hwnd()); }
     void Show() override;
-    void Repaint() override;
-    Size ScreenPixels() const override;
-    Size FramePixels() const override;
-    void PlaceTopmost(int x, int y, int width, int height) override;
-    void Place(int x, int y, int width, int height) override;
     void Hide() override;
+    void Repaint() override;
+    TwipsRect Screen() const override;
+    TwipsRect Frame() const override;
+    void Place(const TwipsRect& bounds, Placing how) override;
     std::string ControlText(int id) const override;
     bool IsChecked(int id) const override;
     void Focus(int id) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<WinDialogWindow>;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Makes the controls not made yet and brings every control to what the form says now.
     void SyncControls();
     HWND MakeControl(const DialogControl& control);
@@ -43,12 +42,12 @@ private:
     const DialogControl* ControlById(int id) const;
     void DrawPicture(const DRAWITEMSTRUCT& item) const;
     HBRUSH LabelColours(HDC dc, HWND child) const;
-    // The form's control that Enter (isDefault) or Esc chooses; 0 when there is none.
-    int RoleId(bool cancel) const;
+    enum class Role { Default, Cancel };
+    // The form's button that Enter or Esc chooses; 0 when there is none.
+    int RoleId(Role role) const;
     void FocusFirstControl() const;
 
     DialogForm& m_form;
-    HWND m_hwnd = nullptr;
     std::vector<DialogControl> m_controls;
     std::map<int, HWND> m_children;
     WinPictures* m_pictures;

@@ -49,17 +49,14 @@ public:
     void Repaint() override {
         if (m_form.Caption() != m_caption) {
             m_caption = m_form.Caption();
-            SetWindowTextW(Handle(), Utf8ToWide(m_caption).c_str());
+            SetWindowTextW(Hwnd(), Utf8ToWide(m_caption).c_str());
         }
         WinFormWindow::Repaint();
     }
 
-    Bounds FormBounds() const override {
-        return {m_form.Visible(), TwipsToPixels(m_form.Left()), TwipsToPixels(m_form.Top()),
-                TwipsToPixels(m_form.Width()), TwipsToPixels(m_form.Height())};
-    }
-
 protected:
+    bool FormVisible() const override { return m_form.Visible(); }
+
     void Paint(HDC dc, const RECT& client) override {
         FillWith(dc, client, m_form.BackColour());
         for (const ToolPicture& place : m_form.Pictures()) {

@@ -5,6 +5,8 @@
 #include <map>
 #include <utility>
 
+#include "forms/Twips.h"
+
 namespace quillmar::win32 {
 
 namespace {
@@ -14,19 +16,6 @@ constexpr UINT kApplyBoundsMessage = WM_APP + 1;
 // How long after the user's last input a buried window may still need raising (the other program
 // raises its own window a little after the click).
 constexpr DWORD kRestackAfterInputMs = 1500;
-
-ATOM RegisterFormClass(WNDPROC proc) {
-    static ATOM atom = 0;
-    if (atom != 0) return atom;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kClassName;
-    atom = RegisterClassExW(&wc);
-    return atom;
-}
 
 bool RunningUnderWine() {
     static const bool wine = [] {
@@ -50,28 +39,40 @@ HFONT LabelFont(int pixelHeight, LabelWeight weight) {
 }
 
 WinFormWindow::WinFormWindow(const wchar_t* title) {
-    RegisterFormClass(&WinFormWindow::WindowProc);
-    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, title, WS_POPUP, 0, 0, 1,
-                    1, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    WNDCLASSEXW wc{};
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kClassName;
+    RegisterClassOnce(wc);
+    Create(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, title, WS_POPUP, 0, 0, 1, 1,
+           nullptr);
 }
 
-WinFormWindow::~WinFormWindow() {
-    if (m_hwnd != nullptr) {
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hwnd);
+WinFormWindow::~WinFormWindow() = default;
+
+void WinFormWindow::Place(const TwipsRect& bounds, Placing how) {
+    m_bounds = {TwipsToPixels(bounds.left), TwipsToPixels(bounds.top), TwipsToPixels(bounds.width),
+                TwipsToPixels(bounds.height)};
+    if (how == Placing::OnTop) {
+        PlaceOnTop();
+        return;
     }
+    if (m_boundsPending || Hwnd() == nullptr) return;
+    m_boundsPending = PostMessageW(Hwnd(), kApplyBoundsMessage, 0, 0) != FALSE;
+    if (!m_boundsPending) ApplyBounds();
 }
 
-void WinFormWindow::PlaceTopmost(int x, int y, int width, int height) {
+void WinFormWindow::PlaceOnTop() {
     RestackUnderWine();
+    const HWND hwnd = Hwnd();
+    const auto [x, y, width, height] = m_bounds;
     // Tracking places the toolbar ten times a second, nearly always where it already is; such a
     // placement changes nothing the user sees and only costs the window manager a round trip.
     RECT now{};
-    const bool topmost = (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    if (topmost && IsWindowVisible(m_hwnd) && GetWindowRect(m_hwnd, &now) && now.left == x && now.top == y &&
+    const bool topmost = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topmost && IsWindowVisible(hwnd) && GetWindowRect(hwnd, &now) && now.left == x && now.top == y &&
         now.right - now.left == width && now.bottom - now.top == height)
         return;
-    SetWindowPos(m_hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void WinFormWindow::RestackUnderWine() {
@@ -80,7 +81,7 @@ void WinFormWindow::RestackUnderWine() {
     // and coming back makes Wine restack the surface. Doing that under the pointer or while a button is
     // held loses clicks, so it waits until the pointer is elsewhere. Windows itself needs none of this.
     // Only the user's input buries the window, so while the user is idle nothing is restacked.
-    if (!RunningUnderWine() || !IsWindowVisible(m_hwnd)) return;
+    if (!RunningUnderWine() || !IsWindowVisible(Hwnd())) return;
     LASTINPUTINFO input{};
     input.cbSize = sizeof(input);
     if (GetLastInputInfo(&input) && GetTickCount() - input.dwTime > kRestackAfterInputMs) return;
@@ -88,42 +89,26 @@ void WinFormWindow::RestackUnderWine() {
     POINT pointer{};
     RECT area{};
     GetCursorPos(&pointer);
-    GetWindowRect(m_hwnd, &area);
+    GetWindowRect(Hwnd(), &area);
     InflateRect(&area, 2, 2);
     if (PtInRect(&area, pointer)) return;
-    SetWindowPos(m_hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WinFormWindow::Repaint() {
-    InvalidateRect(m_hwnd, nullptr, FALSE);
-}
-
-void WinFormWindow::UpdateBounds() {
-    if (m_boundsPending || m_hwnd == nullptr) return;
-    m_boundsPending = PostMessageW(m_hwnd, kApplyBoundsMessage, 0, 0) != FALSE;
-    if (!m_boundsPending) ApplyBounds();
+    InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 void WinFormWindow::ApplyBounds() {
-    const Bounds bounds = FormBounds();
+    const HWND hwnd = Hwnd();
+    const bool visible = FormVisible();
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-    const bool shown = IsWindowVisible(m_hwnd) != FALSE;
-    if (bounds.visible && !shown) flags |= SWP_SHOWWINDOW;
-    if (!bounds.visible && shown) flags |= SWP_HIDEWINDOW;
-    SetWindowPos(m_hwnd, nullptr, bounds.x, bounds.y, bounds.width, bounds.height, flags);
-    if (bounds.visible && shown) RestackUnderWine();
-}
-
-LRESULT CALLBACK WinFormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<WinFormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<WinFormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->OnMessage(message, wParam, lParam);
+    const bool shown = IsWindowVisible(hwnd) != FALSE;
+    if (visible && !shown) flags |= SWP_SHOWWINDOW;
+    if (!visible && shown) flags |= SWP_HIDEWINDOW;
+    SetWindowPos(hwnd, nullptr, m_bounds.x, m_bounds.y, m_bounds.width, m_bounds.height, flags);
+    if (visible && shown) RestackUnderWine();
 }
 
 LRESULT WinFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -150,22 +135,17 @@ LRESULT WinFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Click(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));  // may destroy this window
             }
             return 0;
-        case WM_NCDESTROY: {
-            HWND hwnd = m_hwnd;
-            m_hwnd = nullptr;
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-        }
         default:
             break;
     }
-    return DefWindowProcW(m_hwnd, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 void WinFormWindow::OnPaint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hwnd, &ps);
+    HDC dc = BeginPaint(Hwnd(), &ps);
     RECT client;
-    GetClientRect(m_hwnd, &client);
+    GetClientRect(Hwnd(), &client);
     // Drawn off screen first, so the labels never flicker over the pictures.
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
@@ -175,7 +155,7 @@ void WinFormWindow::OnPaint() {
     SelectObject(memory, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    EndPaint(m_hwnd, &ps);
+    EndPaint(Hwnd(), &ps);
 }
 
 }  // namespace quillmar::win32

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win32/BaseWindow.h"
+
 namespace quillmar::win32 {
 
 // Receives the messages of a message-only window.
@@ -15,19 +17,16 @@ public:
 
 // A hidden window that exists only to receive messages (HWND_MESSAGE) on the thread that creates it:
 // socket notifications and timer ticks come to it through the thread's ordinary message loop.
-class WinMessageWindow {
+class WinMessageWindow : public BaseWindow<WinMessageWindow> {
 public:
     explicit WinMessageWindow(MessageTarget& target);
-    ~WinMessageWindow();
-    WinMessageWindow(const WinMessageWindow&) = delete;
-    WinMessageWindow& operator=(const WinMessageWindow&) = delete;
-
-    HWND Handle() const { return m_hwnd; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<WinMessageWindow>;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hwnd = nullptr;
+    // Set once the window is made: the messages of creation reach no half-built target.
+    MessageTarget* m_target = nullptr;
 };
 
 }  // namespace quillmar::win32

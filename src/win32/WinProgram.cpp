@@ -25,56 +25,37 @@ ProgramLocation RunningProgramLocation() {
 }
 
 WinMainWindow::WinMainWindow() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &WinMainWindow::WindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QuillmarMain";
-        return RegisterClassExW(&wc);
-    }();
-    (void)atom;
+    WNDCLASSEXW wc{};
+    wc.lpszClassName = L"QuillmarMain";
+    RegisterClassOnce(wc);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    m_hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"QuillmarMain", L"QUILLMAR", WS_POPUP, 0, 0, 0, 0, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), this);
+    Create(WS_EX_TOOLWINDOW, L"QuillmarMain", L"QUILLMAR", WS_POPUP, 0, 0, 0, 0, nullptr);
 }
 
-WinMainWindow::~WinMainWindow() {
-    if (m_hwnd != nullptr) {
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hwnd);
-    }
-}
-
-LRESULT CALLBACK WinMainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<WinMainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<WinMainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self != nullptr && self->m_app != nullptr && self->m_app->IsMainLoaded()) {
+LRESULT WinMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_app != nullptr && m_app->IsMainLoaded()) {
         if (message == frmMain::kCallbackMessage) {
             // The mouse message on the icon, handed over as the form's X in twips.
             const int mouseMessage = static_cast<int>(LOWORD(static_cast<DWORD>(lParam)));
-            self->m_app->MainForm().Form_MouseMove(0, 0, PixelsToTwips(mouseMessage), 0);
+            m_app->MainForm().Form_MouseMove(0, 0, PixelsToTwips(mouseMessage), 0);
             return 0;
         }
         if (message == WM_HOTKEY && wParam == HotkeyTrigger::kHotkeyId) {
-            self->m_app->HotkeyTranslation().TranslateFocused();
+            m_app->HotkeyTranslation().TranslateFocused();
             return 0;
         }
         if (message == WM_CLOSE) {
             // What an uninstaller or a task manager sends to end the program politely. Left to
             // DefWindowProc it would destroy only this window and leave the process running, its
             // program file locked and its icon in the tray: end it as the tray menu's Exit does.
-            self->m_app->ExitProgram();
+            m_app->ExitProgram();
         }
-        if (message == self->m_taskbarCreated && self->m_taskbarCreated != 0) {
-            self->m_tray->AddIcon(self->m_app->State().TrayIconData);  // Explorer restarted: icon back
+        if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+            m_tray->AddIcon(m_app->State().TrayIconData);  // Explorer restarted: icon back
             return 0;
         }
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
@@ -92,8 +73,8 @@ WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
 }
 
 void WinProgram::Start() {
-    m_app.Start(RunningProgramLocation(), reinterpret_cast<WindowHandle>(m_mainWindow.Handle()));
-    m_hotkey.Register(reinterpret_cast<WindowHandle>(m_mainWindow.Handle()));
+    m_app.Start(RunningProgramLocation(), reinterpret_cast<WindowHandle>(m_mainWindow.Hwnd()));
+    m_hotkey.Register(reinterpret_cast<WindowHandle>(m_mainWindow.Hwnd()));
 }
 
 }  // namespace quillmar::win32

@@ -8,6 +8,7 @@
 #include "app/HotkeyTrigger.h"
 #include "follow/FocusedText.h"
 #include "forms/ProgramState.h"
+#include "win32/BaseWindow.h"
 #include "win32/WinAccessibleValues.h"
 #include "win32/WinClipboard.h"
 #include "win32/WinCommonDialogs.h"
@@ -37,23 +38,19 @@ ProgramLocation RunningProgramLocation();
 
 // The hidden top-level window frmMain stands for: it receives the tray icon's notifications and, being
 // top-level, the shell's "TaskbarCreated" broadcast after Explorer restarts.
-class WinMainWindow {
+class WinMainWindow : public BaseWindow<WinMainWindow> {
 public:
     WinMainWindow();
-    ~WinMainWindow();
-    WinMainWindow(const WinMainWindow&) = delete;
-    WinMainWindow& operator=(const WinMainWindow&) = delete;
 
     void Attach(Application& app, TrayIcons& tray) {
         m_app = &app;
         m_tray = &tray;
     }
-    HWND Handle() const { return m_hwnd; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<WinMainWindow>;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hwnd = nullptr;
     UINT m_taskbarCreated = 0;
     Application* m_app = nullptr;
     TrayIcons* m_tray = nullptr;
@@ -76,7 +73,7 @@ public:
 
     Application& App() { return m_app; }
     ProgramState& State() { return m_state; }
-    HWND MainWindow() const { return m_mainWindow.Handle(); }
+    HWND MainWindow() const { return m_mainWindow.Hwnd(); }
 
 private:
     ProgramState m_state;

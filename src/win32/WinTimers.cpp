@@ -31,14 +31,14 @@ public:
     UINT_PTR Start(WinTimer& timer, milliseconds interval) {
         const UINT_PTR id = ++m_lastId;
         m_running[id] = &timer;
-        SetTimer(m_window.Handle(), id, ToTimerPeriod(interval), nullptr);
+        SetTimer(m_window.Hwnd(), id, ToTimerPeriod(interval), nullptr);
         return id;
     }
     void Restart(UINT_PTR id, milliseconds interval) {
-        SetTimer(m_window.Handle(), id, ToTimerPeriod(interval), nullptr);
+        SetTimer(m_window.Hwnd(), id, ToTimerPeriod(interval), nullptr);
     }
     void Stop(UINT_PTR id) {
-        KillTimer(m_window.Handle(), id);
+        KillTimer(m_window.Hwnd(), id);
         m_running.erase(id);
     }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "follow/frmStatus.h"
+#include "fakes/FakeViews.h"
 #include "forms/Views.h"
 #include "platform/Menus.h"
 #include "platform/Picture.h"
@@ -33,22 +34,24 @@ public:
 // Records what the view was told; its handle is chosen by the factory.
 class FakeFormView : public FormView {
 public:
-    struct Placement {
-        int x, y, width, height;
-    };
     explicit FakeFormView(WindowHandle handle, bool* alive) : m_handle(handle), m_alive(alive) {
         *m_alive = true;
     }
     ~FakeFormView() override { *m_alive = false; }
-    WindowHandle Hwnd() const override { return m_handle; }
-    void PlaceTopmost(int x, int y, int width, int height) override {
-        placements.push_back({x, y, width, height});
+    WindowHandle Handle() const override { return m_handle; }
+    void Place(const TwipsRect& bounds, Placing how) override {
+        if (how == Placing::OnTop) {
+            placements.push_back(bounds);
+        } else {
+            ++boundsUpdates;
+        }
+        placed = bounds;
     }
-    void UpdateBounds() override { ++boundsUpdates; }
     void Repaint() override { ++repaints; }
 
-    std::vector<Placement> placements;
-    int boundsUpdates = 0;
+    std::vector<TwipsRect> placements;  // each placement on top
+    int boundsUpdates = 0;              // placements in place
+    TwipsRect placed;                   // the latest of either
     int repaints = 0;
 
 private:
@@ -56,38 +59,9 @@ private:
     bool* m_alive;
 };
 
-// Counts how often it was shown.
-class FakeDialogView : public DialogView {
-public:
-    FakeDialogView(WindowHandle handle, bool* alive) : m_handle(handle), m_alive(alive) { *m_alive = true; }
-    ~FakeDialogView() override { *m_alive = false; }
-    WindowHandle Hwnd() const override { return m_handle; }
-    void Show() override { ++shows; }
-    void Repaint() override { ++repaints; }
-    Size ScreenPixels() const override { return {1024, 768}; }
-    Size FramePixels() const override { return {6, 25}; }
-    void PlaceTopmost(int x, int y, int width, int height) override { placed = {x, y, width, height}; }
-    void Place(int x, int y, int width, int height) override { placed = {x, y, width, height}; }
-    std::string ControlText(int id) const override {
-        auto found = texts.find(id);
-        return found == texts.end() ? std::string() : found->second;
-    }
-    bool IsChecked(int id) const override { return ticked.count(id) != 0; }
-    void Focus(int id) override { focused = id; }
-    int shows = 0;
-    int repaints = 0;
-    std::vector<int> placed;  // x, y, width, height of the last PlaceTopmost or Place
-    std::map<int, std::string> texts;  // what the user typed, by control
-    std::set<int> ticked;
-    int focused = 0;
-
-private:
-    WindowHandle m_handle;
-    bool* m_alive;
-};
-
-// Hands out views with fresh handles (toolbar 0x9000.., status 0x7000..) and keeps track of them.
-class FakeFormViews : public FormViews {
+// Hands out views with fresh handles (toolbar 0x9000.., status 0x7000.., dialogs 0x5000..) and keeps track
+// of them.
+class FakeFormViews : public FakeDialogViews {
 public:
     std::unique_ptr<FormView> CreateToolView(ToolForm& form) override {
         if (dynamic_cast<frmStatus*>(&form) != nullptr) {
@@ -101,23 +75,12 @@ public:
         follow = view.get();
         return view;
     }
-    std::unique_ptr<DialogView> CreateDialogView(DialogForm& form) override {
-        auto view = std::make_unique<FakeDialogView>(0x5000 + dialogsCreated, &dialogAlive);
-        ++dialogsCreated;
-        dialog = view.get();
-        dialogForm = &form;
-        return view;
-    }
     FakeFormView* follow = nullptr;  // the latest; valid while *Alive
     FakeFormView* status = nullptr;
     bool followAlive = false;
     bool statusAlive = false;
     int followCreated = 0;
     int statusCreated = 0;
-    FakeDialogView* dialog = nullptr;  // the latest dialog, valid while dialogAlive
-    DialogForm* dialogForm = nullptr;
-    bool dialogAlive = false;
-    int dialogsCreated = 0;
 };
 
 // Pops up nothing: records the menu and answers with a preset choice.

@@ -8,6 +8,7 @@
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeShell.h"
+#include "fakes/FakeViews.h"
 
 namespace quillmar {
 namespace {
@@ -22,26 +23,6 @@ public:
     ProgramVersion version{1, 0, 1, "Translates what you type in a chat window.", "Copyright (C) 2026 Q"};
 };
 
-class FakeAboutView : public AboutView {
-public:
-    Size ScreenPixels() override { return screen; }
-    Size FramePixels() override { return frame; }
-    void PlaceTopmost(int x, int y, int width, int height) override {
-        placed.push_back({x, y, width, height});
-        paintedBeforePlacing = repaints > 0;
-    }
-    void Repaint() override { ++repaints; }
-
-    Size screen{1024, 768};
-    Size frame{6, 25};
-    struct Placement {
-        int x, y, width, height;
-    };
-    std::vector<Placement> placed;
-    int repaints = 0;
-    bool paintedBeforePlacing = false;
-};
-
 class AboutTest : public ::testing::Test {
 protected:
     fakes::FakeRegistry registry;
@@ -49,9 +30,9 @@ protected:
     fakes::FakeShell shell;
     fakes::FakeDialogs dialogs;
     FakeInfo info;
-    FakeAboutView view;
+    fakes::FakeDialogViews views;
     int unloads = 0;
-    frmAbout form{{registry, files, shell, dialogs, info}, view, [this] { ++unloads; }};
+    frmAbout form{views, {registry, files, shell, dialogs, info}, [this] { ++unloads; }};
 
     void ExpectUnavailable() {
         ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -75,22 +56,21 @@ TEST_F(AboutTest, LoadTakesTheTextsFromTheVersionInformationAndCentresTheBoxOnTo
     EXPECT_EQ(form.Height, 4485 + 375);
     EXPECT_EQ(form.Left, 7680 - 2910);
     EXPECT_EQ(form.Top, 5760 - 2430);
-    ASSERT_EQ(view.placed.size(), 1u);
-    // 4770 / 15 = 318; 3330 / 15 = 222; 5820 / 15 = 388; 4860 / 15 = 324.
-    EXPECT_EQ(view.placed[0].x, 318);
-    EXPECT_EQ(view.placed[0].y, 222);
-    EXPECT_EQ(view.placed[0].width, 388);
-    EXPECT_EQ(view.placed[0].height, 324);
+    fakes::FakeDialogView& view = *views.dialog;
+    ASSERT_EQ(view.placements, 1);
+    EXPECT_EQ(view.placed, (TwipsRect{4770, 3330, 5820, 4860}));
+    EXPECT_EQ(view.placedHow, Placing::OnTop);
     EXPECT_TRUE(view.paintedBeforePlacing);
 
     // Numbers of more than one digit, and a box without version texts.
     info.version = {12, 3, 456, "", ""};
-    view.screen = {801, 600};
+    view.screen = {0, 0, 12015, 9000};  // 801 x 600 pixels
     form.Form_Load();
+    EXPECT_EQ(views.dialogsCreated, 1);
     EXPECT_EQ(form.lblVersion.caption, "Version 12.3.456");
     EXPECT_EQ(form.lblDescription.caption, "");
     EXPECT_EQ(form.Left, 12015 / 2 - 5820 / 2);  // whole twips, as the screen has them
-    EXPECT_EQ(view.placed.back().x, 206);        // 3097 / 15 = 206.47
+    EXPECT_EQ(view.placed->left, 3097);
 }
 
 TEST_F(AboutTest, OkUnloadsTheBoxAndSystemInfoStartsTheTool) {

@@ -19,7 +19,7 @@
 #include "translate/OptionsMenu.h"
 #include "translate/frmSocket.h"
 #include "skins/AutoStart.h"
-#include "skins/SettingsForm.h"
+#include "skins/frmSettings.h"
 
 namespace quillmar {
 namespace {
@@ -335,7 +335,7 @@ TEST_F(ApplicationTest, SettingsFromEitherMenuShowTheOneDialogUntilItsCloseBoxUn
     menus.choice = 2;  // "&Settings"
     app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
     ASSERT_TRUE(app.IsSettingsLoaded());
-    EXPECT_EQ(views.dialogForm->Caption(), "QUILLMAR SETTINGS");
+    EXPECT_EQ(views.dialogForm->Title(), "QUILLMAR SETTINGS");
     EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuConfig"));
     EXPECT_EQ(views.dialogsCreated, 1);
     EXPECT_EQ(views.dialog->shows, 2);
@@ -360,35 +360,36 @@ TEST_F(ApplicationTest, SkinDesignerTurnsTheOpenSettingsWindowIntoTheDesignerInP
         ADD_FAILURE() << "no control " << id;
         return DialogControl{};
     };
-    const std::vector<int> settingsPlace = views.dialog->placed;
-    ASSERT_EQ(settingsPlace.size(), 4u);
-    // 5670 x 6420 twips of client area and a frame of 6 x 25 pixels, centred on 1024 x 768.
-    EXPECT_EQ(settingsPlace, (std::vector<int>{(1024 - 384) / 2, (768 - 453) / 2, 384, 453}));
-    EXPECT_EQ(control(SettingsForm::kTxtSkinName).top, 1395 + 420);
-    EXPECT_TRUE(control(SettingsForm::kCommand1).visible);
-    EXPECT_EQ(control(SettingsForm::kPicture4).pictureSource, "builtin:folder");
-    EXPECT_EQ(control(SettingsForm::kPicture4).toolTip, "Choose menu button Image");
-    EXPECT_EQ(control(SettingsForm::kPbSelector).pictureSource, "builtin:select");
+    auto picture = [&](int id) { return std::get<DialogControl::Picture>(control(id).kind); };
+    ASSERT_TRUE(views.dialog->placed.has_value());
+    const TwipsRect settingsPlace = *views.dialog->placed;
+    // 5670 x 6420 twips of client area and a frame of 90 x 375 (6 x 25 pixels), centred on 15360 x 11520.
+    EXPECT_EQ(settingsPlace, (TwipsRect{4800, 2362, 5760, 6795}));
+    EXPECT_EQ(control(frmSettings::kTxtSkinName).bounds.top, 1395 + 420);
+    EXPECT_TRUE(control(frmSettings::kCommand1).visible);
+    EXPECT_EQ(picture(frmSettings::kPicture4).source, "builtin:folder");
+    EXPECT_EQ(picture(frmSettings::kPicture4).toolTip, "Choose menu button Image");
+    EXPECT_EQ(picture(frmSettings::kPbSelector).source, "builtin:select");
 
     EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuEditSkin"));
     EXPECT_EQ(views.dialogsCreated, 1);
-    EXPECT_EQ(form.Caption(), "SKIN DESIGNER");
-    EXPECT_EQ(views.dialog->placed, (std::vector<int>{settingsPlace[0], settingsPlace[1], 384, 341}));
-    EXPECT_EQ(control(SettingsForm::kFrame2).top, 210);
-    EXPECT_EQ(control(SettingsForm::kTxtSkinName).top, 210 + 420);
-    for (int hidden : {SettingsForm::kCommand1, SettingsForm::kCommand2, SettingsForm::kCommand3,
-                       SettingsForm::kCheck1, SettingsForm::kFrame1}) {
+    EXPECT_EQ(form.Title(), "SKIN DESIGNER");
+    EXPECT_EQ(views.dialog->placed, (TwipsRect{settingsPlace.left, settingsPlace.top, 5760, 5120}));
+    EXPECT_EQ(control(frmSettings::kFrame2).bounds.top, 210);
+    EXPECT_EQ(control(frmSettings::kTxtSkinName).bounds.top, 210 + 420);
+    for (int hidden : {frmSettings::kCommand1, frmSettings::kCommand2, frmSettings::kCommand3,
+                       frmSettings::kCheck1, frmSettings::kFrame1}) {
         EXPECT_FALSE(control(hidden).visible) << hidden;
     }
     EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuConfig"));
-    EXPECT_EQ(form.Caption(), "SKIN DESIGNER");
-    EXPECT_EQ(views.dialog->placed[3], 341);
+    EXPECT_EQ(form.Title(), "SKIN DESIGNER");
+    EXPECT_EQ(views.dialog->placed->height, 5120);
 
-    views.dialog->texts[SettingsForm::kTxtSkinName] = "Night";
-    form.Click(SettingsForm::kCommand4);
-    EXPECT_EQ(control(SettingsForm::kFrame2).caption, "Skin Designer [ Night ]");
-    views.dialog->texts[SettingsForm::kTxtSkinName] = "";
-    form.Click(SettingsForm::kCommand5);  // the name is the one set, not the one in the box
+    views.dialog->texts[frmSettings::kTxtSkinName] = "Night";
+    form.Click(frmSettings::kCommand4);
+    EXPECT_EQ(std::get<DialogControl::Frame>(control(frmSettings::kFrame2).kind).caption, "Skin Designer [ Night ]");
+    views.dialog->texts[frmSettings::kTxtSkinName] = "";
+    form.Click(frmSettings::kCommand5);  // the name is the one set, not the one in the box
     EXPECT_EQ(commonDialogs.calls.size(), 1u);
     EXPECT_EQ(windowState.log, (std::vector<std::string>{"topmost", "hourglass", "pointer"}));
 }
@@ -396,9 +397,9 @@ TEST_F(ApplicationTest, SkinDesignerTurnsTheOpenSettingsWindowIntoTheDesignerInP
 TEST_F(ApplicationTest, TheTickedBoxAndOkWriteTheQuotedRunValueAndUnloadTheDialog) {
     app.Start({"C:\\Program Files\\Q", "Quillmar"}, 0x4000);
     app.ShowSettings();
-    views.dialog->ticked.insert(SettingsForm::kCheck1);
-    views.dialogForm->Click(SettingsForm::kCheck1);
-    views.dialogForm->Click(SettingsForm::kCommand1);
+    views.dialog->ticked.insert(frmSettings::kCheck1);
+    views.dialogForm->Click(frmSettings::kCheck1);
+    views.dialogForm->Click(frmSettings::kCommand1);
     EXPECT_EQ(registry.String(RegistryRoot::CurrentUser, kRunKeyPath, "QUILLMAR"),
               "\"C:\\Program Files\\Q\\Quillmar.exe\"");
     EXPECT_EQ(settings.values["QUILLMAR|settings|loadwin"], "true");
@@ -407,7 +408,7 @@ TEST_F(ApplicationTest, TheTickedBoxAndOkWriteTheQuotedRunValueAndUnloadTheDialo
     app.ShowSettings();  // loaded afresh, the box set from the store
     bool ticked = false;
     for (const DialogControl& c : views.dialogForm->Controls()) {
-        if (c.id == SettingsForm::kCheck1) ticked = c.checked;
+        if (c.id == frmSettings::kCheck1) ticked = std::get<DialogControl::CheckBox>(c.kind).checked;
     }
     EXPECT_TRUE(ticked);
 }
@@ -423,22 +424,26 @@ TEST_F(ApplicationTest, AboutShowsOneAboutBoxWhoseButtonsReachItsHandlers) {
     EXPECT_EQ(views.dialogsCreated, 1);
     EXPECT_EQ(views.dialog->shows, 2);
     DialogForm& box = *views.dialogForm;
-    EXPECT_EQ(box.Caption(), " About QUILLMAR");
+    EXPECT_EQ(box.Title(), " About QUILLMAR");
     const std::vector<DialogControl> controls = box.Controls();
     ASSERT_FALSE(controls.empty());
-    EXPECT_EQ(controls[0].caption, "OK");  // first in tab order, both Enter and Esc
-    EXPECT_TRUE(controls[0].isDefault && controls[0].isCancel);
+    const auto& ok = std::get<DialogControl::Button>(controls[0].kind);
+    EXPECT_EQ(ok.caption, "OK");  // first in tab order, both Enter and Esc
+    EXPECT_TRUE(ok.isDefault && ok.isCancel);
     bool versionShown = false;
-    for (const DialogControl& control : controls) versionShown |= control.caption == "Version 1.0.1";
+    for (const DialogControl& control : controls) {
+        const auto* label = std::get_if<DialogControl::Label>(&control.kind);
+        versionShown |= label != nullptr && label->caption == "Version 1.0.1";
+    }
     EXPECT_TRUE(versionShown);
-    EXPECT_EQ(views.dialog->placed.size(), 4u);  // Form_Load placed the box
+    EXPECT_TRUE(views.dialog->placed.has_value());  // Form_Load placed the box
 
-    box.Click(AboutBox::kSysInfoId);  // nothing in the fake registry: the tool is unavailable
+    box.Click(frmAbout::kSysInfoId);  // nothing in the fake registry: the tool is unavailable
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, frmAbout::kUnavailable);
     EXPECT_TRUE(app.IsAboutLoaded());
 
-    box.Click(AboutBox::kOkId);
+    box.Click(frmAbout::kOkId);
     EXPECT_FALSE(app.IsAboutLoaded());
     EXPECT_FALSE(views.dialogAlive);
     app.ShowAbout();

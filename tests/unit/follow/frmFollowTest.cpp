@@ -52,18 +52,15 @@ TEST_F(frmFollowTest, ATargetInFrontGetsTheToolbarAt399By55With241By15) {
     EXPECT_EQ(state.TargetHwnd, kChat);
     ASSERT_EQ(views.follow->placements.size(), 1u);
     const auto& p = views.follow->placements[0];
-    EXPECT_EQ(p.x, 399);
-    EXPECT_EQ(p.y, 55);
-    EXPECT_EQ(p.width, 241);
-    EXPECT_EQ(p.height, 15);
+    EXPECT_EQ(p, (TwipsRect{399 * 15, 55 * 15, 241 * 15, 15 * 15}));
     EXPECT_EQ(Follow().Left(), 399 * 15);
     EXPECT_EQ(Follow().Top(), 55 * 15);
     // Placed again on every step, so a moved window takes the toolbar along.
     windows.windows[kChat].rect = {0, 10, 500, 300};
     Step();
     ASSERT_EQ(views.follow->placements.size(), 2u);
-    EXPECT_EQ(views.follow->placements[1].x, 199);
-    EXPECT_EQ(views.follow->placements[1].y, 15);
+    EXPECT_EQ(views.follow->placements[1].left, 199 * 15);
+    EXPECT_EQ(views.follow->placements[1].top, 15 * 15);
 }
 
 TEST_F(frmFollowTest, OnlyTitlesWithSendOrIncomingAndMessageAreTargetsWhateverTheirCase) {
@@ -189,10 +186,7 @@ TEST_F(frmFollowTest, TranslateSendsTheCapturedTextWithThePairCodeAndShowsTheSta
     EXPECT_EQ(s.Top(), 55 * 15 + 225);
     EXPECT_EQ(s.Label1(), "Connecting");  // the translation branch writes no caption
     ASSERT_EQ(views.status->placements.size(), 1u);
-    EXPECT_EQ(views.status->placements[0].x, 399 + 241 - 17 - 123);
-    EXPECT_EQ(views.status->placements[0].y, 55 + 15);
-    EXPECT_EQ(views.status->placements[0].width, 123);
-    EXPECT_EQ(views.status->placements[0].height, 25);
+    EXPECT_EQ(views.status->placements[0], (TwipsRect{(399 + 241 - 17 - 123) * 15, (55 + 15) * 15, 123 * 15, 25 * 15}));
 }
 
 TEST_F(frmFollowTest, LineBreaksAndOtherCharactersReachTheRequestPrepared) {

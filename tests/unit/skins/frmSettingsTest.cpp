@@ -6,6 +6,7 @@
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeViews.h"
 #include "skins/AutoStart.h"
 #include "skins/frmSettings.h"
 
@@ -70,16 +71,9 @@ public:
     std::vector<std::string> opened;
 };
 
-class TestView : public SettingsView {
-public:
-    WindowHandle Handle() override { return 7; }
-    void Repaint() override {}
-    void Show() override { ++shown; }
-    void Hide() override {}
-    void Close() override { closed = true; }
-    void FocusSkinName() override { ++focused; }
-    void ShowAbout() override { ++about; }
-    int shown = 0, focused = 0, about = 0;
+// What the dialog asked of the program around it.
+struct Told {
+    int about = 0;
     bool closed = false;
 };
 
@@ -93,13 +87,17 @@ struct Settings : ::testing::Test {
     fakes::FakePictureFiles pictures;
     TestShell shell;
     fakes::FakeWindowState window;
-    TestView view;
+    fakes::FakeDialogViews views;
+    Told view;
     DesignerChoices choices;
 
     std::unique_ptr<frmSettings> Load() {
         auto form = std::make_unique<frmSettings>(
-            SettingsPorts{store, registry, profiles, files, boxes, common, pictures, shell, window, window},
-            view, choices, kExe, 19200, 14400, TwipsRect{0, 0, 90, 390}, "http://home/cgi-bin/quillmarskins.cgi#submit");
+            views, SettingsPorts{store, registry, profiles, files, boxes, common, pictures, shell, window, window},
+            choices, kExe, "http://home/cgi-bin/quillmarskins.cgi#submit", [this] { ++view.about; },
+            [this] { view.closed = true; });
+        views.screen = {0, 0, 19200, 14400};
+        views.frame = {0, 0, 90, 390};
         form->Form_Load();
         return form;
     }
@@ -206,7 +204,7 @@ TEST_F(Settings, FacesKeepTheTopEdgeAndHaveNoWayBack) {
     form->ShowSettingsFace();
     EXPECT_EQ(form->Caption, "SKIN DESIGNER");
     EXPECT_EQ(form->Bounds.height, 5120);
-    EXPECT_EQ(view.shown, 2);
+    EXPECT_EQ(views.dialog->shows, 2);
 }
 
 TEST_F(Settings, PickersSetTheirChoiceOnlyOnASuccessfulPick) {
@@ -289,7 +287,7 @@ TEST_F(Settings, EveryEarlyEndShowsItsMessageWritesNothingAndRestoresThePointer)
     form->txtSkinName = "typed but not set";
     form->Command5_Click();
     EXPECT_EQ(boxes.shown.back().text, "You Must Supply A Skin Name");
-    EXPECT_EQ(view.focused, 1);
+    EXPECT_EQ(views.dialog->focused, frmSettings::kTxtSkinName);
     EXPECT_TRUE(common.calls.empty());
     EXPECT_EQ(window.pointer, PointerShape::Default);
 

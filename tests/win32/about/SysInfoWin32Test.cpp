@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "about/frmAbout.h"
+#include "fakes/FakeViews.h"
 #include "win32/MessageBoxAnswerer.h"
 #include "win32/WinFileSystem.h"
 #include "win32/WinRegistry.h"
@@ -17,14 +18,6 @@ namespace {
 
 constexpr const wchar_t* kToolKey = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const wchar_t* kLocationKey = L"SOFTWARE\\Microsoft\\Shared Tools Location";
-
-class NoView : public AboutView {
-public:
-    Size ScreenPixels() override { return {1024, 768}; }
-    Size FramePixels() override { return {6, 25}; }
-    void PlaceTopmost(int, int, int, int) override {}
-    void Repaint() override {}
-};
 
 class NoInfo : public ProgramInfo {
 public:
@@ -51,8 +44,8 @@ protected:
     WinShell shell;
     WinDialogs dialogs;
     NoInfo info;
-    NoView view;
-    frmAbout form{{registry, files, shell, dialogs, info}, view, [] {}};
+    fakes::NullFormViews views;
+    frmAbout form{views, {registry, files, shell, dialogs, info}, [] {}};
 };
 
 TEST_F(SysInfoWin32Test, WithNeitherRegistryPlaceTheBoxSaysTheToolIsUnavailable) {

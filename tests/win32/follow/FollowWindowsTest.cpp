@@ -24,7 +24,7 @@
 #include "follow/frmFollow.h"
 #include "translate/OptionsMenu.h"
 #include "follow/frmStatus.h"
-#include "skins/SettingsForm.h"
+#include "skins/frmSettings.h"
 #include "translate/AnswerText.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinForeignWindows.h"

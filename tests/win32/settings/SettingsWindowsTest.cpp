@@ -21,7 +21,7 @@
 #include "fakes/FakeDialogs.h"
 #include "follow/frmFollow.h"
 #include "forms/Twips.h"
-#include "skins/SettingsForm.h"
+#include "skins/frmSettings.h"
 #include "win32/WinEventLoop.h"
 #include "win32/WinPictures.h"
 #include "win32/WinProfileFiles.h"
@@ -146,13 +146,13 @@ TEST_F(SettingsWindowsTest, TheTrayOpensTheSettingsAndOkWritesTheRunValueAsTheBo
         order.push_back(GetDlgCtrlID(child));
     }
     ASSERT_GE(order.size(), 2u);
-    EXPECT_EQ(order[order.size() - 2], SettingsForm::kFrame2);
-    EXPECT_EQ(order.back(), SettingsForm::kFrame1);
-    EXPECT_EQ(SendDlgItemMessageW(dialog, SettingsForm::kCheck1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(order[order.size() - 2], frmSettings::kFrame2);
+    EXPECT_EQ(order.back(), frmSettings::kFrame1);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, frmSettings::kCheck1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
-    ClickControl(dialog, SettingsForm::kCheck1, true);
-    ASSERT_TRUE(PumpUntil([&] { return App().SettingsDialog().Form().Check1Value == 1; }, 2000ms));
-    ClickControl(dialog, SettingsForm::kCommand1);
+    ClickControl(dialog, frmSettings::kCheck1, true);
+    ASSERT_TRUE(PumpUntil([&] { return App().SettingsDialog().Check1Value == 1; }, 2000ms));
+    ClickControl(dialog, frmSettings::kCommand1);
     ASSERT_TRUE(PumpUntil([&] { return !App().IsSettingsLoaded(); }, 2000ms));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(RunValue(), L"\"" + win32::Utf8ToWide(program->State().ExePath) + L"\"");
@@ -160,10 +160,10 @@ TEST_F(SettingsWindowsTest, TheTrayOpensTheSettingsAndOkWritesTheRunValueAsTheBo
 
     dialog = SettingsFromTheTray();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(SendDlgItemMessageW(dialog, SettingsForm::kCheck1, BM_GETCHECK, 0, 0), BST_CHECKED);
-    ClickControl(dialog, SettingsForm::kCheck1, true);
-    ASSERT_TRUE(PumpUntil([&] { return App().SettingsDialog().Form().Check1Value == 0; }, 2000ms));
-    ClickControl(dialog, SettingsForm::kCommand1);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, frmSettings::kCheck1, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ClickControl(dialog, frmSettings::kCheck1, true);
+    ASSERT_TRUE(PumpUntil([&] { return App().SettingsDialog().Check1Value == 0; }, 2000ms));
+    ClickControl(dialog, frmSettings::kCommand1);
     ASSERT_TRUE(PumpUntil([&] { return !App().IsSettingsLoaded(); }, 2000ms));
     EXPECT_EQ(RunValue(), L"");  // kept, empty
     EXPECT_EQ(LoadWin(), "false");
@@ -202,12 +202,12 @@ TEST_F(SettingsWindowsTest, SkinDesignerFromTheOptionsMenuTurnsTheOpenDialogInto
     EXPECT_EQ(after.right - after.left, before.right - before.left);
     EXPECT_EQ(after.bottom - after.top, TwipsToPixels(4320 + 800));
     EXPECT_LT(after.bottom - after.top, before.bottom - before.top);
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, SettingsForm::kCheck1)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, SettingsForm::kCommand1)));
-    RECT frame2 = RectOf(GetDlgItem(dialog, SettingsForm::kFrame2));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, frmSettings::kCheck1)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, frmSettings::kCommand1)));
+    RECT frame2 = RectOf(GetDlgItem(dialog, frmSettings::kFrame2));
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame2), 2);
     EXPECT_EQ(frame2.top, TwipsToPixels(210));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, SettingsForm::kTxtSkinName)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, frmSettings::kTxtSkinName)));
 }
 
 // A designer save with real pictures: the pickers take real clicks, the file and colour dialogs are the
@@ -227,22 +227,22 @@ TEST_F(SettingsWindowsTest, ADesignerSaveWritesTheSkinFileInOrderWithThePictures
     App().ShowDesigner();
     HWND dialog = Dialog();
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog; }, 2000ms));
-    SetDlgItemTextW(dialog, SettingsForm::kTxtSkinName, L"Night Sky");
-    ClickControl(dialog, SettingsForm::kCommand4);
-    ASSERT_TRUE(PumpUntil([&] { return App().SettingsDialog().Form().SkinName == "Night Sky"; }, 2000ms));
+    SetDlgItemTextW(dialog, frmSettings::kTxtSkinName, L"Night Sky");
+    ClickControl(dialog, frmSettings::kCommand4);
+    ASSERT_TRUE(PumpUntil([&] { return App().SettingsDialog().SkinName == "Night Sky"; }, 2000ms));
 
     struct Pick {
         int id;
         const char* file;
         Colour colour;
     };
-    const std::vector<Pick> picks{{SettingsForm::kPicture4, "menu.gif", 0},
-                                  {SettingsForm::kPicture5, "select.gif", 0},
-                                  {SettingsForm::kPicture6, "translate.gif", 0},
-                                  {SettingsForm::kPicture11, "status.gif", 0},
-                                  {SettingsForm::kPicture7, nullptr, 0x0000FF},
-                                  {SettingsForm::kPicture8, nullptr, 0x00FF00},
-                                  {SettingsForm::kPicture10, nullptr, 0xFF0000}};
+    const std::vector<Pick> picks{{frmSettings::kPicture4, "menu.gif", 0},
+                                  {frmSettings::kPicture5, "select.gif", 0},
+                                  {frmSettings::kPicture6, "translate.gif", 0},
+                                  {frmSettings::kPicture11, "status.gif", 0},
+                                  {frmSettings::kPicture7, nullptr, 0x0000FF},
+                                  {frmSettings::kPicture8, nullptr, 0x00FF00},
+                                  {frmSettings::kPicture10, nullptr, 0xFF0000}};
     for (const Pick& pick : picks) {
         if (pick.file != nullptr) commonDialogs.ChooseFile(picture(pick.file));
         else commonDialogs.ChooseColour(pick.colour);
@@ -250,12 +250,12 @@ TEST_F(SettingsWindowsTest, ADesignerSaveWritesTheSkinFileInOrderWithThePictures
         ClickControl(dialog, pick.id);
         ASSERT_TRUE(PumpUntil([&] { return commonDialogs.calls.size() == calls + 1; }, 2000ms)) << pick.id;
     }
-    EXPECT_EQ(App().SettingsDialog().Form().pbMenu.source, picture("menu.gif"));
-    EXPECT_EQ(App().SettingsDialog().Form().lblStatusColour, 0xFF0000);
+    EXPECT_EQ(App().SettingsDialog().pbMenu.source, picture("menu.gif"));
+    EXPECT_EQ(App().SettingsDialog().lblStatusColour, 0xFF0000);
 
     commonDialogs.ChooseFile(win32::WideToUtf8(skin.wstring()));
     win32::MessageBoxAnswerer done(IDOK);
-    ClickControl(dialog, SettingsForm::kCommand5);
+    ClickControl(dialog, frmSettings::kCommand5);
     ASSERT_TRUE(PumpUntil([&] { return done.found == 1; }, 4000ms));
     EXPECT_EQ(done.title, "DONE !");
     EXPECT_EQ(done.text, "Saved Skin [Night Sky] and graphic files to :" + win32::WideToUtf8((work / "Night").wstring()) + "\\");
