@@ -64,17 +64,17 @@ std::string ExpectedText(std::string_view captured) {
 }
 
 // The bytes the program sends for the query, as the connection receives them.
-std::string SentRequest(const std::string& query, const std::string& pairCode, bool proxy) {
+std::string SentRequest(const std::string& query, std::size_t pairRow, bool proxy) {
     fakes::FakeConnection connection;
     fakes::FakeTimers timers;
     fakes::FakeDialogs dialogs;
     fakes::FakeStatusSink status;
     fakes::FakeTranslationOutput output;
-    frmSocket form(connection, timers, dialogs, status, output);
+    frmSocket form(connection, timers, dialogs);
     form.optProxy = proxy;
     form.txtProxy = "127.0.0.1:3128";
-    SockModule sock(form, dialogs, "localhost:8080");
-    sock.RequestTranslation(query, pairCode);
+    SockModule sock(form, dialogs);
+    sock.RequestTranslation(fakes::RequestFor(query, 1, "localhost:8080", {status, output}, pairRow));
     connection.DeliverConnect();
     return connection.sent;
 }
@@ -83,7 +83,8 @@ std::string SentRequest(const std::string& query, const std::string& pairCode, b
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    const std::string pairCode = kLanguagePairs[input.ConsumeIntegralInRange<std::size_t>(0, 12)].code;
+    const std::size_t pairRow = input.ConsumeIntegralInRange<std::size_t>(0, 12);
+    const std::string pairCode = kLanguagePairs[pairRow].code;
     const auto flags = input.ConsumeIntegral<std::uint8_t>();
     const bool proxy = (flags & 1) != 0;
     // Now and then a length to repeat the text up to, so that short inputs reach the limit on the text.
@@ -114,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(service::DecodeFormValue(*query) == captured, "the query does not decode to the captured text");
 
     // The whole way: the request the program sends, read by the service.
-    const std::string sent = SentRequest(*query, pairCode, proxy);
+    const std::string sent = SentRequest(*query, pairRow, proxy);
     service::HttpRequestReader reader;
     const auto state = reader.Feed(fuzz::ExactCopy(sent).View());
     if (captured.size() > service::kMaxTextBytes) {

@@ -14,7 +14,7 @@
 
 #include "FuzzSupport.h"
 #include "service/AnswerPage.h"
-#include "service/EngineRouter.h"
+#include "service/EngineChain.h"
 #include "service/HttpRequestReader.h"
 #include "service/PhrasebookEngine.h"
 #include "service/RequestHandler.h"
@@ -26,7 +26,7 @@ using namespace quillmar;
 using namespace quillmar::service;
 using fuzz::Check;
 
-// The engine a router chooses first, told by the input what to do: cover no pair (the phrase book answers),
+// The engine a chain asks first, told by the input what to do: cover no pair (the phrase book answers),
 // echo the text, echo it with the client's markers around it, or fail.
 class ScriptedEngine final : public TranslationEngine {
 public:
@@ -54,7 +54,7 @@ public:
 
 struct Service {
     ScriptedEngine* scripted;
-    std::unique_ptr<EngineRouter> router;
+    std::unique_ptr<EngineChain> chain;
     std::atomic<long> connections{1};
     std::unique_ptr<RequestHandler> handler;
 };
@@ -64,11 +64,12 @@ Service& TheService() {
     if (!service.handler) {
         auto scripted = std::make_unique<ScriptedEngine>();
         service.scripted = scripted.get();
-        service.router =
-            std::make_unique<EngineRouter>(std::move(scripted), std::make_unique<PhrasebookEngine>());
+        // No cache: each answer must be the engine's own for this very request.
+        service.chain =
+            std::make_unique<EngineChain>(std::move(scripted), std::make_unique<PhrasebookEngine>(), 0);
         // The sample skins: the gallery page lists real titles.
         service.handler =
-            std::make_unique<RequestHandler>(*service.router, QUILLMAR_FUZZ_SKINS_DIR, service.connections);
+            std::make_unique<RequestHandler>(*service.chain, QUILLMAR_FUZZ_SKINS_DIR, service.connections);
     }
     return service;
 }
@@ -89,7 +90,7 @@ Answer AnswerRequest(const HttpRequestHead& head, RequestHandler& handler) {
     return handler.AnswerFor(route, head.target);
 }
 
-void CheckAnswer(const HttpRequestHead& head, const Answer& answer, EngineRouter& router) {
+void CheckAnswer(const HttpRequestHead& head, const Answer& answer, EngineChain& chain) {
     static constexpr int kDocumented[] = {200, 400, 404, 413, 414, 502, 503};
     Check(std::find(std::begin(kDocumented), std::end(kDocumented), answer.status) != std::end(kDocumented),
           "a status the service does not document");
@@ -103,11 +104,11 @@ void CheckAnswer(const HttpRequestHead& head, const Answer& answer, EngineRouter
     // The client's reading of the page gives back exactly what the engine translated.
     const ParsedRequest request = ParseTranslateTarget(head.target);
     Check(request.status == 200, "a translation page for a refused request");
-    const EngineResult result = router.EngineFor(request.pairCode).Translate(request.pairCode, request.text);
+    const ChainAnswer result = chain.Translate(request.pairCode, request.text);
     Check(result.ok, "a translation page for a failed engine");
     const auto cut = ExtractTranslation(DecodeAnswerBytes(answer.body));
     Check(cut.has_value(), "the client rejects a translation page");
-    Check(DecodeCharacterReferences(*cut) == result.text, "the client reads another text than the engine's");
+    Check(DecodeCharacterReferences(*cut) == result.translation, "the client reads another text than the engine's");
 }
 
 // Bytes 0xFE n c stand for n * 128 copies of c, so that short inputs reach the size limits (and a little
@@ -177,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int status = reader.RefusalStatus();
             Check(status == 400 || status == 413 || status == 414, "a refusal with another status");
             Check(!reader.RefusalMessage().empty(), "a refusal without words");
-            CheckAnswer(answered, ErrorAnswer(status, reader.RefusalMessage()), *service.router);
+            CheckAnswer(answered, ErrorAnswer(status, reader.RefusalMessage()), *service.chain);
         } else {
             const HttpRequestHead& head = reader.Head();
             Check(head.version == "HTTP/1.0" || head.version.substr(0, 7) == "HTTP/1.", "a version not read");
@@ -185,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(!head.method.empty() && !head.target.empty(), "a request without method or target");
             const std::string line = head.method + " " + head.target + " " + head.version;
             Check(bytes.find(line) != std::string::npos, "a request line that was not sent");
-            CheckAnswer(head, AnswerRequest(head, *service.handler), *service.router);
+            CheckAnswer(head, AnswerRequest(head, *service.handler), *service.chain);
         }
     }
     Check(answers <= 1, "more than one answer");
