@@ -4,8 +4,6 @@
 
 namespace quillmar::service {
 
-namespace {
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -15,8 +13,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     }
     return true;
 }
-
-}  // namespace
 
 std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
     for (char c : url) {

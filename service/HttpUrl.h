@@ -6,6 +6,9 @@
 
 namespace quillmar::service {
 
+// Whether text starts with prefix, which is lower case, in any case of ASCII letters.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 // An engine's address taken apart: "https://host[:port][/path][?query]".
 struct HttpUrl {
     bool https = true;

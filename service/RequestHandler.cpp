@@ -1,6 +1,7 @@
 #include "service/RequestHandler.h"
 
 #include "service/AnswerPage.h"
+#include "service/HttpUrl.h"
 #include "service/SkinGallery.h"
 #include "translate/AnswerText.h"
 #include "translate/LanguagePairs.h"
@@ -14,16 +15,6 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-        if (c != prefix[i]) return false;
-    }
-    return true;
 }
 
 // The origin-form part of an absolute-form target: "http://host/path?q" -> "/path?q".
