@@ -156,6 +156,33 @@ std::optional<std::string> ExtractTranslation(std::string_view page) {
     return std::string(cut);
 }
 
+std::optional<std::string> ServiceErrorReason(std::string_view answer) {
+    constexpr std::string_view kHeader = "x-quillmar-error";
+    if (answer.substr(0, 5) != "HTTP/") return std::nullopt;
+    std::size_t end = answer.find("\r\n\r\n");
+    if (end == kNone) end = answer.find("\n\n");
+    const std::string_view head = answer.substr(0, end);
+    // The status line first, then one header a line; a bare "\n" ends a line too.
+    for (std::size_t at = head.find('\n'); at != kNone;) {
+        const std::size_t start = at + 1;
+        at = head.find('\n', start);
+        std::string_view line = head.substr(start, at == kNone ? kNone : at - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::size_t colon = line.find(':');
+        if (colon != kHeader.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < colon && same; ++i)
+            same = (IsAsciiLetter(line[i]) ? static_cast<char>(line[i] | 0x20) : line[i]) == kHeader[i];
+        if (!same) continue;
+        std::string_view value = line.substr(colon + 1);
+        const std::size_t first = value.find_first_not_of(" \t");
+        if (first == kNone) return std::nullopt;
+        value = value.substr(first, value.find_last_not_of(" \t") - first + 1);
+        return std::string(value);
+    }
+    return std::nullopt;
+}
+
 std::string DecodeAnswerBytes(std::string_view bytes) {
     if (utf8::IsValid(bytes)) return std::string(bytes);
     std::string text;

@@ -18,6 +18,11 @@ std::optional<std::string> TranslationFromAnswer(std::string_view answer) {
 
 }  // namespace
 
+std::string ServiceFailureMessage(const std::string& reason) {
+    const bool ended = !reason.empty() && reason.back() == '.';
+    return "No translation engine could translate the text. " + reason + (ended ? "" : ".");
+}
+
 frmSocket::frmSocket(Connection& connection, TimerFactory& timers, Dialogs& dialogs)
     : m_connection(connection), m_timers(timers), m_dialogs(dialogs) {
     m_connection.SetListener(this);
@@ -90,6 +95,13 @@ void frmSocket::WS_HTTP_Close() {
     const std::optional<std::string> translation = TranslationFromAnswer(txtResponse);
     request.translation->Report(status::kProcessing);
     if (!translation) {
+        // The service names why every engine failed; the user reads that rather than a bare error.
+        if (const std::optional<std::string> reason = ServiceErrorReason(txtResponse)) {
+            request.translation->End(RequestOutcome::Error, status::kErrorsOccurred);
+            m_dialogs.ShowMessage(ServiceFailureMessage(*reason), kAppTitle, MessageIcon::Critical,
+                                  MessageButtons::Ok);
+            return;
+        }
         request.translation->End(RequestOutcome::Rejected, status::kUnknownError);
         return;
     }

@@ -29,6 +29,9 @@ inline constexpr const char* kSendFailed = "The request could not be sent to the
 inline constexpr const char* kConnectionFailed = "The connection to the translation service failed.";
 }  // namespace failure
 
+// What the message box says when the service names why it has no translation: the words of its error page.
+std::string ServiceFailureMessage(const std::string& reason);
+
 // One request on the wire: where it connects, the bytes it sends, and the translation they ask for,
 // which reports the exchange and takes its answer.
 struct OutgoingRequest {

@@ -106,6 +106,19 @@ TEST(DecodeAnswerBytes, AnythingElseIsReadAsWindows1252) {
     EXPECT_EQ(DecodeAnswerBytes("\xC3\xA9\xFF"), "\xC3\x83\xC2\xA9\xC3\xBF");
 }
 
+TEST(ServiceErrorReason, IsTheHeaderOfTheAnswersHeadOnly) {
+    const std::string head = "HTTP/1.1 502 Bad Gateway\r\nContent-Type: text/html\r\n";
+    EXPECT_EQ(ServiceErrorReason(head + "x-QUILLMAR-error:  deepl: the key was refused \r\n\r\n<p>x</p>"),
+              "deepl: the key was refused");
+    // Lines ended by a bare line feed, and a head without a body.
+    EXPECT_EQ(ServiceErrorReason("HTTP/1.0 502 Bad\nX-Quillmar-Error: no connection"), "no connection");
+    // In the body, in a longer header name, empty, or in something that is no HTTP answer: no reason.
+    EXPECT_EQ(ServiceErrorReason(head + "\r\nX-Quillmar-Error: made up\r\n"), std::nullopt);
+    EXPECT_EQ(ServiceErrorReason(head + "X-Quillmar-Errors: no\r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ServiceErrorReason(head + "X-Quillmar-Error:  \r\n\r\n"), std::nullopt);
+    EXPECT_EQ(ServiceErrorReason("X-Quillmar-Error: first line\r\n\r\n"), std::nullopt);
+}
+
 TEST(DecodeAnswerBytes, MalformedUtf8IsNotTakenForUtf8) {
     for (const std::string bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                                   "\xF5\x80\x80\x80", "ab\xE2\x82", "\xC3", "\xA9", "\xE2\x28\xA1"}) {

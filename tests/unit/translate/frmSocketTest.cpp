@@ -67,6 +67,32 @@ TEST_F(frmSocketTest, AnEmptyExtractionIsRejectedAndTheTargetKeepsItsText) {
     EXPECT_EQ(form.Text2, "premier");
 }
 
+TEST_F(frmSocketTest, TheServicesReasonForNoTranslationIsShownAndTheTextStays) {
+    // As the service answers when every engine failed.
+    const std::string page =
+        "<html><h1>502 Bad Gateway</h1><p>No translation engine could translate the text. "
+        "deepl: the key was refused; mymemory: no connection.</p></html>";
+    const std::string head = "HTTP/1.1 502 Bad Gateway\r\nContent-Type: text/html; charset=utf-8\r\n";
+    Exchange("ab", head +
+                       "X-Quillmar-Error: deepl: the key was refused; mymemory: no connection\r\n"
+                       "Connection: close\r\n\r\n" +
+                       page);
+    EXPECT_EQ(status.statuses, (Statuses{"Connected", "Retrieving Data", "Processing", "Erros Occured ..."}));
+    EXPECT_EQ(status.outcomes.back(), RequestOutcome::Error);
+    EXPECT_TRUE(output.writes.empty());
+    ASSERT_EQ(dialogs.shown.size(), 1U);
+    EXPECT_EQ(dialogs.shown[0].text,
+              "No translation engine could translate the text. deepl: the key was refused; mymemory: no "
+              "connection.");
+    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Critical);
+
+    // The same page without the header is an answer that held no translation, as before.
+    status.statuses.clear();
+    Exchange("ab", head + "\r\n" + page);
+    EXPECT_EQ(status.Last(), "Unknown error!");
+    EXPECT_EQ(dialogs.shown.size(), 1U);
+}
+
 TEST_F(frmSocketTest, AResultWithMarkupIsRejected) {
     Exchange("ab", Page("premier"));
     Exchange("ab", Page("bon<b>jour</b>"));
