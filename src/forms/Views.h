@@ -126,10 +126,19 @@ struct Frame {
     bool operator==(const Frame&) const = default;
 };
 
-// What the user types is the box's own: `text` is only what it starts with.
+// What the user types is the box's own: `text` is only what it starts with. A masked box shows a dot
+// for each character (keys).
 struct TextBox {
     std::string text;
+    bool masked = false;
     bool operator==(const TextBox&) const = default;
+};
+
+// A list to pick one item from. The choice is the user's: `selected` is only what it starts with.
+struct DropDown {
+    std::vector<std::string> items;
+    int selected = 0;
+    bool operator==(const DropDown&) const = default;
 };
 
 }  // namespace dialog
@@ -144,7 +153,8 @@ struct DialogControl {
     using CheckBox = dialog::CheckBox;
     using Frame = dialog::Frame;
     using TextBox = dialog::TextBox;
-    using Kind = std::variant<Button, Label, Icon, Picture, EtchedLine, CheckBox, Frame, TextBox>;
+    using DropDown = dialog::DropDown;
+    using Kind = std::variant<Button, Label, Icon, Picture, EtchedLine, CheckBox, Frame, TextBox, DropDown>;
 
     int id = 0;  // 100 and up: 1 and 2 are the dialog's own Enter and Esc commands
     TwipsRect bounds;
@@ -168,6 +178,8 @@ public:
     virtual int OuterHeight() const = 0;
     // The close box was clicked (or Esc pressed): the form unloads; the view may be gone on return.
     virtual void CloseBox() = 0;
+    // The user typed into a text box or picked another item of a drop-down list.
+    virtual void Changed(int /*id*/) {}
 };
 
 class DialogView {
@@ -188,6 +200,8 @@ public:
     // What the user typed into a text box, and whether a check box is ticked.
     virtual std::string ControlText(int id) const = 0;
     virtual bool IsChecked(int id) const = 0;
+    // The item picked in a drop-down list, counted from 0; -1 when there is no such list.
+    virtual int SelectedItem(int id) const = 0;
     virtual void Focus(int id) = 0;
 };
 

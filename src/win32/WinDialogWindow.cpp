@@ -18,6 +18,7 @@ constexpr const wchar_t* kClassName = L"QuillmarDialogWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kTwoLinesTwips = 390;
+constexpr int kListItemPixels = 18;
 
 // An owned window has no taskbar button, and a dialog of this program must not have one. The owner is
 // never shown, so it neither appears anywhere nor hides the dialogs it owns.
@@ -117,10 +118,13 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
     } else if (std::holds_alternative<Control::Frame>(kind)) {
         className = L"BUTTON";
         style |= BS_GROUPBOX;
-    } else if (std::holds_alternative<Control::TextBox>(kind)) {
+    } else if (const auto* text = std::get_if<Control::TextBox>(&kind)) {
         className = L"EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        style |= WS_TABSTOP | ES_AUTOHSCROLL | (text->masked ? ES_PASSWORD : 0);
         exStyle |= WS_EX_CLIENTEDGE;
+    } else if (std::holds_alternative<Control::DropDown>(kind)) {
+        className = L"COMBOBOX";
+        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
     }
     HWND child =
         CreateWindowExW(exStyle, className, Utf8ToWide(TextOf(kind)).c_str(), style, 0, 0, 0, 0, Hwnd(),
@@ -141,6 +145,11 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
         m_fonts.push_back(font);
     }
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (const auto* list = std::get_if<Control::DropDown>(&kind)) {
+        for (const std::string& item : list->items)
+            SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(item).c_str()));
+        SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(list->selected), 0);
+    }
     if (std::holds_alternative<Control::Icon>(kind)) {
         if (m_icon == nullptr) {
             m_icon = static_cast<HICON>(
@@ -172,11 +181,16 @@ void WinDialogWindow::UpdateControl(HWND child, const DialogControl& control, bo
     const DialogControl* before = fresh ? nullptr : ControlById(control.id);
     const bool etched = std::holds_alternative<Control::EtchedLine>(control.kind);
     const TwipsRect& bounds = control.bounds;
+    int height = etched ? 2 : TwipsToPixels(bounds.height);
+    // A drop-down list's height is its closed box and the open list below it together.
+    if (const auto* list = std::get_if<Control::DropDown>(&control.kind))
+        height += static_cast<int>(list->items.size()) * kListItemPixels + 4;
     SetWindowPos(child, nullptr, TwipsToPixels(bounds.left), TwipsToPixels(bounds.top),
-                 TwipsToPixels(bounds.width), etched ? 2 : TwipsToPixels(bounds.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    // What the user types is the text box's own; the form reads it back and sets it only at the start.
-    const bool typed = std::holds_alternative<Control::TextBox>(control.kind);
+                 TwipsToPixels(bounds.width), height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // What the user types or picks is the control's own; the form reads it back and sets it only at the
+    // start.
+    const bool typed = std::holds_alternative<Control::TextBox>(control.kind) ||
+                       std::holds_alternative<Control::DropDown>(control.kind);
     if (!typed && (before == nullptr || TextOf(before->kind) != TextOf(control.kind))) {
         SetWindowTextW(child, Utf8ToWide(TextOf(control.kind)).c_str());
     }
@@ -285,6 +299,25 @@ std::string WinDialogWindow::ControlText(int id) const {
     return WideToUtf8(text);
 }
 
+bool WinDialogWindow::IsChange(int id, unsigned code) const {
+    // Only once the control is known: a box made with a text may tell of it before.
+    const DialogControl* control = m_children.count(id) != 0 ? ControlById(id) : nullptr;
+    if (control == nullptr) return false;
+    if (std::holds_alternative<Control::TextBox>(control->kind)) return code == EN_CHANGE;
+    if (std::holds_alternative<Control::DropDown>(control->kind)) return code == CBN_SELCHANGE;
+    return false;
+}
+
+int WinDialogWindow::SelectedItem(int id) const {
+    auto found = m_children.find(id);
+    const auto* control = ControlById(id);
+    if (found == m_children.end() || control == nullptr ||
+        !std::holds_alternative<Control::DropDown>(control->kind))
+        return -1;
+    const LRESULT picked = SendMessageW(found->second, CB_GETCURSEL, 0, 0);
+    return picked == CB_ERR ? -1 : static_cast<int>(picked);
+}
+
 bool WinDialogWindow::IsChecked(int id) const {
     auto found = m_children.find(id);
     return found != m_children.end() && SendMessageW(found->second, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -346,6 +379,10 @@ LRESULT WinDialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
                 m_form.Click(id);
+                return 0;
+            }
+            if (lParam != 0 && IsChange(id, HIWORD(wParam))) {
+                m_form.Changed(id);
                 return 0;
             }
             break;

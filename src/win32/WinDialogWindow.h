@@ -30,6 +30,7 @@ public:
     void Place(const TwipsRect& bounds, Placing how) override;
     std::string ControlText(int id) const override;
     bool IsChecked(int id) const override;
+    int SelectedItem(int id) const override;
     void Focus(int id) override;
 
 private:
@@ -40,6 +41,8 @@ private:
     HWND MakeControl(const DialogControl& control);
     void UpdateControl(HWND child, const DialogControl& control, bool fresh);
     const DialogControl* ControlById(int id) const;
+    // A notification that the user typed into a text box or picked another item of a list.
+    bool IsChange(int id, unsigned code) const;
     void DrawPicture(const DRAWITEMSTRUCT& item) const;
     HBRUSH LabelColours(HDC dc, HWND child) const;
     enum class Role { Default, Cancel };
