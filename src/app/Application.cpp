@@ -42,9 +42,16 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, con
               m_ports.views,
               AboutPorts{m_ports.registry, m_ports.files, m_ports.shell, m_ports.dialogs, m_ports.info},
               [this] { m_aboutForm.Unload(); });
+      }),
+      m_serviceForm([this] {
+          return std::make_unique<frmService>(
+              m_ports.views,
+              ServicePorts{m_ports.settings, m_ports.secrets, m_ports.companion, m_ports.dialogs},
+              kSettingsApp, kSettingsSection, [this] { m_serviceForm.Unload(); });
       }) {}
 
 Application::~Application() {
+    m_serviceForm.Unload();
     m_aboutForm.Unload();
     m_settingsForm.Unload();
     m_main.Unload();
@@ -62,6 +69,7 @@ OptionsActions Application::OptionsMenuActions() {
     OptionsActions actions;
     actions.setPair = [this](std::size_t row) { m_followChoices.ChoosePair(row); };
     actions.showSettings = [this] { ShowSettings(); };
+    actions.showService = [this] { ShowService(); };
     actions.showDesigner = [this] { ShowDesigner(); };
     actions.rebuildSkinList = [this] { BuildSkinMenu(); };
     actions.skinRows = [this] { return m_skins.SkinMenuViews(); };
@@ -115,6 +123,14 @@ void Application::ShowAbout() {
 
 void Application::ShowSettings() {
     SettingsDialog().ShowSettingsFace();
+}
+
+frmService& Application::ServiceDialog() {
+    return m_serviceForm();
+}
+
+void Application::ShowService() {
+    ServiceDialog().Show();
 }
 
 void Application::ShowDesigner() {

@@ -30,7 +30,10 @@
 #include "platform/Shell.h"
 #include "platform/Timers.h"
 #include "platform/TrayIcon.h"
+#include "platform/SecretProtector.h"
+#include "translate/ServiceSettings.h"
 #include "translate/SocketFormSlot.h"
+#include "translate/frmService.h"
 
 namespace quillmar {
 
@@ -55,6 +58,10 @@ struct ApplicationPorts {
     CommonDialogs& commonDialogs;
     MousePointer& pointer;
     WindowStacking& stacking;
+    // The translation-service dialog's: keys kept for this user only, and the companion it restarts and
+    // tests with.
+    SecretProtector& secrets;
+    CompanionControl& companion;
 };
 
 // Creates the forms and what they run on, and wires them together; each form is created (and its
@@ -93,12 +100,15 @@ public:
     bool IsSettingsLoaded() const { return m_settingsForm.IsLoaded(); }
     frmAbout& AboutForm();
     bool IsAboutLoaded() const { return m_aboutForm.IsLoaded(); }
+    frmService& ServiceDialog();
+    bool IsServiceLoaded() const { return m_serviceForm.IsLoaded(); }
 
     void BuildSkinMenu() override;
     void LoadFollowForm() override { FollowForm(); }
     void LoadSocketForm() override { SocketForm(); }
     void ShowAbout() override;
     void ShowSettings() override;
+    void ShowService() override;
     // The settings dialog turned into the skin designer, in place if it is open.
     void ShowDesigner();
     // Removes the tray icon, then ends the process at once.
@@ -133,6 +143,7 @@ private:
     DesignerChoices m_designerChoices;  // outlive the dialog
     FormSlot<frmSettings> m_settingsForm;
     FormSlot<frmAbout> m_aboutForm;
+    FormSlot<frmService> m_serviceForm;
 };
 
 }  // namespace quillmar

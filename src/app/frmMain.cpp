@@ -22,6 +22,7 @@ const std::vector<frmMain::MenuItem>& frmMain::mnuMain() {
         {"mnuAbout", "&About", &frmMain::mnuAbout_Click},
         {"", "-", nullptr},
         {"mnuSettings", "&Settings", &frmMain::mnuSettings_Click},
+        {"mnuService", "&Translation service...", &frmMain::mnuService_Click},
         {"", "-", nullptr},
         {"mnuExit", "E&xit", &frmMain::mnuExit_Click},
     };

@@ -34,6 +34,8 @@ public:
     // Modeless, without owner; an open form is shown again, never a second copy.
     virtual void ShowAbout() = 0;
     virtual void ShowSettings() = 0;
+    // The translation-service dialog, modeless like the others.
+    virtual void ShowService() = 0;
     [[noreturn]] virtual void ExitProgram() = 0;
 };
 
@@ -68,6 +70,7 @@ public:
     void Form_MouseMove(int Button, int Shift, double X, double Y);
     void mnuAbout_Click() { m_forms.ShowAbout(); }
     void mnuSettings_Click() { m_forms.ShowSettings(); }
+    void mnuService_Click() { m_forms.ShowService(); }
     [[noreturn]] void mnuExit_Click();
 
     // mnuMain, top to bottom.

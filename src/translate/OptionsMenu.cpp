@@ -34,6 +34,7 @@ OptionsMenu::OptionsMenu(OptionsActions actions, const std::string& homeHost)
     };
     const std::string gallery = SkinGalleryAddress(homeHost);
     m_items.push_back({"mnuConfig", "Quillmar Settings", call(m_actions.showSettings)});
+    m_items.push_back({"mnuService", "Translation service...", call(m_actions.showService)});
     m_items.push_back({"mnuSpacer", "-", {}});
     m_items.push_back({"mnuEditSkin", "Skin designer", call(m_actions.showDesigner)});
     m_items.push_back({"mnuSkinSelect", "Select a Skin", {}});

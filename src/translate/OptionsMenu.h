@@ -14,6 +14,7 @@ namespace quillmar {
 struct OptionsActions {
     std::function<void(std::size_t)> setPair;  // the chosen row of kLanguagePairs
     std::function<void()> showSettings;
+    std::function<void()> showService;  // the translation-service dialog
     std::function<void()> showDesigner;
     // mnuOptions_Click: the skin list is built afresh each time the menu is about to show.
     std::function<void()> rebuildSkinList;
@@ -30,8 +31,8 @@ std::string SkinGalleryAddress(const std::string& homeHost);
 // The build's home host (the service host unless configured otherwise).
 const char* HomeHost();
 
-// The options menu mnuOptions of frmSocket: settings, designer, the skin list, the gallery, the thirteen
-// language pairs grouped by separators, and exit.
+// The options menu mnuOptions of frmSocket: settings, the translation service, designer, the skin list, the
+// gallery, the thirteen language pairs grouped by separators, and exit.
 class OptionsMenu {
 public:
     struct Item {

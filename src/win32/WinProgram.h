@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/Application.h"
@@ -56,6 +60,36 @@ private:
     TrayIcons* m_tray = nullptr;
 };
 
+// replaced by the companion branch at merge: keys cannot be protected yet, so none is stored.
+class RefusingSecretProtector final : public SecretProtector {
+public:
+    std::optional<std::string> Protect(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> Unprotect(const std::string&) override { return std::nullopt; }
+};
+
+// replaced by the companion branch at merge: no companion to restart; a test answers, a moment later,
+// that there is none yet.
+class UnavailableCompanion final : public CompanionControl {
+public:
+    explicit UnavailableCompanion(TimerFactory& timers) : m_timers(timers) {}
+    void Restart() override {}
+    void TestTranslation(const ServiceSettings&, const std::string&,
+                         std::function<void(EngineTestOutcome)> done) override {
+        m_done = std::move(done);
+        m_later = m_timers.CreateTimer(std::chrono::milliseconds(1), true, [this] {
+            m_later->SetEnabled(false);
+            std::function<void(EngineTestOutcome)> done = std::move(m_done);
+            m_done = nullptr;
+            if (done) done({false, "the translation service is not available yet"});
+        });
+    }
+
+private:
+    TimerFactory& m_timers;
+    std::unique_ptr<Timer> m_later;
+    std::function<void(EngineTestOutcome)> m_done;
+};
+
 // The program's pieces on Win32, wired together: the ports, the program-wide values and the
 // application object with its forms. Create and use it on the UI thread.
 class WinProgram {
@@ -104,6 +138,8 @@ private:
     FollowMod m_focusModule;
     FocusedText m_focused;
     HotkeyTrigger m_hotkey;
+    RefusingSecretProtector m_secrets;           // replaced by the companion branch at merge
+    UnavailableCompanion m_companion{m_timers};  // replaced by the companion branch at merge
     Application m_app;  // last: its forms use everything above
 };
 

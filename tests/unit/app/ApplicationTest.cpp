@@ -4,6 +4,8 @@
 
 #include "app/Application.h"
 #include "fakes/FakeAppPorts.h"
+#include "fakes/FakeCompanionControl.h"
+#include "fakes/FakeSecretProtector.h"
 #include "fakes/FakeConnection.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeFiles.h"
@@ -101,9 +103,12 @@ protected:
     struct : ProgramInfo {
         ProgramVersion Version() override { return {1, 0, 1, "Translates chat.", "Copyright Q"}; }
     } info;
+    fakes::FakeSecretProtector secrets;
+    fakes::FakeCompanionControl companion;
     Application app{state,
                     {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit,
-                     registry, files, info, profiles, commonDialogs, windowState, windowState},
+                     registry, files, info, profiles, commonDialogs, windowState, windowState, secrets,
+                     companion},
                     "localhost"};
 };
 
@@ -211,7 +216,8 @@ TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCur
     ProgramState restartedState;
     Application restarted{restartedState,
                           {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell,
-                           exit, registry, files, info, profiles, commonDialogs, windowState, windowState},
+                           exit, registry, files, info, profiles, commonDialogs, windowState, windowState,
+                           secrets, companion},
                           "localhost"};
     restarted.FollowForm();
     windows.foreground = kSecondChat;
@@ -287,10 +293,10 @@ TEST_F(ApplicationTest, ARefusedConnectionLeavesTheChatTextUntouched) {
 
 TEST_F(ApplicationTest, ThePairMenuCreatesTheTranslationFormAndTheChosenPairIsUsed) {
     app.FollowForm();
-    menus.choice = 20;  // "French to German"
+    menus.choice = 21;  // "French to German"
     app.FollowForm().Picture3_Click();
     EXPECT_TRUE(app.IsSocketLoaded());
-    EXPECT_EQ(menus.shown[20].caption, "French to German");
+    EXPECT_EQ(menus.shown[21].caption, "French to German");
     EXPECT_EQ(app.FollowForm().Label1(), "FRENCH TO GERMAN");
     Bring(kChat);
     app.FollowForm().Picture1_Click();
@@ -324,9 +330,9 @@ TEST_F(ApplicationTest, BothExitCommandsRemoveTheIconFirstThenEndTheProcess) {
     EXPECT_EQ(tray.deleted[0].id, tray.added[0].id);
 
     journal.clear();
-    menus.choice = 4;  // "E&xit"
+    menus.choice = 5;  // "E&xit"
     EXPECT_THROW(app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0), fakes::ProcessEnded);
-    EXPECT_EQ(menus.shown[4].caption, "E&xit");
+    EXPECT_EQ(menus.shown[5].caption, "E&xit");
     EXPECT_EQ(journal, (std::vector<std::string>{"delete icon", "end process"}));
 }
 
@@ -413,6 +419,23 @@ TEST_F(ApplicationTest, TheTickedBoxAndOkWriteTheQuotedRunValueAndUnloadTheDialo
     EXPECT_TRUE(ticked);
 }
 
+TEST_F(ApplicationTest, TheServiceItemOfEitherMenuShowsTheOneServiceDialogWhoseOkRestartsTheCompanion) {
+    app.Start({"C:\\Q", "tr"}, 0x4000);
+    menus.choice = 3;  // "&Translation service..."
+    app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0);
+    ASSERT_TRUE(app.IsServiceLoaded());
+    EXPECT_EQ(views.dialogForm->Title(), "TRANSLATION SERVICE");
+    EXPECT_TRUE(app.OptionsMenuOfSocket().Click("mnuService"));
+    EXPECT_EQ(views.dialogsCreated, 1);
+    EXPECT_EQ(views.dialog->shows, 2);
+    EXPECT_FALSE(app.IsSettingsLoaded());
+
+    views.dialogForm->Click(frmService::kCmdOK);
+    EXPECT_FALSE(app.IsServiceLoaded());
+    EXPECT_EQ(companion.restarts, 1);
+    EXPECT_EQ(settings.values["QUILLMAR|settings|Engines"], "mymemory");
+}
+
 // About from the tray menu loads the box once and shows it again; its buttons reach its handlers, and OK
 // unloads it so that the next About makes a fresh one.
 TEST_F(ApplicationTest, AboutShowsOneAboutBoxWhoseButtonsReachItsHandlers) {
@@ -491,7 +514,7 @@ TEST_F(ApplicationTest, TheSkinMenuListsASkinAddedSinceItLastOpenedAndDefaultSki
     EXPECT_EQ(PickFromOptionsMenu(std::nullopt), (std::vector<std::string>{"Default Skin"}));
 
     AddSkin("Blue", "Blue", 16711680);
-    const std::size_t blueRow = 5;  // settings, separator, designer, "Select a Skin", "Default Skin"
+    const std::size_t blueRow = 6;  // settings, service, separator, designer, "Select a Skin", "Default Skin"
     EXPECT_EQ(PickFromOptionsMenu(blueRow), (std::vector<std::string>{"Default Skin", "Blue"}));
     EXPECT_EQ(menus.shown[blueRow].caption, "Blue");
     EXPECT_EQ(settings.values["QUILLMAR|settings|CurrentSkin"], "Blue");

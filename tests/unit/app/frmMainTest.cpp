@@ -21,6 +21,7 @@ public:
     void ApplySkin(const std::string& name) override { m_journal.push_back("apply " + name); }
     void ShowAbout() override { m_journal.push_back("show about"); }
     void ShowSettings() override { m_journal.push_back("show settings"); }
+    void ShowService() override { m_journal.push_back("show service"); }
     [[noreturn]] void ExitProgram() override {
         m_journal.push_back("exit");
         throw fakes::ProcessEnded{};
@@ -88,20 +89,21 @@ TEST_F(frmMainTest, OnlyARightButtonReleaseOpensTheTrayMenu) {
     EXPECT_EQ(menus.owners[0], WindowHandle{0x4000});
     std::vector<std::string> captions;
     for (const MenuItemView& item : menus.shown) captions.push_back(item.caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"&About", "-", "&Settings", "-", "E&xit"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"&About", "-", "&Settings", "&Translation service...", "-",
+                                                  "E&xit"}));
 }
 
 TEST_F(frmMainTest, EachTrayItemRunsItsOwnActionAndASeparatorOrDismissalNone) {
     Load({"C:\\Q", "tr"});
     journal.clear();
-    for (std::size_t choice : {0u, 1u, 2u, 3u, 9u}) {
+    for (std::size_t choice : {0u, 1u, 2u, 3u, 4u, 9u}) {
         menus.choice = choice;
         form->Form_MouseMove(0, 0, 517 * 15, 0);
     }
     menus.choice.reset();
     form->Form_MouseMove(0, 0, 517 * 15, 0);
-    EXPECT_EQ(journal, (std::vector<std::string>{"show about", "show settings"}));
-    menus.choice = 4;
+    EXPECT_EQ(journal, (std::vector<std::string>{"show about", "show settings", "show service"}));
+    menus.choice = 5;
     EXPECT_THROW(form->Form_MouseMove(0, 0, 517 * 15, 0), fakes::ProcessEnded);
     EXPECT_EQ(journal.back(), "exit");
 }

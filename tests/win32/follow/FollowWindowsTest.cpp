@@ -527,8 +527,8 @@ TEST_F(FollowWindowsTest, ThePairMenuOpensAtTheMenuButtonAndAChosenPairShowsOnTh
     ASSERT_GE(ShowChat(chat), 0);
     // The menu's own loop runs inside the click; the keys come from another thread once it is open.
     std::thread keys([] {
-        // "English to German": the sixth item that can be chosen, separators skipped.
-        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        // "English to German": the seventh item that can be chosen, separators skipped.
+        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     });
     PostClick(241 - 8);
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 3000ms);
@@ -547,8 +547,8 @@ TEST_F(FollowWindowsTest, TheFirstClickAfterThePairMenuClosesTranslates) {
     TestChatWindow chat(L"john - Send Message", L"hello", 150, 120, 560, 220);
     ASSERT_GE(ShowChat(chat), 0);
     std::thread keys([] {
-        // "English to German": the sixth item that can be chosen, separators skipped.
-        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        // "English to German": the seventh item that can be chosen, separators skipped.
+        PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     });
     MouseClick(241 - 8);  // the menu button
     const bool chosen = PumpUntil([&] { return Follow().Label1() == "ENGLISH TO GERMAN"; }, 4000ms);

@@ -183,7 +183,8 @@ TEST_F(SettingsWindowsTest, SkinDesignerFromTheOptionsMenuTurnsTheOpenDialogInto
     chat.BringToFront();
     HWND toolbar = reinterpret_cast<HWND>(App().FollowForm().Hwnd());
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(toolbar) != FALSE; }, 3000ms));
-    std::thread keys([] { PressKeysInMenu({VK_DOWN, VK_DOWN, VK_RETURN}); });  // Quillmar Settings, Skin designer
+    // Quillmar Settings, Translation service..., Skin designer
+    std::thread keys([] { PressKeysInMenu({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}); });
     PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(241 - 8, 7));  // the menu button
     PostMessageW(toolbar, WM_LBUTTONUP, 0, MAKELPARAM(241 - 8, 7));
     const bool turned = PumpUntil(
