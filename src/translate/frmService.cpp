@@ -49,10 +49,12 @@ constexpr std::array kFieldLabels{
 };
 
 constexpr int kLeft = 180;
-constexpr int kBoxLeft = 2520;
+constexpr int kBoxLeft = 2880;
 constexpr int kBoxWidth = frmService::kClientWidth - kBoxLeft - 180;
 constexpr int kRowHeight = 315;
-constexpr int kFieldsTop = 1080;
+constexpr int kFieldsTop = 1560;
+// The lists run the dialog's width under their labels: the longest offer is a sentence.
+constexpr int kListWidth = frmService::kClientWidth - 2 * kLeft;
 constexpr int kFieldStep = 420;
 
 std::vector<int> FieldsOf(EngineChoice choice) {
@@ -481,9 +483,9 @@ std::vector<DialogControl> frmService::Controls() const {
 
     // Tab order: the lists, the boxes, Test, OK, Cancel; the labels after them.
     std::vector<DialogControl> controls{
-        {kCboEngine, {kBoxLeft, 180, kBoxWidth, kRowHeight}, Control::DropDown{engines, firstItem}},
+        {kCboEngine, {kLeft, 420, kListWidth, kRowHeight}, Control::DropDown{engines, firstItem}},
         {kCboFallback,
-         {kBoxLeft, 600, kBoxWidth, kRowHeight},
+         {kLeft, 1080, kListWidth, kRowHeight},
          Control::DropDown{fallbacks, fallbackItem},
          engineChosen},
     };
@@ -503,18 +505,16 @@ std::vector<DialogControl> frmService::Controls() const {
                           Control::Label{field.label},
                           visible});
     }
-    controls.push_back({kCmdTest, {kLeft, 3960, 1200, 345}, Control::Button{"Test"}});
-    controls.push_back({kCmdOK, {4140, 5040, 1200, 345}, Control::Button{"OK", true}});
-    controls.push_back({kCmdCancel, {5520, 5040, 1200, 345}, Control::Button{"Cancel", false, true}});
+    controls.push_back({kCmdTest, {kLeft, 4320, 1200, 345}, Control::Button{"Test"}});
+    controls.push_back({kCmdOK, {kClientWidth - 2760, 5280, 1200, 345}, Control::Button{"OK", true}});
     controls.push_back(
-        {kLblEngine, {kLeft, 225, kBoxLeft - kLeft - 60, 255}, Control::Label{"Translate with:"}});
-    controls.push_back({kLblFallback,
-                        {kLeft, 645, kBoxLeft - kLeft - 60, 255},
-                        Control::Label{"If it fails, try:"},
-                        engineChosen});
+        {kCmdCancel, {kClientWidth - 1380, 5280, 1200, 345}, Control::Button{"Cancel", false, true}});
+    controls.push_back({kLblEngine, {kLeft, 180, kListWidth, 255}, Control::Label{"Translate with:"}});
+    controls.push_back(
+        {kLblFallback, {kLeft, 840, kListWidth, 255}, Control::Label{"If it fails, try:"}, engineChosen});
     for (DialogControl& label : labels) controls.push_back(std::move(label));
-    controls.push_back({kLblWhere, {kLeft, 3240, kClientWidth - 2 * kLeft, 600}, Control::Label{lblWhere}});
-    controls.push_back({kLblTest, {1500, 3960, kClientWidth - 1500 - kLeft, 900}, Control::Label{lblTest}});
+    controls.push_back({kLblWhere, {kLeft, 3720, kListWidth, 480}, Control::Label{lblWhere}});
+    controls.push_back({kLblTest, {1500, 4335, kClientWidth - 1500 - kLeft, 780}, Control::Label{lblTest}});
     return controls;
 }
 

@@ -55,8 +55,8 @@ public:
         kLblTest,
         kLblField,  // the label of field kTxt... is kLblField + (its id - kTxtMyMemoryEmail)
     };
-    static constexpr int kClientWidth = 6900;
-    static constexpr int kClientHeight = 5580;
+    static constexpr int kClientWidth = 9000;
+    static constexpr int kClientHeight = 5820;
     static constexpr const char* kTestText = "Hello, how are you?";
 
     frmService(FormViews& views, ServicePorts ports, std::string appName, std::string section,
