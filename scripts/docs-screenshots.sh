@@ -66,7 +66,7 @@ close_box "QUILLMAR SETTINGS"
 
 e2e_open_options
 e2e_focus_desktop
-xdotool key Down Down Return  # Skin designer
+xdotool key Down Down Down Return  # Skin designer
 window_shot skin-designer "SKIN DESIGNER"
 close_box "SKIN DESIGNER"
 

@@ -5,8 +5,9 @@ e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The program finds its service at build time; the end-to-end builds ask this loopback port.
 : "${QUILLMAR_E2E_PORT:=18431}"
 e2e_chat_title="Alice - Send Message"
-# Menu items that can be chosen before the first pair: settings, skin designer, skin list, more skins.
-e2e_items_before_pairs=4
+# Menu items that can be chosen before the first pair: settings, translation service, skin designer, skin
+# list, more skins.
+e2e_items_before_pairs=5
 # The pairs as the options menu lists them (separators cannot be chosen and are left out).
 e2e_pairs=("English to French" "English to German" "English to Italian" "English to Portuguese"
     "English to Spanish" "French to English" "German to English" "Italian to English" "Portuguese to English"
@@ -156,7 +157,7 @@ e2e_choose_pair() {
 e2e_choose_skin() {
     local i
     e2e_focus_desktop
-    for i in $(seq 3); do xdotool key Down; sleep 0.03; done
+    for i in $(seq 4); do xdotool key Down; sleep 0.03; done  # "Select a Skin"
     xdotool key Right
     sleep 0.1
     for i in $(seq $(($1 - 1))); do xdotool key Down; sleep 0.03; done

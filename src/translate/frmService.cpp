@@ -391,7 +391,9 @@ void frmService::cmdTest_Click() {
         self.Testing = false;
         if (outcome.ok && !outcome.text.empty())
             self.lblTest = "It works. In French: " + outcome.text;
-        else if (outcome.ok || outcome.text.empty())
+        else if (outcome.ok)
+            self.lblTest = "It failed: the answer was empty.";
+        else if (outcome.text.empty())
             self.lblTest = "It failed, and the service gave no reason.";
         else
             self.lblTest = "It failed: " + outcome.text;
