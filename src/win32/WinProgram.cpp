@@ -73,6 +73,7 @@ WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
              commonDialogs != nullptr ? *commonDialogs : m_commonDialogs, m_pointer, m_stacking},
             std::move(serviceHost)) {
     m_mainWindow.Attach(m_app, m_tray);
+    m_dialogs.SetOwner(m_mainWindow.Hwnd());
     m_app.SetFocusedText(&m_focused);
 }
 
