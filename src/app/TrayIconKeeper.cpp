@@ -40,7 +40,8 @@ bool TrayIconKeeper::ModifyTip(const TrayIconData& data) {
     return m_shown ? m_tray.ModifyTip(data) : false;
 }
 
-bool TrayIconKeeper::ShowBalloon(const TrayIconData& data, const std::string& title, const std::string& text) {
+bool TrayIconKeeper::ShowBalloon(const TrayIconData& data, const std::string& title,
+                                 const std::string& text) {
     if (m_shown && m_tray.ShowBalloon(data, title, text)) return true;
     m_pendingBalloon = Balloon{title, text};
     return false;

@@ -23,7 +23,8 @@ int Clamp(int value, int low, int high) {
 
 ToolbarSpot PlaceToolbar(const ToolbarTarget& target, double width, int height) {
     ToolbarSpot spot;
-    const bool hasButtons = target.frame && target.frame->captionButtons.right > target.frame->captionButtons.left;
+    const bool hasButtons =
+        target.frame && target.frame->captionButtons.right > target.frame->captionButtons.left;
     if (hasButtons) {
         const Rect& buttons = target.frame->captionButtons;
         spot.x = RoundHalfEven(buttons.left - kCaptionGap - width);

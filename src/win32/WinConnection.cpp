@@ -170,8 +170,8 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
     }
 
     void OnResolved(WPARAM forGeneration) {
-        if (static_cast<WPARAM>(generation) != forGeneration || state != ConnectionState::Connecting || !lookup ||
-            !lookup->done.load(std::memory_order_acquire)) {
+        if (static_cast<WPARAM>(generation) != forGeneration || state != ConnectionState::Connecting ||
+            !lookup || !lookup->done.load(std::memory_order_acquire)) {
             return;
         }
         const std::shared_ptr<PendingLookup> finished = std::move(lookup);

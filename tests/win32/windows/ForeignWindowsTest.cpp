@@ -7,8 +7,8 @@
 #include <string>
 
 #include "TestChatWindows.h"
-#include "win32/WinForeignWindows.h"
 #include "follow/ToolbarPlacement.h"
+#include "win32/WinForeignWindows.h"
 
 namespace quillmar::win32 {
 namespace {
