@@ -74,9 +74,15 @@ TEST_F(frmFollowTest, TheCompositorsFrameAndTheWorkAreaPlaceTheToolbarLeftOfTheC
     // 562 - 4 - 241 = 317, in the middle of the 30-pixel button band.
     EXPECT_EQ(views.follow->placements[0].left, 317 * 15);
     EXPECT_EQ(views.follow->placements[0].top, 58 * 15);
-    windows.windows[kChat].frame->captionButtons = {800, 51, 938, 81};  // moved past the work area
+    // Moved past the work area.
+    windows.windows[kChat].rect = {193, 50, 945, 407};
+    windows.windows[kChat].frame = WindowFrame{{200, 50, 938, 400}, {800, 51, 938, 81}};
     Step();
     EXPECT_EQ(views.follow->placements[1].left, (640 - 241) * 15);
+    // Neither the frame nor the monitor is asked again while the window stays where it is.
+    windows.windows[kChat].workArea = Rect{0, 0, 2000, 1000};
+    Step();
+    EXPECT_EQ(views.follow->placements[2].left, (640 - 241) * 15);
 }
 
 TEST_F(frmFollowTest, OnlyTitlesWithSendOrIncomingAndMessageAreTargetsWhateverTheirCase) {
