@@ -15,6 +15,7 @@ std::string Lower(std::string_view text) {
 }
 
 std::optional<unsigned> KeyCode(const std::string& key) {
+    if (key == "space") return 0x20u;
     if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return static_cast<unsigned>(key[0] - 'a' + 'A');
     if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') return static_cast<unsigned>(key[0]);
     if (key.size() >= 2 && key.size() <= 3 && key[0] == 'f') {
@@ -65,21 +66,27 @@ HotkeyTrigger::~HotkeyTrigger() {
 
 bool HotkeyTrigger::Register(WindowHandle owner) {
     const std::string setting = m_settings.GetSetting(kSettingsApp, kSettingsSection, kHotkeySetting, kDefaultHotkey);
-    const std::string wanted = setting.empty() ? std::string(kDefaultHotkey) : setting;
+    std::string wanted = setting.empty() ? std::string(kDefaultHotkey) : setting;
     if (Lower(wanted) == "off") return false;
-    const std::optional<Hotkey> hotkey = ParseHotkey(wanted);
+    std::optional<Hotkey> hotkey = ParseHotkey(wanted);
     if (!hotkey) {
-        m_problem = "hotkey \"" + wanted + "\" not understood";
-    } else if (!m_hotkeys.RegisterHotkey(owner, kHotkeyId, *hotkey)) {
-        m_problem = wanted + " is taken by another program";
-    } else {
-        m_owner = owner;
-        return true;
+        m_problem = "hotkey \"" + wanted + "\" not understood, " + kDefaultHotkey + " used";
+        wanted = kDefaultHotkey;
+        hotkey = ParseHotkey(wanted);
     }
-    // Never silent: the tip tells why the key does nothing.
+    if (m_hotkeys.RegisterHotkey(owner, kHotkeyId, *hotkey)) {
+        m_owner = owner;
+    } else {
+        m_problem = wanted + " is taken by another program";
+    }
+    if (m_problem.empty()) return true;
+    // Never silent: the tip tells why the key does nothing, the balloon says it where it is seen.
     m_state.TrayIconData.tip = "QUILLMAR - " + m_problem;
     m_tray.ModifyTip(m_state.TrayIconData);
-    return false;
+    std::string sentence = m_problem + ".";
+    sentence[0] = static_cast<char>(sentence[0] >= 'a' && sentence[0] <= 'z' ? sentence[0] - ('a' - 'A') : sentence[0]);
+    m_tray.ShowBalloon(m_state.TrayIconData, "Quillmar hotkey", sentence);
+    return m_owner != 0;
 }
 
 }  // namespace quillmar

@@ -12,14 +12,19 @@
 namespace quillmar {
 
 inline constexpr const char* kHotkeySetting = "Hotkey";
-inline constexpr const char* kDefaultHotkey = "Ctrl+Alt+T";
+// Windows reads AltGr as Ctrl+Alt, so on many keyboard layouts (German, Polish, French...) a Ctrl+Alt
+// letter types a character and a hotkey on it would take that character away. Ctrl+Shift never makes a
+// character on any layout, and Space rather than a letter keeps clear of the programs' own Ctrl+Shift
+// letter shortcuts (reopen tab, new folder).
+inline constexpr const char* kDefaultHotkey = "Ctrl+Shift+Space";
 
-// "Ctrl+Alt+T", "shift+win+F9": modifiers and one key (a letter, a digit or F1-F24), any case, at least
-// one of Ctrl, Alt and Win. None when the text is not such a key.
+// "Ctrl+Shift+Space", "shift+win+F9": modifiers and one key (a letter, a digit, F1-F24 or Space), any
+// case, at least one of Ctrl, Alt and Win. None when the text is not such a key.
 std::optional<Hotkey> ParseHotkey(std::string_view text);
 
 // The global hotkey that translates the focused control: read from the settings store (switched off by
-// "off"), registered on the main window, and, when that fails, said so in the tray icon's tip.
+// "off"; a text not understood gives the default), registered on the main window. A problem is said in
+// the tray icon's tip and, once, in a balloon.
 class HotkeyTrigger {
 public:
     static constexpr int kHotkeyId = 1;
@@ -30,7 +35,8 @@ public:
     HotkeyTrigger& operator=(const HotkeyTrigger&) = delete;
     ~HotkeyTrigger();
 
-    // True when the hotkey is registered; false when it is off, not understood or held by another program.
+    // True when a hotkey is registered (the default for a setting not understood); false when it is off or
+    // held by another program.
     bool Register(WindowHandle owner);
     const std::string& Problem() const { return m_problem; }
 

@@ -7,6 +7,13 @@ namespace quillmar {
 
 void FocusedTranslation::TranslateFocused() {
     if (m_focusedText == nullptr) return;
+    const WindowHandle front = m_windows.ForegroundWindow();
+    if (m_windows.RunsAboveUs(front)) {
+        // Under the window itself: no control of it is asked for anything.
+        const Rect rect = m_windows.WindowRect(front).value_or(Rect{});
+        StatusWindowAt(m_status, PixelsToTwips(rect.left), PixelsToTwips(rect.top)).ShowRunsAsAdministrator();
+        return;
+    }
     CapturedText captured = m_focusedText->Capture();
     // The status window under the control the text came from (or the foreground window).
     const WindowHandle anchor = captured.control != 0 ? captured.control : m_windows.ForegroundWindow();

@@ -12,16 +12,6 @@ char LowerAscii(char c) {
 }
 // A sibling chain that is re-ordered while it is walked can loop; no real window has this many children.
 constexpr std::size_t kMaxChildren = 1 << 16;
-constexpr std::size_t kTitleBufferUnits = 256;
-
-std::size_t Utf16Units(std::string_view text) {
-    std::size_t units = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte & 0xC0U) != 0x80U) units += byte >= 0xF0U ? 2 : 1;
-    }
-    return units;
-}
 }  // namespace
 
 bool ContainsNoCase(std::string_view text, std::string_view part) {
@@ -35,15 +25,6 @@ std::string FollowMod::ReadWindowText(WindowHandle window) {
     const std::optional<std::size_t> length = m_windows.SendGetTextLength(window);
     if (!length || *length == 0) return {};
     return m_windows.SendGetText(window, *length + 1).value_or(std::string{});
-}
-
-std::string FollowMod::ReadWindowTitle(WindowHandle window) {
-    if (window == 0) return {};
-    std::optional<std::string> title = m_windows.SendGetText(window, kTitleBufferUnits);
-    if (!title) return {};
-    // A text that filled the buffer (less a split surrogate pair) may have been cut.
-    if (Utf16Units(*title) + 2 < kTitleBufferUnits) return std::move(*title);
-    return ReadWindowText(window);
 }
 
 CapturedText FollowMod::CaptureEditText(WindowHandle window) {

@@ -14,9 +14,6 @@ public:
 
     // The window's text (a title, an edit control's contents); empty for 0, a bad or a hung window.
     std::string ReadWindowText(WindowHandle window);
-    // The same text for a window title, read ten times a second by tracking: usually one message, since
-    // a title nearly always fits a fixed buffer; only one that may not is read at its full length.
-    std::string ReadWindowTitle(WindowHandle window);
     // The text of the first edit-class control with text, depth-first from `window`, and that control;
     // when no edit-class control has text, empty text and the last one the walk reached (0 for none).
     CapturedText CaptureEditText(WindowHandle window);

@@ -10,12 +10,21 @@
 
 namespace quillmar {
 
-void StatusWindowAt::ShowNothingToTranslate() {
+void StatusWindowAt::ShowOutcome(RequestOutcome outcome, const char* text) {
     frmStatus& status = m_status.Window();
     if (status.Left() != m_left) status.SetLeft(m_left);
     if (status.Top() != m_top) status.SetTop(m_top);
     status.SetVisible(true);
-    status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage);
+    status.SetOutcome(outcome, text);
+}
+
+void StatusWindowAt::ShowNothingToTranslate() {
+    ShowOutcome(RequestOutcome::NoMessage, status::kNoMessage);
+}
+
+void StatusWindowAt::ShowRunsAsAdministrator() {
+    // An error, so it stays until read (a click or ten seconds), not the 700 ms of "No message !".
+    ShowOutcome(RequestOutcome::Error, status::kRunsAsAdministrator);
 }
 
 void StatusWindowAt::ShowRequestStarting() {

@@ -16,6 +16,8 @@ public:
     virtual ~TranslateStatus() = default;
     virtual void ShowNothingToTranslate() = 0;  // "No message !"; nothing is sent
     virtual void ShowRequestStarting() = 0;     // just before the request goes out
+    // The window runs above this program, which cannot write into it; nothing is read or sent.
+    virtual void ShowRunsAsAdministrator() = 0;
 };
 
 // What a trigger calls once it has captured its text (the toolbar from the chat window's edit control,
@@ -49,8 +51,11 @@ public:
         : m_status(status), m_left(left), m_top(top) {}
     void ShowNothingToTranslate() override;
     void ShowRequestStarting() override;
+    void ShowRunsAsAdministrator() override;
 
 private:
+    void ShowOutcome(RequestOutcome outcome, const char* text);
+
     StatusWindowSlot& m_status;
     int m_left;
     int m_top;

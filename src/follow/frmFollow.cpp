@@ -5,6 +5,7 @@
 #include "forms/Twips.h"
 #include "follow/StatusWindowSlot.h"
 #include "follow/TargetWatch.h"
+#include "follow/ToolbarPlacement.h"
 #include "follow/TranslateAction.h"
 #include "follow/frmStatus.h"
 #include "translate/LanguagePairs.h"
@@ -80,7 +81,7 @@ void frmFollow::Timer1_Timer() {
     if (fg != m_titleOf || ++m_stepsSinceTitleRead >= kTitleReadEverySteps) {
         m_titleOf = fg;
         m_stepsSinceTitleRead = 0;
-        m_title = m_module.ReadWindowTitle(fg);
+        m_title = m_windows.WindowTitle(fg);
         m_titleFollowed = fg != 0 && (IsTargetTitle(m_title) || m_links.targets.FollowsByRule(fg, m_title));
     }
     const WindowHandle previous = m_state.TargetHwnd;
@@ -96,10 +97,19 @@ void frmFollow::Timer1_Timer() {
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.
     const std::optional<Rect> rect = m_windows.WindowRect(fg);
     if (rect) {
-        const double width = static_cast<double>(Width()) / kTwipsPerPixel;
-        const int x = RoundHalfEven(rect->right - width - 60);
-        const int y = rect->top + 5;
-        PlaceOnTop(PixelsToTwips(x), PixelsToTwips(y));
+        // The frame and the monitor are asked again only when the window moved or changed size: the
+        // monitor's work area is costly to ask (a registry read under Wine) ten times a second.
+        const bool moved = fg != m_placedFor || rect->left != m_placedRect.left || rect->top != m_placedRect.top ||
+                           rect->right != m_placedRect.right || rect->bottom != m_placedRect.bottom ||
+                           Width() != m_placedWidth;
+        if (moved) {
+            const ToolbarTarget target{*rect, m_windows.Frame(fg), m_windows.WorkArea(fg)};
+            m_spot = PlaceToolbar(target, static_cast<double>(Width()) / kTwipsPerPixel, TwipsToPixels(Height()));
+            m_placedFor = fg;
+            m_placedRect = *rect;
+            m_placedWidth = Width();
+        }
+        PlaceOnTop(PixelsToTwips(m_spot.x), PixelsToTwips(m_spot.y));
     }
 
     frmStatus& status = m_links.status.Window();
@@ -113,10 +123,15 @@ void frmFollow::Timer1_Timer() {
 }
 
 void frmFollow::Picture1_Click() {
-    // The toolbar's text: the first edit control with text in the followed window.
-    CapturedText captured = m_module.CaptureEditText(m_state.TargetHwnd);
     const int statusLeft = Left() + Width() - m_picture3.width - frmStatus::kWidth;
     StatusWindowAt status(m_links.status, statusLeft, StatusTop());
+    // Its text could be read, but the translation would be silently dropped on the way back.
+    if (m_windows.RunsAboveUs(m_state.TargetHwnd)) {
+        status.ShowRunsAsAdministrator();
+        return;
+    }
+    // The toolbar's text: the first edit control with text in the followed window.
+    CapturedText captured = m_module.CaptureEditText(m_state.TargetHwnd);
     m_links.translator.Translate(std::move(captured), status, m_pair);
 }
 

@@ -7,6 +7,7 @@
 
 #include "forms/ProgramState.h"
 #include "follow/FollowMod.h"
+#include "follow/ToolbarPlacement.h"
 #include "forms/ToolWindowForm.h"
 #include "forms/Views.h"
 #include "translate/LanguagePairs.h"
@@ -98,6 +99,12 @@ private:
     std::string m_title;
     bool m_titleFollowed = false;
     int m_stepsSinceTitleRead = 0;
+
+    // Where the toolbar went for which window at which rectangle.
+    WindowHandle m_placedFor = 0;
+    Rect m_placedRect;
+    int m_placedWidth = 0;
+    ToolbarSpot m_spot;
 
     FollowMod m_module;
     std::unique_ptr<Timer> m_timer1;

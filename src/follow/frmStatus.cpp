@@ -12,7 +12,7 @@ frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& 
     m_picture = m_pictures.LoadPicture("builtin:status");
     CreateView(views);
     m_timer1 = timers.CreateTimer(milliseconds(100), true, [this] { Timer1_Timer(); });
-    m_timer2 = timers.CreateTimer(milliseconds(700), false, [this] { Timer2_Timer(); });
+    m_timer2 = timers.CreateTimer(kCloseAfter, false, [this] { Timer2_Timer(); });
 }
 
 frmStatus::~frmStatus() = default;
@@ -29,9 +29,21 @@ void frmStatus::Form_Load() {
 }
 
 void frmStatus::Timer1_Timer() {
-    // An error stays up so the user can read it. Enabling a running timer leaves its count alone, so a
-    // repeated tick never postpones the close.
-    if (m_outcome && *m_outcome != RequestOutcome::Error) m_timer2->SetEnabled(true);
+    // Enabling a running timer leaves its count alone, so a repeated tick never postpones the close. An
+    // error's longer wait is set before its first start.
+    if (!m_outcome) return;
+    if (*m_outcome == RequestOutcome::Error && !m_timer2->Enabled()) m_timer2->SetInterval(kErrorShownFor);
+    m_timer2->SetEnabled(true);
+}
+
+std::optional<int> frmStatus::ControlAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return std::nullopt;
+    return kWholeWindow;
+}
+
+void frmStatus::Click(int /*control*/) {
+    // Progress is not clicked away: the request would go on with no window to report to.
+    if (m_outcome == RequestOutcome::Error) m_host.CloseStatusWindow();  // destroys this form
 }
 
 void frmStatus::Timer2_Timer() {
@@ -40,15 +52,24 @@ void frmStatus::Timer2_Timer() {
 }
 
 void frmStatus::SetLabel1(const std::string& caption) {
+    EndErrorWait();
     m_label1 = caption;
     m_outcome.reset();
     Repaint();
 }
 
 void frmStatus::SetOutcome(RequestOutcome outcome, const std::string& caption) {
+    if (outcome != RequestOutcome::Error) EndErrorWait();
     m_label1 = caption;
     m_outcome = outcome;
     Repaint();
+}
+
+void frmStatus::EndErrorWait() {
+    // The window shows a new request now, which the old error's close must not cut short.
+    if (m_outcome != RequestOutcome::Error) return;
+    m_timer2->SetEnabled(false);
+    m_timer2->SetInterval(kCloseAfter);
 }
 
 void frmStatus::SetLabel1ForeColor(Colour colour) {

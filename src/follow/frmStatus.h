@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,7 +25,8 @@ public:
 };
 
 // The status window: one line of progress text under the toolbar; closes itself 700 ms after a request
-// ended in success, no message or a rejection (an error stays on screen).
+// ended in success, no message or a rejection. An error stays ten seconds so it can be read, and a click
+// on it closes it at once.
 class frmStatus final : public ToolWindowForm {
 public:
     static constexpr int kWidth = 1845;  // twips: 123 x 25 pixels
@@ -32,6 +34,8 @@ public:
     static constexpr int kLabelLeft = 120;
     static constexpr int kLabelTop = 75;
     static constexpr Colour kBackColour = 0x00C0C0C0;
+    static constexpr std::chrono::milliseconds kCloseAfter{700};
+    static constexpr std::chrono::milliseconds kErrorShownFor{10000};
 
     frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers, PictureLoader& pictures,
               FormViews& views);
@@ -43,14 +47,16 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    // What the status window shows: its background picture under the status text; no clicks. Its title is
+    // What the status window shows: its background picture under the status text; an error is clicked
+    // away. Its title is
     // its line, so screen readers and other programs can read the status.
     std::string Caption() const override { return Label1(); }
     Colour BackColour() const override { return kBackColour; }
     std::vector<ToolPicture> Pictures() const override { return {{m_picture, 0, 0, kWidth, kHeight}}; }
     std::vector<ToolLabel> Labels() const override;
-    std::optional<int> ControlAt(int, int) const override { return std::nullopt; }
-    void Click(int) override {}
+    static constexpr int kWholeWindow = 1;
+    std::optional<int> ControlAt(int x, int y) const override;
+    void Click(int control) override;
 
     const std::string& Label1() const { return m_label1; }
     // A progress text: the request has not ended.
@@ -66,6 +72,8 @@ public:
     bool Timer2Enabled() const { return m_timer2 && m_timer2->Enabled(); }
 
 private:
+    void EndErrorWait();
+
     StatusWindowHost& m_host;
     ProgramState& m_state;
     PictureLoader& m_pictures;

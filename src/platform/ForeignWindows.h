@@ -10,6 +10,13 @@ namespace quillmar {
 
 enum class WindowRelation { FirstChild, NextSibling };  // GW_CHILD, GW_HWNDNEXT
 
+// A top-level window's frame as the desktop compositor draws it, screen pixels. The window rectangle
+// also holds resize borders nobody sees; these are what the user sees.
+struct WindowFrame {
+    Rect visible;         // the frame without the invisible borders
+    Rect captionButtons;  // Minimize, Maximize and Close together; empty for a window without them
+};
+
 // Other programs' windows. Every message to another program's window is bounded in time: a window that
 // does not answer within about a second is treated as failed (none / false), never waited for.
 class ForeignWindows {
@@ -24,6 +31,17 @@ public:
     // The file name (no folder) of the program the window belongs to; empty when it cannot be known.
     virtual std::string ProgramFileName(WindowHandle window) = 0;
     virtual WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) = 0;  // 0 at the end
+    // None where the system has no compositor to ask (older systems, Wine): the window rectangle is all.
+    virtual std::optional<WindowFrame> Frame(WindowHandle window) = 0;
+    // The work area (the screen less the taskbar) of the monitor the window is most on; none if unknown.
+    virtual std::optional<Rect> WorkArea(WindowHandle window) = 0;
+    // The title as the system keeps it, read without a message to the window's program, so a busy
+    // program never holds the caller up; UTF-8, empty for 0 or a window without a title.
+    virtual std::string WindowTitle(WindowHandle window) = 0;
+    // True when the window's program runs at a higher integrity level than this one (as administrator
+    // while this one does not): the system silently drops what this program would write into it. A
+    // program that cannot even be asked counts as higher.
+    virtual bool RunsAboveUs(WindowHandle window) = 0;
 
     // The three text messages (wide, so no code page loses characters). Lengths count UTF-16 units, as
     // the messages do. None / false: the window did not answer in time.

@@ -21,6 +21,8 @@ public:
     virtual bool AddIcon(const TrayIconData& data) = 0;
     virtual bool DeleteIcon(const TrayIconData& data) = 0;
     virtual bool ModifyTip(const TrayIconData& data) = 0;  // the icon stays, its tip becomes data.tip
+    // A notification balloon over the icon, with a warning sign.
+    virtual bool ShowBalloon(const TrayIconData& data, const std::string& title, const std::string& text) = 0;
 };
 
 }  // namespace quillmar

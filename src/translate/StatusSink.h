@@ -34,6 +34,8 @@ inline constexpr const char* kProcessing = "Processing";
 inline constexpr const char* kSuccess = "Operation Successfull !";
 inline constexpr const char* kUnknownError = "Unknown error!";
 inline constexpr const char* kErrorsOccurred = "Erros Occured ...";
+// The window runs as administrator: Windows drops whatever this program would write into it.
+inline constexpr const char* kRunsAsAdministrator = "Runs as administrator";
 }  // namespace status
 
 }  // namespace quillmar

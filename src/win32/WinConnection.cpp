@@ -4,7 +4,10 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,6 +21,8 @@ namespace {
 // A later error (a failed send, a failed name lookup) reported from the message loop; wParam holds the
 // connection generation it belongs to, lParam the error code.
 constexpr UINT kDeferredErrorMessage = WM_APP + 1;
+// A name lookup finished on the resolver thread; wParam holds the connection generation it was made for.
+constexpr UINT kResolvedMessage = WM_APP + 2;
 // Each socket gets its own notification message from this range, so a notification still queued for a
 // closed socket can never pass for one of its successor, even when the socket handle is reused.
 constexpr UINT kSocketMessageFirst = WM_APP + 0x100;
@@ -30,6 +35,40 @@ struct Address {
     int length = 0;
 };
 
+// The addresses of host:port; numericOnly: only a literal address is taken, without asking any name
+// service, so it can never wait. Zero or the lookup's error code.
+int LookUp(const std::wstring& host, std::uint16_t port, bool numericOnly, std::vector<Address>& addresses) {
+    ADDRINFOW hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    if (numericOnly) hints.ai_flags = AI_NUMERICHOST;
+    ADDRINFOW* results = nullptr;
+    const std::wstring service = std::to_wstring(port);
+    const int rc = GetAddrInfoW(host.c_str(), service.c_str(), &hints, &results);
+    if (rc != 0 || results == nullptr) return rc != 0 ? rc : WSAHOST_NOT_FOUND;
+    for (const ADDRINFOW* ai = results; ai != nullptr; ai = ai->ai_next) {
+        if (ai->ai_addrlen > sizeof(sockaddr_storage)) continue;
+        Address address;
+        address.family = ai->ai_family;
+        address.length = static_cast<int>(ai->ai_addrlen);
+        std::memcpy(&address.storage, ai->ai_addr, ai->ai_addrlen);
+        addresses.push_back(address);
+    }
+    FreeAddrInfoW(results);
+    return addresses.empty() ? WSAHOST_NOT_FOUND : 0;
+}
+
+// One name lookup on the resolver thread. The thread and the connection share it; the thread fills it
+// in, marks it done and posts a note to the connection's window. The connection reads it only once done,
+// and only if it is still the one it waits for; a lookup outlived by its connection is simply dropped.
+struct PendingLookup {
+    std::wstring host;
+    std::uint16_t port = 0;
+    std::vector<Address> addresses;
+    int error = 0;
+    std::atomic<bool> done{false};
+};
 }  // namespace
 
 struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<WinConnection::Impl> {
@@ -52,6 +91,7 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
     UINT socketMessage = kSocketMessageFirst;
     unsigned messageCounter = 0;
     std::vector<Address> addresses;
+    std::shared_ptr<PendingLookup> lookup;  // the name lookup this connection waits for
     std::size_t nextAddress = 0;
     int lastConnectError = 0;
     std::string received;
@@ -76,6 +116,7 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
         }
         state = ConnectionState::Closed;
         addresses.clear();
+        lookup.reset();
         nextAddress = 0;
         lastConnectError = 0;
         received.clear();
@@ -93,32 +134,53 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
                      static_cast<LPARAM>(code));
     }
 
+    // True when the addresses are known now (a literal address); otherwise a lookup runs on the
+    // resolver thread and ends in kResolvedMessage, or a failure is on its way.
     bool Resolve(const std::string& host, std::uint16_t port) {
         if (host.empty()) {
             DeferFail(WSAHOST_NOT_FOUND);
             return false;
         }
-        ADDRINFOW hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_protocol = IPPROTO_TCP;
-        ADDRINFOW* results = nullptr;
-        const std::wstring service = std::to_wstring(port);
-        const int rc = GetAddrInfoW(Utf8ToWide(host).c_str(), service.c_str(), &hints, &results);
-        if (rc != 0 || results == nullptr) {
-            DeferFail(rc != 0 ? rc : WSAHOST_NOT_FOUND);
-            return false;
+        const std::wstring wideHost = Utf8ToWide(host);
+        if (LookUp(wideHost, port, true, addresses) == 0) return true;
+        // A name can take seconds to resolve (a remote service address, a slow or absent DNS server):
+        // on this thread that would freeze the tray and the toolbar, so the one worker thread asks.
+        auto pending = std::make_shared<PendingLookup>();
+        pending->host = wideHost;
+        pending->port = port;
+        lookup = pending;
+        const HWND target = Hwnd();
+        const auto forGeneration = static_cast<WPARAM>(generation);
+        try {
+            std::thread([pending, target, forGeneration] {
+                // Its own hold on Winsock, so a connection ended meanwhile cannot unload it mid-lookup.
+                WSADATA data{};
+                const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+                pending->error = LookUp(pending->host, pending->port, false, pending->addresses);
+                if (started) WSACleanup();
+                pending->done.store(true, std::memory_order_release);
+                // Fails harmlessly when the connection and its window are gone.
+                PostMessageW(target, kResolvedMessage, forGeneration, 0);
+            }).detach();
+        } catch (...) {  // no thread to be had: say so as a failed lookup, never throw out of Connect
+            lookup.reset();
+            DeferFail(WSATRY_AGAIN);
         }
-        for (const ADDRINFOW* ai = results; ai != nullptr; ai = ai->ai_next) {
-            if (ai->ai_addrlen > sizeof(sockaddr_storage)) continue;
-            Address address;
-            address.family = ai->ai_family;
-            address.length = static_cast<int>(ai->ai_addrlen);
-            std::memcpy(&address.storage, ai->ai_addr, ai->ai_addrlen);
-            addresses.push_back(address);
+        return false;
+    }
+
+    void OnResolved(WPARAM forGeneration) {
+        if (static_cast<WPARAM>(generation) != forGeneration || state != ConnectionState::Connecting ||
+            !lookup || !lookup->done.load(std::memory_order_acquire)) {
+            return;
         }
-        FreeAddrInfoW(results);
-        return true;
+        const std::shared_ptr<PendingLookup> finished = std::move(lookup);
+        if (finished->error != 0) {
+            Fail(finished->error);
+            return;
+        }
+        addresses = std::move(finished->addresses);
+        if (!ConnectNextAddress()) Fail(lastConnectError);
     }
 
     // Starts a non-blocking connect to the next address; returns false (with lastConnectError set) when
@@ -188,6 +250,11 @@ struct WinConnection::Impl final : MessageTarget, std::enable_shared_from_this<W
             if (static_cast<WPARAM>(generation) != wParam || state == ConnectionState::Closed) return true;
             const auto keep = shared_from_this();  // the listener may destroy the connection
             Fail(static_cast<int>(lParam));
+            return true;
+        }
+        if (message == kResolvedMessage) {
+            const auto keep = shared_from_this();  // the listener may destroy the connection
+            OnResolved(wParam);
             return true;
         }
         if (message != socketMessage || socket == INVALID_SOCKET || static_cast<SOCKET>(wParam) != socket) {

@@ -7,9 +7,10 @@
 namespace quillmar::win32 {
 
 // A TCP client on Winsock 2: WSAAsyncSelect notifications arrive at a message-only window, so every
-// event is dispatched by the UI thread's message loop. Names are resolved with getaddrinfo (blocking,
-// inside Connect) and each address is tried in turn; failures carry the WSA error code and the system's
-// own description. Create, use and destroy it on the UI thread.
+// event is dispatched by the UI thread's message loop. A literal address is taken as it is; a name is
+// resolved on a resolver thread (the program's one worker thread) that posts the answer back, so a slow
+// name service never freezes the UI. Each address is tried in turn; failures carry the WSA error code
+// and the system's own description. Create, use and destroy it on the UI thread.
 class WinConnection final : public Connection {
 public:
     WinConnection();

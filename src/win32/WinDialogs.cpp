@@ -63,8 +63,10 @@ MessageResult WinDialogs::ShowMessage(const std::string& text, const std::string
                                      MessageButtons buttons) {
     const std::wstring wideText = Utf8ToWide(text);
     const std::wstring wideTitle = Utf8ToWide(title.empty() ? kAppTitle : title);
-    const int answer = MessageBoxW(nullptr, wideText.c_str(), wideTitle.c_str(),
-                                   IconFlag(icon) | ButtonsFlag(buttons) | MB_TASKMODAL | MB_SETFOREGROUND);
+    // Without an owner (a test, a tool), task-modal as before, so the box still holds the program.
+    const UINT modality = m_owner != nullptr ? MB_TOPMOST : MB_TASKMODAL | MB_TOPMOST;
+    const int answer = MessageBoxW(m_owner, wideText.c_str(), wideTitle.c_str(),
+                                   IconFlag(icon) | ButtonsFlag(buttons) | modality | MB_SETFOREGROUND);
     return ToResult(answer, buttons);
 }
 

@@ -1,5 +1,7 @@
 #include "win32/WinForeignWindows.h"
 
+#include <dwmapi.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -25,6 +27,28 @@ std::optional<LRESULT> SendBounded(HWND window, UINT message, WPARAM wParam, LPA
 
 bool IsHighSurrogate(wchar_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Titles longer than this are cut; no title bar shows a tenth of it.
+constexpr int kMaxTitleUnits = 1 << 15;
+constexpr int kFirstTitleUnits = 256;
+
+// The integrity level (the token's mandatory label RID) of a process; none when it cannot be read.
+std::optional<DWORD> IntegrityLevel(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return std::nullopt;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    std::optional<DWORD> level;
+    if (size >= sizeof(TOKEN_MANDATORY_LABEL) &&
+        GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size)) {
+        const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
+        const PUCHAR count = GetSidSubAuthorityCount(label->Label.Sid);
+        if (count != nullptr && *count > 0) level = *GetSidSubAuthority(label->Label.Sid, *count - 1);
+    }
+    CloseHandle(token);
+    return level;
 }
 
 }  // namespace
@@ -79,6 +103,68 @@ WindowHandle WinForeignWindows::RelatedWindow(WindowHandle window, WindowRelatio
     if (window == 0) return 0;
     const UINT command = relation == WindowRelation::FirstChild ? GW_CHILD : GW_HWNDNEXT;
     return ToWindowHandle(GetWindow(ToHwnd(window), command));
+}
+
+std::optional<WindowFrame> WinForeignWindows::Frame(WindowHandle window) {
+    RECT windowRect{};
+    RECT visible{};
+    RECT buttons{};
+    if (window == 0 || !GetWindowRect(ToHwnd(window), &windowRect)) return std::nullopt;
+    // Both fail without a compositor (and under Wine); the caller then keeps to the window rectangle.
+    if (FAILED(DwmGetWindowAttribute(ToHwnd(window), DWMWA_EXTENDED_FRAME_BOUNDS, &visible, sizeof(visible))) ||
+        FAILED(DwmGetWindowAttribute(ToHwnd(window), DWMWA_CAPTION_BUTTON_BOUNDS, &buttons, sizeof(buttons)))) {
+        return std::nullopt;
+    }
+    if (visible.right <= visible.left || visible.bottom <= visible.top) return std::nullopt;
+    // The extended frame is in screen pixels; the button bounds are relative to the window rectangle.
+    WindowFrame frame;
+    frame.visible = {visible.left, visible.top, visible.right, visible.bottom};
+    if (buttons.right > buttons.left && buttons.bottom > buttons.top) {
+        frame.captionButtons = {windowRect.left + buttons.left, windowRect.top + buttons.top,
+                                windowRect.left + buttons.right, windowRect.top + buttons.bottom};
+    }
+    return frame;
+}
+
+std::optional<Rect> WinForeignWindows::WorkArea(WindowHandle window) {
+    if (window == 0) return std::nullopt;
+    const HMONITOR monitor = MonitorFromWindow(ToHwnd(window), MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) return std::nullopt;
+    return Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+// GetWindowTextW sends no message for another program's window: it copies the title the system keeps,
+// so a busy chat program cannot hold up the toolbar's twice-a-second look at it.
+std::string WinForeignWindows::WindowTitle(WindowHandle window) {
+    if (window == 0) return {};
+    std::vector<wchar_t> buffer;
+    for (int units = kFirstTitleUnits;; units *= 2) {
+        buffer.assign(static_cast<std::size_t>(units), L'\0');
+        const int copied = GetWindowTextW(ToHwnd(window), buffer.data(), units);
+        // A title that left room for more than a split surrogate pair was not cut.
+        if (copied + 2 < units || units >= kMaxTitleUnits) {
+            std::size_t count = copied > 0 ? static_cast<std::size_t>(copied) : 0;
+            if (count > 0 && count + 2 >= static_cast<std::size_t>(units) && IsHighSurrogate(buffer[count - 1]))
+                --count;
+            return WideToUtf8(std::wstring_view(buffer.data(), count));
+        }
+    }
+}
+
+bool WinForeignWindows::RunsAboveUs(WindowHandle window) {
+    DWORD processId = 0;
+    if (window == 0 || GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return false;
+    if (processId == GetCurrentProcessId()) return false;
+    const std::optional<DWORD> own = IntegrityLevel(GetCurrentProcess());
+    // Without a level of our own (a system without integrity levels) nothing can be compared or refused.
+    if (!own) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) return true;  // protected or elevated beyond what we may even ask
+    const std::optional<DWORD> theirs = IntegrityLevel(process);
+    CloseHandle(process);
+    return !theirs || *theirs > *own;
 }
 
 // Tracking asks the foreground window's title ten times a second, so the messages are sent without asking

@@ -35,6 +35,10 @@ public:
     bool IsWindowVisible(WindowHandle window) override;
     std::string ClassName(WindowHandle window) override;
     WindowHandle RelatedWindow(WindowHandle window, WindowRelation relation) override;
+    std::optional<WindowFrame> Frame(WindowHandle window) override;
+    std::optional<Rect> WorkArea(WindowHandle window) override;
+    std::string WindowTitle(WindowHandle window) override;
+    bool RunsAboveUs(WindowHandle window) override;
 
     std::optional<std::size_t> SendGetTextLength(WindowHandle window) override;
     // The count WM_GETTEXT reports (at most bufferUnits - 1 units); a surrogate pair cut in half by a

@@ -30,6 +30,9 @@ WinMainWindow::WinMainWindow() {
     RegisterClassOnce(wc);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     Create(WS_EX_TOOLWINDOW, L"QuillmarMain", L"QUILLMAR", WS_POPUP, 0, 0, 0, 0, nullptr);
+    // Run as administrator, the program would not hear a normal Explorer's broadcast: the window
+    // manager holds back messages from lower integrity levels unless let through.
+    if (m_taskbarCreated != 0) ChangeWindowMessageFilterEx(Hwnd(), m_taskbarCreated, MSGFLT_ALLOW, nullptr);
 }
 
 LRESULT WinMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,6 +63,7 @@ LRESULT WinMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
     : m_views(m_pictures),
+      m_tray(m_shellTray, m_timers),
       m_focusModule(m_windows),
       m_focused(m_focusModule, {m_windows, m_msaa, m_uiAutomation, m_clipboard, m_keys}),
       m_hotkey(m_settings, m_hotkeys, m_tray, m_state),
@@ -70,6 +74,7 @@ WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
              m_secrets, m_companion},  // both replaced by the companion branch at merge
             std::move(serviceHost)) {
     m_mainWindow.Attach(m_app, m_tray);
+    m_dialogs.SetOwner(m_mainWindow.Hwnd());
     m_app.SetFocusedText(&m_focused);
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/Application.h"
 #include "app/HotkeyTrigger.h"
+#include "app/TrayIconKeeper.h"
 #include "follow/FocusedText.h"
 #include "forms/ProgramState.h"
 #include "win32/BaseWindow.h"
@@ -118,7 +119,8 @@ private:
     WinDialogs m_dialogs;
     WinPopupMenus m_menus;
     WinFollowViews m_views;
-    WinTrayIcons m_tray;
+    WinTrayIcons m_shellTray;
+    TrayIconKeeper m_tray;  // the shell's icon, added again until Explorer takes it
     WinSettingsStore m_settings;
     WinShell m_shell;
     WinProcessExit m_exit;

@@ -42,7 +42,21 @@ bool WinTrayIcons::AddIcon(const TrayIconData& data) {
     record.uCallbackMessage = data.callbackMessage;
     record.hIcon = static_cast<HICON>(m_icon);
     CopyTip(data, record);
-    return Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+    if (Shell_NotifyIconW(NIM_ADD, &record)) return true;
+    // A busy Explorer can time out an add it still carries out; an icon that takes a change is there.
+    record.uFlags = NIF_TIP;
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
+bool WinTrayIcons::ShowBalloon(const TrayIconData& data, const std::string& title, const std::string& text) {
+    NOTIFYICONDATAW record = Record(data);
+    record.uFlags = NIF_INFO;
+    record.dwInfoFlags = NIIF_WARNING;
+    const std::wstring wideTitle = Utf8ToWide(title).substr(0, std::size(record.szInfoTitle) - 1);
+    const std::wstring wideText = Utf8ToWide(text).substr(0, std::size(record.szInfo) - 1);
+    std::copy(wideTitle.begin(), wideTitle.end(), record.szInfoTitle);
+    std::copy(wideText.begin(), wideText.end(), record.szInfo);
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 bool WinTrayIcons::ModifyTip(const TrayIconData& data) {

@@ -15,6 +15,7 @@ public:
     bool AddIcon(const TrayIconData& data) override;
     bool DeleteIcon(const TrayIconData& data) override;
     bool ModifyTip(const TrayIconData& data) override;
+    bool ShowBalloon(const TrayIconData& data, const std::string& title, const std::string& text) override;
 
 private:
     void* m_icon;  // HICON, loaded once and kept while an icon may show it

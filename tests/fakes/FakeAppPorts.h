@@ -26,7 +26,13 @@ public:
         tips.push_back(data.tip);
         return true;
     }
+    bool ShowBalloon(const TrayIconData&, const std::string& title, const std::string& text) override {
+        balloons.push_back(title + ": " + text);
+        m_journal.push_back("balloon");
+        return addSucceeds;
+    }
     std::vector<TrayIconData> added;
+    std::vector<std::string> balloons;
     std::vector<TrayIconData> deleted;
     std::vector<std::string> tips;
     bool addSucceeds = true;

@@ -26,6 +26,9 @@ public:
         bool ignoresText = false;  // answers the text messages but keeps its text
         std::size_t maxBytes = std::string::npos;  // a text limit: longer texts are cut
         std::vector<std::string> undo;             // texts replaced by EM_REPLACESEL, latest last
+        std::optional<WindowFrame> frame;          // none: no compositor (Wine)
+        std::optional<Rect> workArea;              // of the window's monitor
+        bool elevated = false;                     // runs above this program
     };
     enum class Message { GetTextLength, GetText, SetText, ReplaceAll };
     struct Sent {
@@ -87,6 +90,26 @@ public:
         const auto& siblings = windows[w->parent].children;
         auto it = std::find(siblings.begin(), siblings.end(), window);
         return it == siblings.end() || it + 1 == siblings.end() ? 0 : *(it + 1);
+    }
+
+    std::optional<WindowFrame> Frame(WindowHandle window) override {
+        Window* w = Find(window);
+        return w == nullptr ? std::nullopt : w->frame;
+    }
+    std::optional<Rect> WorkArea(WindowHandle window) override {
+        Window* w = Find(window);
+        return w == nullptr ? std::nullopt : w->workArea;
+    }
+    // The system's copy of the title: no message, so a hung window's title reads too.
+    std::string WindowTitle(WindowHandle window) override {
+        ++titleReads;
+        Window* w = Find(window);
+        return w == nullptr ? std::string{} : w->text;
+    }
+    bool RunsAboveUs(WindowHandle window) override {
+        ++elevationQueries;
+        Window* w = Find(window);
+        return w != nullptr && w->elevated;
     }
 
     std::optional<std::size_t> SendGetTextLength(WindowHandle window) override {
@@ -151,6 +174,8 @@ public:
     std::vector<Placement> placements;
     std::size_t relationQueries = 0;
     std::size_t programQueries = 0;
+    std::size_t titleReads = 0;
+    std::size_t elevationQueries = 0;
 };
 
 }  // namespace quillmar::fakes

@@ -259,6 +259,16 @@ TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWi
     keys.text = "";
     app.HotkeyTranslation().TranslateFocused();
     EXPECT_EQ(app.StatusForm().Label1(), "No message !");
+
+    // A window run as administrator drops the keys the hotkey would type: none are sent, and the
+    // status says why instead of "No message !".
+    windows.windows[500].elevated = true;
+    keys.text = "good night";
+    const std::string sentBefore = connection.sent;
+    app.HotkeyTranslation().TranslateFocused();
+    EXPECT_EQ(app.StatusForm().Label1(), "Runs as administrator");
+    EXPECT_EQ(keys.text, "good night");
+    EXPECT_EQ(connection.sent, sentBefore);
 }
 
 TEST_F(ApplicationTest, TheToolbarAlsoFollowsWindowsTheStoredRulesNameAfterTheChatTitleTest) {

@@ -12,6 +12,7 @@ TEST(ParseHotkey, ReadsModifiersAndOneKeyInAnyCaseAndRefusesTheRest) {
     EXPECT_EQ(ParseHotkey("Ctrl+Alt+T"), (Hotkey{true, true, false, false, 'T'}));
     EXPECT_EQ(ParseHotkey(" shift + win + f12 "), (Hotkey{false, false, true, true, 0x7B}));
     EXPECT_EQ(ParseHotkey("Control+7"), (Hotkey{true, false, false, false, '7'}));
+    EXPECT_EQ(ParseHotkey(kDefaultHotkey), (Hotkey{true, false, true, false, 0x20}));
     for (const char* bad : {"T", "Shift+T", "Ctrl+Ctrl+T", "Ctrl+Alt", "Ctrl+Alt+TT", "Ctrl+F25", "Ctrl+F0",
                             "Hyper+T", "Ctrl+Alt+"}) {
         EXPECT_EQ(ParseHotkey(bad), std::nullopt) << bad;
@@ -30,11 +31,12 @@ protected:
     fakes::FakeTrayIcons tray{journal};
 };
 
-TEST_F(HotkeyTriggerTest, CtrlAltTUnlessTheStoreSaysOtherwiseOrOff) {
+TEST_F(HotkeyTriggerTest, CtrlShiftSpaceUnlessTheStoreSaysOtherwiseOrOff) {
     {
         HotkeyTrigger trigger(settings, hotkeys, tray, state);
         EXPECT_TRUE(trigger.Register(7));
-        EXPECT_EQ(hotkeys.registered.at(HotkeyTrigger::kHotkeyId), (Hotkey{true, true, false, false, 'T'}));
+        EXPECT_EQ(hotkeys.registered.at(HotkeyTrigger::kHotkeyId), (Hotkey{true, false, true, false, 0x20}));
+        EXPECT_TRUE(tray.balloons.empty());
     }
     EXPECT_TRUE(hotkeys.registered.empty());  // given back at the end
 
@@ -49,20 +51,28 @@ TEST_F(HotkeyTriggerTest, CtrlAltTUnlessTheStoreSaysOtherwiseOrOff) {
     EXPECT_FALSE(off.Register(7));
     EXPECT_TRUE(hotkeys.registered.empty());
     EXPECT_TRUE(tray.tips.empty());  // switched off on purpose: nothing to tell
+    EXPECT_TRUE(tray.balloons.empty());
 }
 
-TEST_F(HotkeyTriggerTest, AKeyHeldElsewhereOrNotUnderstoodIsToldInTheTrayTip) {
+TEST_F(HotkeyTriggerTest, AKeyHeldElsewhereIsToldInTheTipAndOnceInABalloon) {
     hotkeys.taken = true;
     HotkeyTrigger taken(settings, hotkeys, tray, state);
     EXPECT_FALSE(taken.Register(7));
     ASSERT_EQ(tray.tips.size(), 1u);
-    EXPECT_EQ(tray.tips[0], "QUILLMAR - Ctrl+Alt+T is taken by another program");
+    EXPECT_EQ(tray.tips[0], "QUILLMAR - Ctrl+Shift+Space is taken by another program");
     EXPECT_EQ(state.TrayIconData.tip, tray.tips[0]);  // an icon added again after Explorer restarts says it too
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{
+                                 "Quillmar hotkey: Ctrl+Shift+Space is taken by another program."}));
+}
 
+TEST_F(HotkeyTriggerTest, ASettingNotUnderstoodGivesTheDefaultAndSaysSo) {
     Set("Ctrl+Alt+Banana");
     HotkeyTrigger bad(settings, hotkeys, tray, state);
-    EXPECT_FALSE(bad.Register(7));
-    EXPECT_EQ(tray.tips.back(), "QUILLMAR - hotkey \"Ctrl+Alt+Banana\" not understood");
+    EXPECT_TRUE(bad.Register(7));
+    EXPECT_EQ(hotkeys.registered.at(HotkeyTrigger::kHotkeyId), *ParseHotkey(kDefaultHotkey));
+    EXPECT_EQ(tray.tips.back(), "QUILLMAR - hotkey \"Ctrl+Alt+Banana\" not understood, Ctrl+Shift+Space used");
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{"Quillmar hotkey: Hotkey \"Ctrl+Alt+Banana\" not "
+                                                       "understood, Ctrl+Shift+Space used."}));
 }
 
 }  // namespace

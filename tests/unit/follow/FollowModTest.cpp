@@ -103,22 +103,6 @@ TEST_F(FollowModTest, ReadingKeepsBlanksAndLineBreaksAndSizesTheBufferInUtf16Uni
     EXPECT_EQ(windows.sent[1].bufferUnits, 10u);
 }
 
-TEST_F(FollowModTest, ATitleIsOneMessageUnlessItMayNotHaveFittedItsBuffer) {
-    windows.Add(1, "#32770", "Alice - Send Message");
-    EXPECT_EQ(mod.ReadWindowTitle(1), "Alice - Send Message");
-    ASSERT_EQ(windows.sent.size(), 1u);
-    EXPECT_EQ(windows.sent[0].message, Message::GetText);
-
-    // Long titles, also one that would be cut inside a surrogate pair, are read at their full length.
-    for (const std::string& title : {std::string(300, 'x'), std::string(253, 'x') + "😀😀"}) {
-        windows.Add(2, "#32770", title);
-        EXPECT_EQ(mod.ReadWindowTitle(2), title);
-    }
-    windows.windows[1].hung = true;
-    EXPECT_EQ(mod.ReadWindowTitle(1), "");
-    EXPECT_EQ(mod.ReadWindowTitle(0), "");
-}
-
 TEST_F(FollowModTest, AHungWindowReadsAsEmptyAndAWriteToItReportsFailure) {
     windows.Add(1, "Frame");
     windows.Add(2, "Edit", "typed", 1);

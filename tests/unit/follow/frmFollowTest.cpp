@@ -63,6 +63,28 @@ TEST_F(frmFollowTest, ATargetInFrontGetsTheToolbarAt399By55With241By15) {
     EXPECT_EQ(views.follow->placements[1].top, 15 * 15);
 }
 
+TEST_F(frmFollowTest, TheCompositorsFrameAndTheWorkAreaPlaceTheToolbarLeftOfTheCaptionButtons) {
+    AddChat(kChat, "Send Message", {93, 50, 707, 407}, "");
+    windows.windows[kChat].frame = WindowFrame{{100, 50, 700, 400}, {562, 51, 700, 81}};
+    windows.windows[kChat].workArea = Rect{0, 0, 640, 480};
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    ASSERT_EQ(views.follow->placements.size(), 1u);
+    // 562 - 4 - 241 = 317, in the middle of the 30-pixel button band.
+    EXPECT_EQ(views.follow->placements[0].left, 317 * 15);
+    EXPECT_EQ(views.follow->placements[0].top, 58 * 15);
+    // Moved past the work area.
+    windows.windows[kChat].rect = {193, 50, 945, 407};
+    windows.windows[kChat].frame = WindowFrame{{200, 50, 938, 400}, {800, 51, 938, 81}};
+    Step();
+    EXPECT_EQ(views.follow->placements[1].left, (640 - 241) * 15);
+    // Neither the frame nor the monitor is asked again while the window stays where it is.
+    windows.windows[kChat].workArea = Rect{0, 0, 2000, 1000};
+    Step();
+    EXPECT_EQ(views.follow->placements[2].left, (640 - 241) * 15);
+}
+
 TEST_F(frmFollowTest, OnlyTitlesWithSendOrIncomingAndMessageAreTargetsWhateverTheirCase) {
     struct Case {
         const char* title;
@@ -95,17 +117,18 @@ TEST_F(frmFollowTest, TheTitleOfAWindowThatStaysInFrontIsReadEveryFifthStepAndAC
     Follow();
     Step();
     ASSERT_TRUE(Follow().Visible());
-    windows.sent.clear();
+    windows.titleReads = 0;
     windows.windows[kChat].text = "Sent Items";
     for (int step = 1; step <= 4; ++step) {
         Step();
         EXPECT_TRUE(Follow().Visible()) << step;
     }
-    EXPECT_TRUE(windows.sent.empty());
+    EXPECT_EQ(windows.titleReads, 0u);
     Step();
     EXPECT_FALSE(Follow().Visible());
     EXPECT_EQ(state.TargetHwnd, 0u);
-    EXPECT_EQ(windows.sent.size(), 1u);
+    EXPECT_EQ(windows.titleReads, 1u);
+    EXPECT_TRUE(windows.sent.empty());  // titles are the system's copy: no message to the chat program
     // Another window in front is read at once, and so is the first one when it comes back.
     windows.Add(kOther, "#32770", "Incoming Message");
     windows.windows[kOther].rect = {100, 50, 700, 400};
@@ -311,6 +334,31 @@ TEST(Twips, ToPixelsRoundsHalvesToEven) {
     EXPECT_EQ(RoundHalfEven(2.51), 3);
     EXPECT_EQ(TwipsToPixels(3615), 241);
     EXPECT_EQ(TwipsToPixels(-22), -1);
+}
+
+}  // namespace
+}  // namespace quillmar
+
+namespace quillmar {
+namespace {
+
+TEST_F(frmFollowTest, AChatRunningAsAdministratorIsNeitherReadNorSentAndTheStatusSaysWhy) {
+    AddChat(kChat, "Send Message", {100, 50, 700, 400}, "hello");
+    windows.windows[kChat].elevated = true;
+    windows.foreground = kChat;
+    Follow();
+    Step();
+    windows.sent.clear();
+    Follow().Picture1_Click();
+    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(windows.sent.empty());  // not even its text was asked for
+    EXPECT_TRUE(StatusForm().Visible());
+    EXPECT_EQ(StatusForm().Label1(), "Runs as administrator");
+    EXPECT_EQ(StatusForm().Outcome(), RequestOutcome::Error);
+    // The same chat at our level translates.
+    windows.windows[kChat].elevated = false;
+    Follow().Picture1_Click();
+    EXPECT_EQ(requests.size(), 1u);
 }
 
 }  // namespace

@@ -57,10 +57,41 @@ TEST_F(frmStatusTest, ProgressTextsAndAnErrorNeverCloseIt) {
     for (const char* text : {"Connecting", "Connected", "Retrieving Data", "Processing"}) {
         EXPECT_EQ(ClosesAfter(text), -1) << text;
     }
-    EXPECT_EQ(ClosesAfter(RequestOutcome::Error, "Erros Occured ..."), -1);
+    EXPECT_EQ(ClosesAfter(RequestOutcome::Error, "Erros Occured ..."), -1);  // for 10 s: see below
     // The words are display only: a progress text that reads like an outcome keeps the window.
     EXPECT_EQ(ClosesAfter("Operation Successfull !"), -1);
     // A later outcome still closes it.
+    const int after = ClosesAfter(RequestOutcome::Success, "Operation Successfull !");
+    EXPECT_GE(after, 700);
+    EXPECT_LE(after, 800);
+}
+
+TEST_F(frmStatusTest, AnErrorClosesOnAClickOrAfterTenSecondsButProgressIsNotClickedAway) {
+    StatusForm().SetLabel1("Connecting");
+    frmStatus& s = StatusForm();
+    ASSERT_EQ(s.ControlAt(10, 10), frmStatus::kWholeWindow);
+    s.Click(frmStatus::kWholeWindow);
+    EXPECT_TRUE(IsStatusLoaded());
+
+    StatusForm().SetOutcome(RequestOutcome::Error, "Erros Occured ...");
+    StatusForm().Click(frmStatus::kWholeWindow);
+    EXPECT_FALSE(IsStatusLoaded());
+
+    const int after = ClosesAfter(RequestOutcome::Error, "Runs as administrator");
+    EXPECT_EQ(after, -1);  // still up at 2 s
+    timers.Advance(milliseconds(8000));
+    EXPECT_TRUE(IsStatusLoaded());
+    timers.Advance(milliseconds(200));
+    EXPECT_FALSE(IsStatusLoaded());
+}
+
+TEST_F(frmStatusTest, ANewRequestInAnErrorWindowIsNotCutShortByTheErrorsClose) {
+    StatusForm().SetOutcome(RequestOutcome::Error, "Erros Occured ...");
+    timers.Advance(milliseconds(9000));
+    StatusForm().SetLabel1("Connecting");  // the user tried again
+    timers.Advance(milliseconds(5000));
+    ASSERT_TRUE(IsStatusLoaded());
+    // Its own outcome closes it as usual.
     const int after = ClosesAfter(RequestOutcome::Success, "Operation Successfull !");
     EXPECT_GE(after, 700);
     EXPECT_LE(after, 800);

@@ -239,8 +239,16 @@ TEST(WinConnection, CloseWhileConnectingDeliversNothing) {
     connection.Close();
     ASSERT_TRUE(connection.Connect("", 80));  // its failure is already queued
     connection.Close();
+    // A name still being looked up on the resolver thread: its late answer is dropped.
+    ASSERT_TRUE(connection.Connect("localhost", testing::UnusedLoopbackPort()));
+    connection.Close();
     Settle(300ms);
     EXPECT_TRUE(listener.events.empty());
+    {
+        WinConnection shortLived;  // gone before its lookup ends: the answer finds no window
+        ASSERT_TRUE(shortLived.Connect("localhost", 80));
+    }
+    Settle(300ms);
 }
 
 TEST(WinConnection, DestroyedInsideItsOwnEventDeliversNothingMore) {

@@ -32,6 +32,9 @@ public:
     bool found = false;
     std::string title;
     std::string text;
+    HWND owner = nullptr;
+    HWND watched = nullptr;  // a window whose enabled state is read while the box is up
+    bool watchedEnabled = false;
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
@@ -54,6 +57,8 @@ private:
         buffer[0] = L'\0';
         GetDlgItemTextW(self->m_box, 0xFFFF, buffer, 256);  // the box's message label
         self->text = WideToUtf8(buffer);
+        self->owner = GetWindow(self->m_box, GW_OWNER);
+        if (self->watched != nullptr) self->watchedEnabled = IsWindowEnabled(self->watched) != FALSE;
         self->found = true;
         PostMessageW(self->m_box, WM_COMMAND, MAKEWPARAM(self->m_command, BN_CLICKED), 0);
     }
@@ -97,6 +102,28 @@ TEST(WinDialogs, WideTextsReachTheBoxAndEachAnswerMapsBack) {
         EXPECT_EQ(answerer.text, "\u00bfS\u00ed o no? \u263a");
         EXPECT_EQ(result, c.expected) << c.command;
     }
+}
+
+// A box raised long after the click must not leave the toolbar (another window of this thread) disabled
+// and looking dead while it is up.
+TEST(WinDialogs, ABoxIsOwnedByTheMainWindowAndDisablesNothingElse) {
+    HWND main = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"main", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                nullptr, nullptr);
+    HWND toolbar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"toolbar", WS_POPUP, 0, 0,
+                                   50, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(main, nullptr);
+    WinDialogs dialogs;
+    dialogs.SetOwner(main);
+    BoxAnswerer answerer(IDOK);
+    answerer.watched = toolbar;
+    dialogs.ShowMessage("Connection refused", "", MessageIcon::Critical, MessageButtons::Ok);
+    ASSERT_TRUE(answerer.found);
+    EXPECT_EQ(answerer.owner, main);
+    // MB_TOPMOST is not checked: Wine 8 leaves the box without WS_EX_TOPMOST.
+    EXPECT_TRUE(answerer.watchedEnabled);
+    EXPECT_TRUE(IsWindowEnabled(main));  // given back when the box closes
+    DestroyWindow(toolbar);
+    DestroyWindow(main);
 }
 
 }  // namespace

@@ -175,9 +175,9 @@ private:
     HANDLE m_process = nullptr;
 };
 
-// Ctrl+Alt+T pressed and let go, through the input queue as the user types it.
+// Ctrl+Shift+Space pressed and let go, through the input queue as the user types it.
 void PressHotkey() {
-    const WORD keys[] = {VK_CONTROL, VK_MENU, 'T'};
+    const WORD keys[] = {VK_CONTROL, VK_SHIFT, VK_SPACE};
     INPUT inputs[6] = {};
     for (int i = 0; i < 3; ++i) {
         inputs[i].type = INPUT_KEYBOARD;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "TestChatWindows.h"
+#include "follow/ToolbarPlacement.h"
 #include "win32/WinForeignWindows.h"
 
 namespace quillmar::win32 {
@@ -177,6 +178,22 @@ TEST_F(ForeignWindowsTest, ReportsRectanglesVisibilityAndClassNames) {
     EXPECT_EQ(port.ClassName(ToWindowHandle(chat.refuser)), "QuillmarTestRefuser");
 }
 
+// Wine has no compositor frame: the toolbar falls back to the classic place, inside the work area; and a
+// program at our own level is not taken for one run as administrator.
+TEST_F(ForeignWindowsTest, WithoutACompositorTheToolbarGoesToTheClassicPlaceOnTheMonitor) {
+    const WindowHandle top = ToWindowHandle(chat.top);
+    const std::optional<Rect> area = port.WorkArea(top);
+    ASSERT_TRUE(area.has_value());
+    EXPECT_LE(area->left, test::kTopLeft);
+    EXPECT_GE(area->right, test::kTopLeft + test::kTopWidth);
+    const std::optional<WindowFrame> frame = port.Frame(top);
+    EXPECT_FALSE(frame.has_value());
+    const ToolbarSpot spot = PlaceToolbar({*port.WindowRect(top), frame, area}, 241, 15);
+    EXPECT_EQ(spot, (ToolbarSpot{test::kTopLeft + test::kTopWidth - 241 - 60, test::kTopTop + 5}));
+    EXPECT_FALSE(port.RunsAboveUs(top));
+    EXPECT_EQ(port.WindowTitle(0), "");
+}
+
 TEST_F(ForeignWindowsTest, WalksChildrenFirstChildThenSiblingsInZOrder) {
     const auto first = [&](HWND window) {
         return port.RelatedWindow(ToWindowHandle(window), WindowRelation::FirstChild);
@@ -291,7 +308,12 @@ TEST_F(ForeignWindowsTest, HungProgramIsGivenUpQuicklyAndTheUsersTextSurvives) {
     PostMessageW(chat.top, kHangMessage, kHangMs, 0);
     Sleep(300);  // let the program pick the message up and fall asleep
 
+    // The title is the system's copy: read at once, without a message the sleeping program would hold.
     ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(port.WindowTitle(ToWindowHandle(chat.top)), "john - Send Message");
+    EXPECT_LT(GetTickCount64() - start, 200u);
+
+    start = GetTickCount64();
     EXPECT_FALSE(port.SendGetTextLength(edit).has_value());
     EXPECT_LT(GetTickCount64() - start, kGiveUpWithinMs);
 
