@@ -101,6 +101,10 @@ public:
     void ShowNothingToTranslate() override { m_status.SetOutcome(RequestOutcome::NoMessage, status::kNoMessage); }
     // What a freshly shown status window reads until the connection reports.
     void ShowRequestStarting() override { m_status.SetStatus(status::kConnecting); }
+    // Text from an argument or standard input has no window to be refused by; kept for completeness.
+    void ShowRunsAsAdministrator() override {
+        m_status.SetOutcome(RequestOutcome::Error, status::kRunsAsAdministrator);
+    }
 
 private:
     StatusPrinter& m_status;
