@@ -270,8 +270,9 @@ protected:
         PostMessageW(Toolbar(), WM_LBUTTONUP, 0, onMenuButton);
         ASSERT_TRUE(PumpUntil([] { return OpenMenu(0ms) != nullptr; }, 3000ms)) << "the options menu never opened";
         PumpFor(200ms);
-        // Nothing chosen yet: down goes to "Quillmar Settings", "Skin designer", "Select a Skin".
-        for (int i = 0; i < 3; ++i) PressKey(VK_DOWN);
+        // Nothing chosen yet: down goes to "Quillmar Settings", "Translation service...", "Skin designer",
+        // "Select a Skin".
+        for (int i = 0; i < 4; ++i) PressKey(VK_DOWN);
         PressKey(VK_RIGHT);  // opens the submenu on its first row
         for (std::size_t i = 0; i < row; ++i) PressKey(VK_DOWN);
         PressKey(VK_RETURN);
