@@ -2,6 +2,7 @@
 
 #include "follow/StatusWindowSlot.h"
 #include "forms/Twips.h"
+#include "translate/StatusSink.h"
 
 namespace quillmar {
 
@@ -15,6 +16,13 @@ void FocusedTranslation::TranslateFocused() {
         return;
     }
     CapturedText captured = m_focusedText->Capture();
+    if (const ClipboardProblem problem = m_focusedText->Problem(); problem != ClipboardProblem::None) {
+        const Rect rect = m_windows.WindowRect(captured.control != 0 ? captured.control : front).value_or(Rect{});
+        StatusWindowAt(m_status, PixelsToTwips(rect.left), PixelsToTwips(rect.bottom))
+            .ShowNotRead(problem == ClipboardProblem::KeysHeld ? status::kKeysStillHeld
+                                                               : status::kClipboardLeftAlone);
+        return;
+    }
     // The status window under the control the text came from (or the foreground window).
     const WindowHandle anchor = captured.control != 0 ? captured.control : m_windows.ForegroundWindow();
     const Rect rect = m_windows.WindowRect(anchor).value_or(Rect{});

@@ -27,6 +27,10 @@ void StatusWindowAt::ShowRunsAsAdministrator() {
     ShowOutcome(RequestOutcome::Error, status::kRunsAsAdministrator);
 }
 
+void StatusWindowAt::ShowNotRead(const char* reason) {
+    ShowOutcome(RequestOutcome::Error, reason);
+}
+
 void StatusWindowAt::ShowRequestStarting() {
     frmStatus& status = m_status.Window();
     // Shown topmost at its final place at once, so a new window never flashes up at the screen's corner.

@@ -52,6 +52,8 @@ public:
     void ShowNothingToTranslate() override;
     void ShowRequestStarting() override;
     void ShowRunsAsAdministrator() override;
+    // Why nothing was read, when the reason is not an empty control; stays until read, as errors do.
+    void ShowNotRead(const char* reason);
 
 private:
     void ShowOutcome(RequestOutcome outcome, const char* text);

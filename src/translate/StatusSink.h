@@ -36,6 +36,10 @@ inline constexpr const char* kUnknownError = "Unknown error!";
 inline constexpr const char* kErrorsOccurred = "Erros Occured ...";
 // The window runs as administrator: Windows drops whatever this program would write into it.
 inline constexpr const char* kRunsAsAdministrator = "Runs as administrator";
+// The hotkey's keys were still held after seconds: copying then would send Ctrl with them.
+inline constexpr const char* kKeysStillHeld = "Let go of the keys";
+// The user chose to keep a clipboard the program could not save whole.
+inline constexpr const char* kClipboardLeftAlone = "Clipboard left as it was";
 }  // namespace status
 
 }  // namespace quillmar

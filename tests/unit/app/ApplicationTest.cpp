@@ -228,10 +228,11 @@ TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCur
 TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWithTheToolbarsPair) {
     fakes::FakeAccessibleValues msaa;
     fakes::FakeAccessibleValues uia;
-    fakes::FakeClipboard clipboard;
-    fakes::FakeEditKeys keys{clipboard};
+    fakes::FakeClipboard clipboard{timers};
+    fakes::FakeEditKeys keys{clipboard, timers};
+    fakes::FakeWaitClock clock{timers};
     FollowMod module{windows};
-    FocusedText focused{module, {windows, msaa, uia, clipboard, keys}};
+    FocusedText focused{module, {windows, uia, msaa, clipboard, keys, clock, dialogs}};
     app.SetFocusedText(&focused);
     app.FollowForm();
     Bring(kChat);
@@ -259,6 +260,15 @@ TEST_F(ApplicationTest, TheHotkeyTranslatesTheFocusedControlOfAnyWindowInPlaceWi
     keys.text = "";
     app.HotkeyTranslation().TranslateFocused();
     EXPECT_EQ(app.StatusForm().Label1(), "No message !");
+
+    // Keys still held after seconds: nothing is copied, and the status says why.
+    keys.text = "good night";
+    keys.heldFor = timers.Now() + milliseconds(10000);
+    const std::string sentBeforeHeld = connection.sent;
+    app.HotkeyTranslation().TranslateFocused();
+    EXPECT_EQ(app.StatusForm().Label1(), "Let go of the keys");
+    EXPECT_EQ(connection.sent, sentBeforeHeld);
+    keys.heldFor = milliseconds(0);
 
     // A window run as administrator drops the keys the hotkey would type: none are sent, and the
     // status says why instead of "No message !".
