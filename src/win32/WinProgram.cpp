@@ -65,7 +65,7 @@ WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
     : m_views(m_pictures),
       m_tray(m_shellTray, m_timers),
       m_focusModule(m_windows),
-      m_focused(m_focusModule, {m_windows, m_msaa, m_uiAutomation, m_clipboard, m_keys}),
+      m_focused(m_focusModule, {m_windows, m_uiAutomation, m_msaa, m_clipboard, m_keys, m_clock, m_dialogs}),
       m_hotkey(m_settings, m_hotkeys, m_tray, m_state),
       m_app(m_state,
             {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,

@@ -133,9 +133,10 @@ private:
     WinWindowStacking m_stacking;
     WinMainWindow m_mainWindow;
     WinMsaaValues m_msaa;
-    NoAccessibleValues m_uiAutomation;  // Wine has no UI Automation client
+    WinUiAutomationValues m_uiAutomation;
     WinClipboard m_clipboard;
     WinEditKeys m_keys;
+    WinWaitClock m_clock;
     WinGlobalHotkeys m_hotkeys;
     FollowMod m_focusModule;
     FocusedText m_focused;

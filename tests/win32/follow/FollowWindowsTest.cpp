@@ -217,6 +217,96 @@ std::wstring ClipboardText() {
     return text;
 }
 
+// Every change of the clipboard as a clipboard listener on its own thread sees it: the process of the
+// owner, and whether the history, cloud and monitor marks were on it. It never asks for the text, which
+// would render what the program only offers.
+class ClipboardWatch {
+public:
+    struct Change {
+        DWORD ownerProcess = 0;
+        bool excludedFromMonitors = false;
+        bool notInHistory = false;
+        bool notInCloud = false;
+    };
+
+    ClipboardWatch() {
+        m_thread = std::thread([this] { Run(); });
+        while (!m_ready) std::this_thread::sleep_for(5ms);
+    }
+    ~ClipboardWatch() {
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+        m_thread.join();
+    }
+    std::vector<Change> Changes() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_changes;
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ClipboardWatch*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_CLIPBOARDUPDATE && self != nullptr) {
+            self->Record();
+            return 0;
+        }
+        if (message == WM_CLOSE) {
+            RemoveClipboardFormatListener(window);
+            DestroyWindow(window);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    // A mark is there with the value 0 (for the two yes/no ones).
+    static bool Marked(const wchar_t* name, bool zero) {
+        const UINT format = RegisterClipboardFormatW(name);
+        HANDLE data = GetClipboardData(format);
+        if (data == nullptr) return false;
+        if (!zero) return true;
+        const void* bytes = GlobalLock(data);
+        DWORD value = 1;
+        if (bytes != nullptr && GlobalSize(data) >= sizeof(value)) std::memcpy(&value, bytes, sizeof(value));
+        GlobalUnlock(data);
+        return value == 0;
+    }
+    void Record() {
+        bool opened = false;
+        for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
+            opened = OpenClipboard(m_window) != FALSE;
+            if (!opened) Sleep(2);
+        }
+        if (!opened) return;
+        Change change;
+        if (HWND owner = GetClipboardOwner(); owner != nullptr) GetWindowThreadProcessId(owner, &change.ownerProcess);
+        change.excludedFromMonitors = Marked(L"ExcludeClipboardContentFromMonitorProcessing", false);
+        change.notInHistory = Marked(L"CanIncludeInClipboardHistory", true);
+        change.notInCloud = Marked(L"CanUploadToCloudClipboard", true);
+        CloseClipboard();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_changes.push_back(change);
+    }
+    void Run() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuillmarTestClipboardWatch";
+        RegisterClassW(&wc);
+        m_window = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        AddClipboardFormatListener(m_window);
+        m_ready = true;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_ready{false};
+    HWND m_window = nullptr;
+    std::mutex m_mutex;
+    std::vector<Change> m_changes;
+};
+
 class FollowWindowsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { win32::EnsureGdiplus(); }
@@ -634,6 +724,7 @@ TEST_F(FollowWindowsTest, AControlKnowingOnlyCtrlACVIsTranslatedThroughTheClipbo
     ASSERT_NE(target.control, nullptr);
     const UINT privateFormat = RegisterClipboardFormatW(L"QuillmarTestPrivate");
     ASSERT_TRUE(PutOnClipboard(L"the user's clipboard", privateFormat));
+    ClipboardWatch watch;
     ASSERT_TRUE(target.BringToFront());
     PressHotkey();
     ASSERT_TRUE(PumpUntil([&] { return target.Text() == L"bonjour tout le monde"; }, 5000ms))
@@ -643,6 +734,16 @@ TEST_F(FollowWindowsTest, AControlKnowingOnlyCtrlACVIsTranslatedThroughTheClipbo
     EXPECT_NE(service.Requests()[0].find("good+morning"), std::string::npos);
     EXPECT_EQ(ClipboardText(), L"the user's clipboard");
     EXPECT_TRUE(IsClipboardFormatAvailable(privateFormat));
+    // Every content this program put up (the copies' and the paste's restores, the offered translation)
+    // carried the marks; the target's own copies are the target's business.
+    Pump(300ms);  // the last notices reach the listener
+    int own = 0;
+    for (const ClipboardWatch::Change& change : watch.Changes()) {
+        if (change.ownerProcess != GetCurrentProcessId()) continue;
+        ++own;
+        EXPECT_TRUE(change.excludedFromMonitors && change.notInHistory && change.notInCloud) << "change " << own;
+    }
+    EXPECT_GE(own, 2);
 }
 
 TEST_F(FollowWindowsTest, AStoredProgramRuleMakesTheToolbarFollowAWindowOfThatProgram) {
