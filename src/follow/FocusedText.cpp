@@ -18,6 +18,14 @@ bool WaitUntil(WaitClock& clock, milliseconds limit, const std::function<bool()>
     return true;
 }
 
+struct BusyWhile {
+    explicit BusyWhile(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~BusyWhile() { m_flag = false; }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+    bool& m_flag;
+};
+
 std::string JoinNames(const std::vector<std::string>& names) {
     std::string joined;
     for (const std::string& name : names) {
@@ -121,6 +129,8 @@ std::optional<ClipboardContent> FocusedText::BeginClipboardUse(WindowHandle cont
 // Select all and copy; the text only if the copy really changed the clipboard, never what was there.
 // The user's clipboard is put back whatever happens.
 std::optional<std::string> FocusedText::CopyOut(WindowHandle control) {
+    if (m_clipboardBusy) return std::nullopt;
+    const BusyWhile busy(m_clipboardBusy);
     Clipboard& clipboard = m_ports.clipboard;
     const std::optional<ClipboardContent> saved = BeginClipboardUse(control);
     if (!saved) return std::nullopt;
@@ -157,7 +167,8 @@ FocusedText::Paste FocusedText::PasteIn(const std::string& text) {
 bool FocusedText::WriteThroughClipboard(WindowHandle control, const std::string& translation,
                                         const std::string& typed) {
     // Keys go to whatever has the focus now: only while that is still the control the text came from.
-    if (!FocusIsOn(control)) return false;
+    if (m_clipboardBusy || !FocusIsOn(control)) return false;
+    const BusyWhile busy(m_clipboardBusy);
     const std::optional<ClipboardContent> saved = BeginClipboardUse(control);
     if (!saved) return false;
     const Paste written = PasteIn(translation);

@@ -74,6 +74,9 @@ private:
     FollowMod& m_module;
     FocusedTextPorts m_ports;
     ClipboardProblem m_problem = ClipboardProblem::None;
+    // Set while the clipboard way runs: the question it may ask runs a message loop, in which another
+    // hotkey press or a finished translation would start a second one over the first.
+    bool m_clipboardBusy = false;
 };
 
 }  // namespace quillmar

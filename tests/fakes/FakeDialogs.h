@@ -20,9 +20,11 @@ public:
     MessageResult ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                              MessageButtons buttons) override {
         shown.push_back({text, title, icon, buttons});
+        if (whileShown) whileShown();
         return answer;
     }
     std::vector<Shown> shown;
+    std::function<void()> whileShown;  // what the message loop of a modal box runs meanwhile
     MessageResult answer = MessageResult::Ok;
 };
 

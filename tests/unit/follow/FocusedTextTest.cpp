@@ -232,8 +232,21 @@ TEST_F(FocusedTextTest, AClipboardThatCannotBeKeptWholeIsUsedOnlyWhenTheUserSays
     EXPECT_EQ(clipboard.sequence, sequence);
     EXPECT_TRUE(ClipboardIsTheUsers());
 
+    // While the question is up, a second press of the hotkey starts nothing over it.
     dialogs.answer = MessageResult::Yes;
+    CapturedText nested;
+    std::size_t journalDuringQuestion = 0;
+    bool pressed = false;
+    dialogs.whileShown = [&] {
+        if (pressed) return;
+        pressed = true;
+        journalDuringQuestion = clipboard.journal.size();
+        nested = focused.Capture();
+        journalDuringQuestion = clipboard.journal.size() - journalDuringQuestion;
+    };
     const CapturedText captured = focused.Capture();
+    EXPECT_EQ(nested.text, "");
+    EXPECT_EQ(journalDuringQuestion, 0u);
     EXPECT_EQ(captured.text, "good morning");
     EXPECT_EQ(keys.refocused, std::vector<WindowHandle>{kControl});  // the question had the foreground
     EXPECT_EQ(clipboard.GetText(), "the user's clipboard");          // the text it could keep
