@@ -171,7 +171,7 @@ e2e_choose_skin() {
 # and the starting pair.
 e2e_forget_settings() {
     local value
-    for value in CurrentSkin ChatPairs; do
+    for value in CurrentSkin ChatPairs ServiceAddress Engines; do
         "$e2e_root/scripts/wine.sh" reg delete 'HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings' \
             /v "$value" /f >/dev/null 2>&1 || true
     done

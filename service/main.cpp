@@ -177,6 +177,12 @@ int main(int argc, char** argv) {
     app.add_option("--mymemory-url", engines.myMemoryUrl, "MyMemory API address")->capture_default_str();
     app.add_option("--mymemory-email", engines.myMemoryEmail,
                    "E-mail address sent to MyMemory (de=), for its larger daily allowance");
+    // The program names the section of its settings its companion translates with. Until the service reads
+    // engine values and keys from there, the program passes the open values on the command line as well.
+    std::string userSettings;
+    app.add_option("--user-settings", userSettings,
+                   "Section of the program's settings the engines come from (not read yet: give the engine "
+                   "options as well)");
     app.add_option("--ca-file", engines.caFile,
                    "PEM certificates trusted besides the system's, for an engine with a private authority");
     app.add_flag("--no-connection-reuse", noReuse,

@@ -2,11 +2,9 @@
 
 #include <cstdlib>
 
-#include "translate/ServiceAddress.h"
-
 namespace quillmar {
 
-Application::Application(ProgramState& state, const ApplicationPorts& ports, const std::string& serviceHost)
+Application::Application(ProgramState& state, const ApplicationPorts& ports)
     : m_state(state),
       m_ports(ports),
       m_skinTargets({[this]() -> frmFollow& { return FollowForm(); }, [this]() -> frmStatus& { return StatusForm(); }}),
@@ -17,7 +15,7 @@ Application::Application(ProgramState& state, const ApplicationPorts& ports, con
       m_writer(m_followMod, state, m_status),
       m_socket(ports.connection, ports.timers, ports.dialogs, [this] { return OptionsMenuActions(); },
                HomeHost()),
-      m_translate(ParseServiceAddress(serviceHost), {m_status, m_writer}, m_socket),
+      m_translate(ports.companion, {m_status, m_writer}, m_socket),
       m_follow([this] {
           const frmFollow::Links links{m_translate, m_socket, m_followChoices, m_status};
           return std::make_unique<frmFollow>(links, m_state, m_ports.windows, m_ports.timers, m_ports.pictures,
@@ -97,6 +95,7 @@ void Application::Start(ProgramLocation location, WindowHandle mainWindow) {
     m_location = std::move(location);
     m_mainWindow = mainWindow;
     MainForm();
+    m_ports.companion.StartWithProgram();
 }
 
 frmMain& Application::MainForm() {
@@ -139,6 +138,7 @@ void Application::ShowDesigner() {
 
 void Application::ExitProgram() {
     m_ports.tray.DeleteIcon(m_state.TrayIconData);
+    m_ports.companion.EndWithProgram();
     m_ports.exit.EndProcess();
     std::abort();  // not reached: the call does not return, which the compiler cannot see through it
 }

@@ -59,9 +59,9 @@ struct ApplicationPorts {
     MousePointer& pointer;
     WindowStacking& stacking;
     // The translation-service dialog's: keys kept for this user only, and the companion it restarts and
-    // tests with.
+    // tests with; every request asks it where its service is.
     SecretProtector& secrets;
-    CompanionControl& companion;
+    Companion& companion;
 };
 
 // Creates the forms and what they run on, and wires them together; each form is created (and its
@@ -69,7 +69,7 @@ struct ApplicationPorts {
 // click or a request goes between the pieces it wires, never through it.
 class Application final : public MainForms {
 public:
-    Application(ProgramState& state, const ApplicationPorts& ports, const std::string& serviceHost);
+    Application(ProgramState& state, const ApplicationPorts& ports);
     ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -91,8 +91,8 @@ public:
     void ChooseSkin(std::size_t row);
     SkinStuff& Skins() { return m_skins; }
 
-    // Loads frmMain, whose Form_Load starts the program. mainWindow: the hidden window that receives the
-    // tray icon's notifications.
+    // Loads frmMain, whose Form_Load starts the program, and starts the companion. mainWindow: the hidden
+    // window that receives the tray icon's notifications.
     void Start(ProgramLocation location, WindowHandle mainWindow);
     frmMain& MainForm();
     bool IsMainLoaded() const { return m_main.IsLoaded(); }
@@ -111,7 +111,7 @@ public:
     void ShowService() override;
     // The settings dialog turned into the skin designer, in place if it is open.
     void ShowDesigner();
-    // Removes the tray icon, then ends the process at once.
+    // Removes the tray icon and ends the companion, then ends the process at once.
     [[noreturn]] void ExitProgram() override;
 
     ProgramState& State() { return m_state; }

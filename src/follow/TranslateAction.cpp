@@ -47,8 +47,17 @@ bool TranslateAction::Translate(CapturedText captured, TranslateStatus& status, 
         return false;
     }
     status.ShowRequestStarting();
-    m_sender.Send(std::make_unique<TranslationRequest>(std::move(captured), std::move(*query), pairRow,
-                                                       m_service, m_reports));
+    // The answer may come later (the companion is being started); the request is made only then.
+    m_services.FindService([this, captured = std::move(captured), query = std::move(*query), pairRow](
+                               std::optional<ServiceAddress> address, const std::string& whyNot) {
+        auto request = std::make_unique<TranslationRequest>(captured, query, pairRow,
+                                                            address.value_or(ServiceAddress{}), m_reports);
+        if (address) {
+            m_sender.Send(std::move(request));
+        } else {
+            m_sender.Refuse(std::move(request), whyNot);
+        }
+    });
     return true;
 }
 

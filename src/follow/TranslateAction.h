@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "translate/CapturedText.h"
-#include "translate/ServiceAddress.h"
+#include "translate/ServiceSettings.h"
 #include "translate/TranslationRequest.h"
 
 namespace quillmar {
@@ -30,16 +30,16 @@ public:
     virtual bool Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) = 0;
 };
 
-// The one translate action every trigger runs: prepare, show the status, then one request made of what
-// was captured, the pair row and the service address goes to the sender.
+// The one translate action every trigger runs: prepare, show the status, ask where the service is, then
+// one request made of what was captured, the pair row and that address goes to the sender.
 class TranslateAction final : public Translator {
 public:
-    TranslateAction(ServiceAddress service, RequestReports reports, RequestSender& sender)
-        : m_service(std::move(service)), m_reports(reports), m_sender(sender) {}
+    TranslateAction(ServiceLocator& services, RequestReports reports, RequestSender& sender)
+        : m_services(services), m_reports(reports), m_sender(sender) {}
     bool Translate(CapturedText captured, TranslateStatus& status, std::size_t pairRow) override;
 
 private:
-    ServiceAddress m_service;
+    ServiceLocator& m_services;
     RequestReports m_reports;
     RequestSender& m_sender;
 };

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/SecretProtector.h"
 #include "platform/SettingsStore.h"
@@ -66,6 +67,26 @@ public:
     // on the user-interface thread; never blocks.
     virtual void TestTranslation(const ServiceSettings& settings, const std::string& text,
                                  std::function<void(EngineTestOutcome)> done) = 0;
+};
+
+// Always the same address: a build or a client that names its service.
+class FixedService final : public ServiceLocator {
+public:
+    explicit FixedService(ServiceAddress address) : m_address(std::move(address)) {}
+    void FindService(Found then) override { then(m_address, ""); }
+
+private:
+    ServiceAddress m_address;
+};
+
+// The program's way to its translation service: where each request goes, what the dialog drives, and the
+// companion's life tied to the program's.
+class Companion : public ServiceLocator, public CompanionControl {
+public:
+    // The program has started: a chosen companion starts now, so the first request does not wait for it.
+    virtual void StartWithProgram() = 0;
+    // The program is ending: every service it started ends too.
+    virtual void EndWithProgram() = 0;
 };
 
 }  // namespace quillmar

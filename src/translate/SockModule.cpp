@@ -6,7 +6,7 @@
 #include "translate/HostPort.h"
 
 #ifndef QUILLMAR_SERVICE_HOST
-#define QUILLMAR_SERVICE_HOST "localhost"
+#define QUILLMAR_SERVICE_HOST ""
 #endif
 
 namespace quillmar {
@@ -58,6 +58,11 @@ const char* ServiceHost() {
 }
 
 SockModule::SockModule(frmSocket& form, Dialogs& dialogs) : m_form(form), m_dialogs(dialogs) {}
+
+void SockModule::Refuse(std::unique_ptr<TranslationRequest> request, const std::string& why) {
+    request->End(RequestOutcome::Error, status::kErrorsOccurred);
+    m_dialogs.ShowMessage(why, kAppTitle, MessageIcon::Critical, MessageButtons::Ok);
+}
 
 void SockModule::RequestTranslation(std::unique_ptr<TranslationRequest> request) {
     // A request in flight keeps its own answer buffer.

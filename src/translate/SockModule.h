@@ -12,7 +12,8 @@ namespace quillmar {
 // The agent string of the request's User-Agent line.
 inline constexpr const char* kUserAgent = "Quillmar/1.0";
 
-// The service's host[:port], fixed when the program is built.
+// The service's host[:port] set when the program was built, for where no ServiceAddress is stored; empty
+// for the companion.
 const char* ServiceHost();
 
 // Builds the HTTP text of translation requests and starts them on frmSocket.
@@ -26,6 +27,7 @@ public:
     void Send(std::unique_ptr<TranslationRequest> request) override {
         RequestTranslation(std::move(request));
     }
+    void Refuse(std::unique_ptr<TranslationRequest> request, const std::string& why) override;
 
     // Of the latest call.
     std::string RequestUrl;

@@ -36,4 +36,8 @@ void SocketFormSlot::Send(std::unique_ptr<TranslationRequest> request) {
     Sock().RequestTranslation(std::move(request));
 }
 
+void SocketFormSlot::Refuse(std::unique_ptr<TranslationRequest> request, const std::string& why) {
+    Sock().Refuse(std::move(request), why);
+}
+
 }  // namespace quillmar

@@ -32,6 +32,7 @@ public:
 
     OptionsMenu& OpenOptionsMenu() override;
     void Send(std::unique_ptr<TranslationRequest> request) override;
+    void Refuse(std::unique_ptr<TranslationRequest> request, const std::string& why) override;
 
 private:
     std::function<OptionsActions()> m_actions;

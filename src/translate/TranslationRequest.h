@@ -69,6 +69,12 @@ class RequestSender {
 public:
     virtual ~RequestSender() = default;
     virtual void Send(std::unique_ptr<TranslationRequest> request) = 0;
+    // A request that has no service to go to ends as an error; the typed text stays. A sender with a way
+    // to tell the user also says why.
+    virtual void Refuse(std::unique_ptr<TranslationRequest> request, const std::string& why) {
+        (void)why;
+        request->End(RequestOutcome::Error, status::kErrorsOccurred);
+    }
 };
 
 }  // namespace quillmar

@@ -5,9 +5,7 @@
 #include "translate/AnswerText.h"
 
 namespace quillmar {
-namespace {
 
-// The translation in an answer, ready to be written back; none when the answer yields nothing usable.
 std::optional<std::string> TranslationFromAnswer(std::string_view answer) {
     const std::optional<std::string> cut = ExtractTranslation(DecodeAnswerBytes(answer));
     // An error page or an empty answer must not wipe the user's text.
@@ -15,8 +13,6 @@ std::optional<std::string> TranslationFromAnswer(std::string_view answer) {
     // Only after the ">" check: a decoded "&gt;" is text, not markup.
     return DecodeCharacterReferences(*cut);
 }
-
-}  // namespace
 
 std::string ServiceFailureMessage(const std::string& reason) {
     const bool ended = !reason.empty() && reason.back() == '.';

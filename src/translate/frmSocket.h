@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
@@ -31,6 +32,8 @@ inline constexpr const char* kConnectionFailed = "The connection to the translat
 
 // What the message box says when the service names why it has no translation: the words of its error page.
 std::string ServiceFailureMessage(const std::string& reason);
+// The translation in an answer, ready to be written back; none when the answer yields nothing usable.
+std::optional<std::string> TranslationFromAnswer(std::string_view answer);
 
 // One request on the wire: where it connects, the bytes it sends, and the translation they ask for,
 // which reports the exchange and takes its answer.

@@ -61,18 +61,30 @@ LRESULT WinMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default(message, wParam, lParam);
 }
 
+namespace {
+
+// quillmar-service.exe in this program's own folder.
+std::string CompanionPath() {
+    const std::string folder = RunningProgramLocation().folder;
+    const bool endsInBackslash = !folder.empty() && folder.back() == '\\';
+    return folder + (endsInBackslash ? "" : "\\") + "quillmar-service.exe";
+}
+
+}  // namespace
+
 WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
     : m_views(m_pictures),
       m_tray(m_shellTray, m_timers),
       m_focusModule(m_windows),
       m_focused(m_focusModule, {m_windows, m_uiAutomation, m_msaa, m_clipboard, m_keys, m_clock, m_dialogs}),
       m_hotkey(m_settings, m_hotkeys, m_tray, m_state),
+      m_companion({m_children, m_timers, m_settings, m_secrets, m_testConnection},
+                  {CompanionPath(), std::move(serviceHost), kSettingsApp, kSettingsSection}),
       m_app(m_state,
             {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,
              m_shell, m_exit, m_registry, m_files, m_info, m_profiles,
              commonDialogs != nullptr ? *commonDialogs : m_commonDialogs, m_pointer, m_stacking,
-             m_secrets, m_companion},  // both replaced by the companion branch at merge
-            std::move(serviceHost)) {
+             m_secrets, m_companion}) {
     m_mainWindow.Attach(m_app, m_tray);
     m_dialogs.SetOwner(m_mainWindow.Hwnd());
     m_app.SetFocusedText(&m_focused);

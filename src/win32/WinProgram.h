@@ -14,7 +14,9 @@
 #include "follow/FocusedText.h"
 #include "forms/ProgramState.h"
 #include "win32/BaseWindow.h"
+#include "translate/CompanionService.h"
 #include "win32/WinAccessibleValues.h"
+#include "win32/WinChildProcesses.h"
 #include "win32/WinClipboard.h"
 #include "win32/WinCommonDialogs.h"
 #include "win32/WinConnection.h"
@@ -68,33 +70,11 @@ public:
     std::optional<std::string> Unprotect(const std::string&) override { return std::nullopt; }
 };
 
-// replaced by the companion branch at merge: no companion to restart; a test answers, a moment later,
-// that there is none yet.
-class UnavailableCompanion final : public CompanionControl {
-public:
-    explicit UnavailableCompanion(TimerFactory& timers) : m_timers(timers) {}
-    void Restart() override {}
-    void TestTranslation(const ServiceSettings&, const std::string&,
-                         std::function<void(EngineTestOutcome)> done) override {
-        m_done = std::move(done);
-        m_later = m_timers.CreateTimer(std::chrono::milliseconds(1), true, [this] {
-            m_later->SetEnabled(false);
-            std::function<void(EngineTestOutcome)> done = std::move(m_done);
-            m_done = nullptr;
-            if (done) done({false, "the translation service is not available yet"});
-        });
-    }
-
-private:
-    TimerFactory& m_timers;
-    std::unique_ptr<Timer> m_later;
-    std::function<void(EngineTestOutcome)> m_done;
-};
-
 // The program's pieces on Win32, wired together: the ports, the program-wide values and the
 // application object with its forms. Create and use it on the UI thread.
 class WinProgram {
 public:
+    // serviceHost: the build's HOST[:PORT] where no ServiceAddress is stored, "" for the companion.
     // commonDialogs: where the file and colour dialogs come from; nullptr for the system's (a test
     // answers them itself).
     explicit WinProgram(std::string serviceHost, CommonDialogs* commonDialogs = nullptr);
@@ -102,7 +82,7 @@ public:
     WinProgram& operator=(const WinProgram&) = delete;
 
     // Loads frmMain: the tray icon, the paths, the toolbar (which starts following the foreground
-    // window) and the translation form; then registers the translate hotkey.
+    // window) and the translation form; starts the companion; then registers the translate hotkey.
     void Start();
     const HotkeyTrigger& Hotkey() const { return m_hotkey; }
 
@@ -141,8 +121,10 @@ private:
     FollowMod m_focusModule;
     FocusedText m_focused;
     HotkeyTrigger m_hotkey;
-    RefusingSecretProtector m_secrets;           // replaced by the companion branch at merge
-    UnavailableCompanion m_companion{m_timers};  // replaced by the companion branch at merge
+    RefusingSecretProtector m_secrets;  // replaced by the companion branch at merge
+    WinChildProcesses m_children;
+    WinConnection m_testConnection;  // the translation-service dialog's Test
+    CompanionService m_companion;
     Application m_app;  // last: its forms use everything above
 };
 

@@ -12,7 +12,11 @@ E2E_NAME="e2e $arch"
 started=$(date +%s)
 
 e2e_build "$arch" || { echo "e2e $arch: build failed" >&2; exit 1; }
+# The companion pass needs the service's Windows build beside the program, as the zip lays them out.
+cmake --build "build/$arch" -j "${QUILLMAR_JOBS:-$(nproc)}" --target quillmar-service >/dev/null ||
+    { echo "e2e $arch: the service's Windows build failed" >&2; exit 1; }
 e2e_use "$arch"
+cp "$e2e_dir/service/quillmar-service.exe" "$(dirname "$e2e_exe")/"
 [ -n "${QUILLMAR_DISPLAY:-}" ] || QUILLMAR_DISPLAY=$(e2e_free_display)
 export QUILLMAR_DISPLAY
 source scripts/wine-env.sh
@@ -110,6 +114,28 @@ check "choosing a sample skin changes the toolbar's pixels" test "${changed%%.*}
 ended=$(e2e_exit)
 echo "  $ended"
 check "the tray menu's Exit ends the program" test "${ended%% *}" = ended
+
+# The companion: with "built-in" stored the program starts quillmar-service.exe from its own folder and
+# translates through it with the phrase book; Exit ends both.
+reg_settings='HKCU\Software\VB and VBA Program Settings\QUILLMAR\settings'
+scripts/wine.sh reg add "$reg_settings" /v ServiceAddress /d built-in /f >/dev/null 2>&1
+scripts/wine.sh reg add "$reg_settings" /v Engines /d phrasebook /f >/dev/null 2>&1
+companion_exe="$(scripts/wine.sh winepath -w "$(dirname "$e2e_exe")" 2>/dev/null | tr -d '\r')\quillmar-service.exe"
+# Wine shows a Windows program's own path first on its command line.
+companions() { ps -eo args= | awk -v p="$companion_exe" 'index($0, p) == 1' | wc -l; }
+e2e_probe start "$(scripts/wine.sh winepath -w "$e2e_exe" 2>/dev/null)" >/dev/null
+e2e_focus_desktop
+e2e_send
+e2e_type "thank you very much, my friend!"
+e2e_translate "$out/companion.txt"
+e2e_translate_wait
+translated=$(e2e_chat_text)
+echo "  companion: \"thank you very much, my friend!\" -> \"$translated\""
+check "through the companion the phrase book's translation replaces the chat text" \
+    test "$translated" = "merci beaucoup, mon ami!"
+ended=$(e2e_exit)
+sleep 2
+check "Exit ends the program and its companion" test "${ended%% *}" = ended -a "$(companions)" = 0
 
 echo "e2e $arch: $failures failed, $(($(date +%s) - started)) s"
 [ "$failures" -eq 0 ]

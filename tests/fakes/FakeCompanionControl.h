@@ -11,8 +11,23 @@
 namespace quillmar::fakes {
 
 // Records what it was asked; a test's answer comes when the test delivers it, as late as it likes.
-class FakeCompanionControl : public CompanionControl {
+// Every request goes at once to `address`, or finds no service for the reason `whyNot` when one is set.
+class FakeCompanionControl : public Companion {
 public:
+    void FindService(Found then) override {
+        if (!whyNot.empty()) {
+            then(std::nullopt, whyNot);
+            return;
+        }
+        then(ParseServiceAddress(address), "");
+    }
+    std::string whyNot;
+    void StartWithProgram() override { ++starts; }
+    void EndWithProgram() override { ++ends; }
+    std::string address = "localhost";
+    int starts = 0;
+    int ends = 0;
+
     struct Test {
         ServiceSettings settings;
         std::string text;

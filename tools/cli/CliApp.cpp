@@ -26,7 +26,8 @@ constexpr double kMaxTimeoutSeconds = 2'000'000.0;
 
 struct Options {
     std::string pair = kLanguagePairs[kDefaultPairRow].labelCaption;
-    std::string service = ServiceHost();
+    // The client starts no companion: without a build's address it asks this machine, as it always did.
+    std::string service = *ServiceHost() != '\0' ? ServiceHost() : "localhost";
     std::optional<std::string> proxy;
     std::optional<double> timeoutSeconds;
     std::optional<std::string> text;

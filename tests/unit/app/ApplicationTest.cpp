@@ -108,8 +108,7 @@ protected:
     Application app{state,
                     {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell, exit,
                      registry, files, info, profiles, commonDialogs, windowState, windowState, secrets,
-                     companion},
-                    "localhost"};
+                     companion}};
 };
 
 TEST_F(ApplicationTest, TranslateReplacesTheTypedTextAndTheStatusWindowClosesAfterSuccess) {
@@ -133,6 +132,19 @@ TEST_F(ApplicationTest, TranslateReplacesTheTypedTextAndTheStatusWindowClosesAft
     EXPECT_TRUE(app.IsStatusLoaded());
     timers.Advance(milliseconds(110));
     EXPECT_FALSE(app.IsStatusLoaded());
+}
+
+// No service to ask: nothing is sent, the typed text stays, and the user reads why.
+TEST_F(ApplicationTest, WithoutAServiceTheTypedTextStaysAndTheMessageSaysWhy) {
+    companion.whyNot = "The translation service could not be started: C:\\Q\\quillmar-service.exe is missing.";
+    app.FollowForm();
+    Bring(kChat);
+    app.FollowForm().Picture1_Click();
+    EXPECT_TRUE(connection.connects.empty());
+    EXPECT_EQ(windows.windows[kChatEdit].text, "good morning");
+    EXPECT_EQ(app.StatusForm().Label1(), "Erros Occured ...");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, companion.whyNot);
 }
 
 TEST_F(ApplicationTest, RussianTextTravelsWholeBothWays) {
@@ -217,8 +229,7 @@ TEST_F(ApplicationTest, EachChatGetsBackThePairChosenForItAndANewChatKeepsTheCur
     Application restarted{restartedState,
                           {windows, pictures, timers, connection, dialogs, menus, views, tray, settings, shell,
                            exit, registry, files, info, profiles, commonDialogs, windowState, windowState,
-                           secrets, companion},
-                          "localhost"};
+                           secrets, companion}};
     restarted.FollowForm();
     windows.foreground = kSecondChat;
     timers.Advance(milliseconds(100));
@@ -340,9 +351,11 @@ TEST_F(ApplicationTest, StartLoadsTheFormsAddsTheIconAndKeepsTheStoredSkinName) 
     EXPECT_EQ(tray.added.size(), 1u);
 }
 
-// Both exit commands remove the icon with the record it was added with, then end; nothing after.
+// Both exit commands remove the icon with the record it was added with, end the companion the start
+// started, then end; nothing after.
 TEST_F(ApplicationTest, BothExitCommandsRemoveTheIconFirstThenEndTheProcess) {
     app.Start({"C:\\Q", "tr"}, 0x4000);
+    EXPECT_EQ(companion.starts, 1);
     EXPECT_THROW(app.OptionsMenuOfSocket().Click("mnuExit"), fakes::ProcessEnded);
     EXPECT_EQ(journal, (std::vector<std::string>{"add icon", "delete icon", "end process"}));
     ASSERT_EQ(tray.deleted.size(), 1u);
@@ -354,6 +367,7 @@ TEST_F(ApplicationTest, BothExitCommandsRemoveTheIconFirstThenEndTheProcess) {
     EXPECT_THROW(app.MainForm().Form_MouseMove(0, 0, 517 * 15, 0), fakes::ProcessEnded);
     EXPECT_EQ(menus.shown[5].caption, "E&xit");
     EXPECT_EQ(journal, (std::vector<std::string>{"delete icon", "end process"}));
+    EXPECT_EQ(companion.ends, 2);
 }
 
 TEST_F(ApplicationTest, SettingsFromEitherMenuShowTheOneDialogUntilItsCloseBoxUnloadsIt) {

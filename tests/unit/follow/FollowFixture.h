@@ -64,7 +64,8 @@ public:
     std::vector<std::string> appliedSkins;
     StatusWindowSlot status{state, timers, pictures, views,
                             [this](const std::string& skinName) { appliedSkins.push_back(skinName); }};
-    TranslateAction translate{ParseServiceAddress("babel.example"), {status, output}, *this};
+    FixedService service{ParseServiceAddress("babel.example")};
+    TranslateAction translate{service, {status, output}, *this};
     FormSlot<frmFollow> follow{[this] {
         return std::make_unique<frmFollow>(frmFollow::Links{translate, *this, *this, status}, state, windows,
                                            timers, pictures, menus, views);

@@ -143,16 +143,5 @@ TEST_F(SockModuleTest, AnEmptyHostShowsTheMessageAndConnectsNothing) {
     }
 }
 
-TEST_F(SockModuleTest, TheBuiltInServiceHostIsTheDefault) {
-    sock.RequestTranslation(RequestFor("ab", "en_fr", 0, ServiceHost()));
-    const auto expected = ParseHostPort(ServiceHost());
-    ASSERT_TRUE(expected.has_value());
-    ASSERT_EQ(connection.connects.size(), 1U);
-    EXPECT_EQ(connection.connects[0].host, expected->host);
-    EXPECT_EQ(connection.connects[0].port, expected->port);
-    EXPECT_NE(sock.RequestText.find(std::string("\r\nHost: ") + ServiceHost() + "\r\n\r\n"),
-              std::string::npos);
-}
-
 }  // namespace
 }  // namespace quillmar
