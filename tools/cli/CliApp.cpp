@@ -10,6 +10,7 @@
 #include "translate/HostPort.h"
 #include "translate/LanguagePairs.h"
 #include "translate/ServiceAddress.h"
+#include "translate/ServiceSettings.h"
 #include "translate/SockModule.h"
 #include "translate/StatusSink.h"
 #include "translate/TranslationRequest.h"
@@ -213,7 +214,8 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
         form.SetRequestTimeout(std::chrono::milliseconds(milliseconds));
     }
     SockModule sockModule(form, dialogs);
-    TranslateAction action(ParseServiceAddress(options.service), {status, output}, sockModule);
+    FixedService service(ParseServiceAddress(options.service));
+    TranslateAction action(service, {status, output}, sockModule);
 
     // The argument, or all of standard input when there is none.
     CapturedText captured{options.text ? *options.text : platform.ReadInput()};
