@@ -43,21 +43,33 @@ convert -size 17x16 xc:none +antialias -stroke '#6e4b24' -fill '#d9a867' \
     -fill white -draw "ellipse 10,11 2,1 0,360" \
     -type PaletteAlpha -strip "GIF:$out/palette.gif"
 
-# Program icon: two overlapping speech bubbles (one language answered by another), 16 and 32 pixels in
-# 256 colours. Drawn without smoothing: a 256-colour icon has only fully clear or fully solid pixels.
-# The light top-to-bottom shading gives the bubbles some depth.
+# Program icon: two overlapping speech bubbles (one language answered by another), at every size the
+# system asks for from 100 to 200 %: 16, 20, 24, 32 and 48 pixels, 32-bit with alpha. 16 and 32 are drawn
+# pixel by pixel, without smoothing; 20, 24 and 48 are the 32-pixel drawing made at 4x with smoothing and
+# reduced, so their edges are soft rather than jagged. The light top-to-bottom shading gives some depth.
 orange='#e8913a' orangeEdge='#9c5614' blue='#2f6db5' blueEdge='#173d6b'
-convert -size 32x32 xc:none +antialias -stroke "$orangeEdge" -fill "$orange" \
-    -draw "roundrectangle 12,2 30,16 4,4" -draw "polygon 20,16 27,22 25,16" -stroke none -draw "line 21,16 25,16" \
-    -stroke "$blueEdge" -fill "$blue" -draw "roundrectangle 1,9 23,25 4,4" -draw "polygon 5,25 5,30 11,25" \
-    -stroke none -draw "line 6,25 9,25" -fill white -draw "rectangle 6,14 18,15" -draw "rectangle 6,19 14,20" \
-    \( -size 32x32 gradient:'#ffffff'-'#cfcfcf' \) -channel RGB -compose Multiply -composite +channel \
-    "PNG32:$out/.icon-32.png"
+bubbles32() {  # $1: scale of the 32-pixel drawing, $2: +antialias or -antialias, $3: output
+    local side=$((32 * $1))
+    convert -size ${side}x${side} xc:none "$2" -strokewidth "$1" -stroke "$orangeEdge" -fill "$orange" \
+        -draw "scale $1,$1 roundrectangle 12,2 30,16 4,4" -draw "scale $1,$1 polygon 20,16 27,22 25,16" \
+        -stroke none -draw "scale $1,$1 line 21,16 25,16" \
+        -stroke "$blueEdge" -fill "$blue" -draw "scale $1,$1 roundrectangle 1,9 23,25 4,4" \
+        -draw "scale $1,$1 polygon 5,25 5,30 11,25" -stroke none -draw "scale $1,$1 line 6,25 9,25" \
+        -fill white -draw "scale $1,$1 rectangle 6,14 18,15" -draw "scale $1,$1 rectangle 6,19 14,20" \
+        \( -size ${side}x${side} gradient:'#ffffff'-'#cfcfcf' \) -channel RGB -compose Multiply -composite +channel \
+        "PNG32:$3"
+}
+bubbles32 1 +antialias "$out/.icon-32.png"
+bubbles32 4 -antialias "$out/.icon-128.png"
+for side in 20 24 48; do
+    convert "$out/.icon-128.png" -filter Lanczos -resize ${side}x${side} "PNG32:$out/.icon-$side.png"
+done
 convert -size 16x16 xc:none +antialias -stroke "$orangeEdge" -fill "$orange" \
     -draw "roundrectangle 6,1 15,8 2,2" -draw "polygon 10,8 13,11 12,8" \
     -stroke "$blueEdge" -fill "$blue" -draw "roundrectangle 0,4 11,12 2,2" -draw "polygon 2,12 2,15 5,12" \
     -stroke none -fill white -draw "rectangle 3,7 8,7" -draw "rectangle 3,9 6,9" \
     \( -size 16x16 gradient:'#ffffff'-'#cfcfcf' \) -channel RGB -compose Multiply -composite +channel \
     "PNG32:$out/.icon-16.png"
-convert "$out/.icon-16.png" "$out/.icon-32.png" -type PaletteAlpha -strip "ICO:$out/quillmar.ico"
-rm -f "$out/.icon-16.png" "$out/.icon-32.png"
+convert "$out/.icon-16.png" "$out/.icon-20.png" "$out/.icon-24.png" "$out/.icon-32.png" "$out/.icon-48.png" \
+    -type TrueColorAlpha -strip "ICO:$out/quillmar.ico"
+rm -f "$out"/.icon-*.png

@@ -97,19 +97,22 @@ void frmFollow::Timer1_Timer() {
     // A window that vanished between the two questions has no rectangle; the toolbar stays put.
     const std::optional<Rect> rect = m_windows.WindowRect(fg);
     if (rect) {
+        // The window's rectangle and the toolbar's place are screen pixels, at the toolbar's own DPI.
+        const TwipsScale scale = Scale();
         // The frame and the monitor are asked again only when the window moved or changed size: the
         // monitor's work area is costly to ask (a registry read under Wine) ten times a second.
         const bool moved = fg != m_placedFor || rect->left != m_placedRect.left || rect->top != m_placedRect.top ||
                            rect->right != m_placedRect.right || rect->bottom != m_placedRect.bottom ||
-                           Width() != m_placedWidth;
+                           Width() != m_placedWidth || scale != m_placedScale;
         if (moved) {
             const ToolbarTarget target{*rect, m_windows.Frame(fg), m_windows.WorkArea(fg)};
-            m_spot = PlaceToolbar(target, static_cast<double>(Width()) / kTwipsPerPixel, TwipsToPixels(Height()));
+            m_spot = PlaceToolbar(target, scale.ToPixels(Width()), scale.ToPixels(Height()));
             m_placedFor = fg;
             m_placedRect = *rect;
             m_placedWidth = Width();
+            m_placedScale = scale;
         }
-        PlaceOnTop(PixelsToTwips(m_spot.x), PixelsToTwips(m_spot.y));
+        PlaceOnTop(scale.ToTwips(m_spot.x), scale.ToTwips(m_spot.y));
     }
 
     frmStatus& status = m_links.status.Window();

@@ -104,6 +104,7 @@ private:
     WindowHandle m_placedFor = 0;
     Rect m_placedRect;
     int m_placedWidth = 0;
+    TwipsScale m_placedScale;
     ToolbarSpot m_spot;
 
     FollowMod m_module;

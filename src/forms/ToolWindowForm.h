@@ -18,6 +18,8 @@ public:
         m_visible = visible;
         Place(Placing::InPlace);
     }
+    // Its window's: screen pixels (a window it follows, a monitor) convert at this scale.
+    TwipsScale Scale() const { return m_view ? m_view->Scale() : TwipsScale{}; }
     int Left() const { return m_bounds.left; }
     int Top() const { return m_bounds.top; }
     int Width() const { return m_bounds.width; }

@@ -32,6 +32,8 @@ public:
     virtual void Place(const TwipsRect& bounds, Placing how) = 0;
     // Captions, colours or pictures changed: repaint.
     virtual void Repaint() = 0;
+    // Twips to the window's pixels, at the DPI of the monitor it is on.
+    virtual TwipsScale Scale() const { return {}; }
 };
 
 // A picture of a tool window, placed in client twips; the window cuts it to this rectangle, so a

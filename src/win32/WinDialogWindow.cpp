@@ -4,7 +4,9 @@
 
 #include <variant>
 
+#include "forms/LabelFit.h"
 #include "forms/Twips.h"
+#include "win32/WinDpi.h"
 #include "win32/WinCommonDialogs.h"
 #include "win32/WinPictures.h"
 #include "win32/WinText.h"
@@ -17,8 +19,7 @@ namespace {
 constexpr const wchar_t* kClassName = L"QuillmarDialogWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-constexpr int kTwoLinesTwips = 390;
-constexpr int kListItemPixels = 18;
+constexpr int kListItemPixels = 18;  // at 96 DPI
 
 // An owned window has no taskbar button, and a dialog of this program must not have one. The owner is
 // never shown, so it neither appears anywhere nor hides the dialogs it owns.
@@ -50,6 +51,32 @@ std::optional<Colour> TextColourOf(const Control::Kind& kind) {
     return std::nullopt;
 }
 
+// Labels' texts in the fonts the window draws them in, at its DPI.
+class LabelMeasurer final : public TextMeasurer {
+public:
+    LabelMeasurer(HWND window, TwipsScale scale) : m_window(window), m_scale(scale) {}
+    TextExtent Measure(const std::string& text, std::optional<int> fontTenthsOfPoint,
+                       std::optional<int> wrapWidth) const override {
+        HDC dc = GetDC(m_window);
+        if (dc == nullptr) return {};
+        const UINT dpi = static_cast<UINT>(m_scale.Dpi());
+        HGDIOBJ old = SelectObject(dc, UiFont(fontTenthsOfPoint.value_or(kDialogFontTenths), dpi));
+        const std::wstring wide = Utf8ToWide(text);
+        RECT r{0, 0, wrapWidth ? m_scale.ToPixels(*wrapWidth) : 0, 0};
+        // As a static control draws it.
+        DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(m_window, dc);
+        // A pixel to spare: the label's edges are rounded to whole pixels again where it is placed.
+        return {m_scale.ToTwips(r.right - r.left + 1), m_scale.ToTwips(r.bottom - r.top + 1)};
+    }
+
+private:
+    HWND m_window;
+    TwipsScale m_scale;
+};
+
 }  // namespace
 
 WinDialogWindow::WinDialogWindow(DialogForm& form, WinPictures* pictures)
@@ -60,6 +87,7 @@ WinDialogWindow::WinDialogWindow(DialogForm& form, WinPictures* pictures)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
     RegisterClassOnce(wc);
+    // Made where it will be seen first, then sized at the DPI of the monitor it is on.
     const int width = TwipsToPixels(form.OuterWidth());
     const int height = TwipsToPixels(form.OuterHeight());
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -67,22 +95,63 @@ WinDialogWindow::WinDialogWindow(DialogForm& form, WinPictures* pictures)
     if (!Create(kExStyle, kClassName, Utf8ToWide(form.Title()).c_str(), kStyle, x, y, width, height,
                 HiddenOwner()))
         return;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    m_windowIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                 LR_DEFAULTCOLOR));
-    if (m_windowIcon != nullptr) {
-        SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
-        SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
-    }
+    m_scale = WindowScale(Hwnd());
+    SetWindowPos(Hwnd(), nullptr, 0, 0, m_scale.ToPixels(form.OuterWidth()), m_scale.ToPixels(form.OuterHeight()),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadIcons();
     SyncControls();
 }
 
 WinDialogWindow::~WinDialogWindow() {
     DestroyNow();  // takes the children and the owned tool tips with it
-    for (HFONT font : m_fonts) DeleteObject(font);
     if (m_icon != nullptr) DestroyIcon(m_icon);
     if (m_windowIcon != nullptr) DestroyIcon(m_windowIcon);
+}
+
+void WinDialogWindow::LoadIcons() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const UINT dpi = static_cast<UINT>(m_scale.Dpi());
+    // The icon file holds each size the system asks for, so none is stretched.
+    HICON titleIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON,
+                                                MetricForDpi(SM_CXSMICON, dpi), MetricForDpi(SM_CYSMICON, dpi),
+                                                LR_DEFAULTCOLOR));
+    if (titleIcon != nullptr) {
+        SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(titleIcon));
+        SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(titleIcon));
+        if (m_windowIcon != nullptr) DestroyIcon(m_windowIcon);
+        m_windowIcon = titleIcon;
+    }
+    const int side = m_scale.FromDesign(32);
+    HICON large = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+    if (large == nullptr) return;
+    for (const DialogControl& control : m_controls) {
+        auto child = m_children.find(control.id);
+        if (child != m_children.end() && std::holds_alternative<Control::Icon>(control.kind))
+            SendMessageW(child->second, STM_SETICON, reinterpret_cast<WPARAM>(large), 0);
+    }
+    if (m_icon != nullptr) DestroyIcon(m_icon);
+    m_icon = large;
+}
+
+HFONT WinDialogWindow::FontOf(const DialogControl& control) const {
+    const auto* label = std::get_if<Control::Label>(&control.kind);
+    const int tenths = label != nullptr && label->fontTenthsOfPoint ? *label->fontTenthsOfPoint : kDialogFontTenths;
+    return UiFont(tenths, static_cast<UINT>(m_scale.Dpi()));
+}
+
+void WinDialogWindow::DpiChanged(UINT dpi, const RECT& suggested) {
+    m_scale = TwipsScale(static_cast<int>(dpi));
+    for (const DialogControl& control : m_controls) {
+        auto child = m_children.find(control.id);
+        if (child != m_children.end())
+            SendMessageW(child->second, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
+    }
+    LoadIcons();
+    SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SyncControls();
+    InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 const DialogControl* WinDialogWindow::ControlById(int id) const {
@@ -104,8 +173,7 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
         style |= WS_TABSTOP | (button->isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     } else if (std::holds_alternative<Control::Label>(kind)) {
         // A label one line high shows as much of its text as fits rather than wrapping it out of sight.
-        style |=
-            (control.bounds.height < kTwoLinesTwips ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX | SS_NOTIFY;
+        style |= (IsOneLineLabel(control.bounds) ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOPREFIX | SS_NOTIFY;
     } else if (std::holds_alternative<Control::Icon>(kind)) {
         style |= SS_ICON | SS_REALSIZEIMAGE;
     } else if (std::holds_alternative<Control::Picture>(kind)) {
@@ -133,30 +201,14 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
     // Each new control goes below those made before it: the list runs from the top of the stacking order,
     // and the tab order follows it.
     SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    const auto* label = std::get_if<Control::Label>(&kind);
-    if (label != nullptr && label->fontTenthsOfPoint) {
-        HDC screen = GetDC(nullptr);
-        const int height = -MulDiv(*label->fontTenthsOfPoint, GetDeviceCaps(screen, LOGPIXELSY), 720);
-        ReleaseDC(nullptr, screen);
-        font =
-            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-        m_fonts.push_back(font);
-    }
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     if (const auto* list = std::get_if<Control::DropDown>(&kind)) {
         for (const std::string& item : list->items)
             SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(item).c_str()));
         SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(list->selected), 0);
     }
-    if (std::holds_alternative<Control::Icon>(kind)) {
-        if (m_icon == nullptr) {
-            m_icon = static_cast<HICON>(
-                LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-        }
-        if (m_icon != nullptr) SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
-    }
+    if (std::holds_alternative<Control::Icon>(kind) && m_icon != nullptr)
+        SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
     const auto* picture = std::get_if<Control::Picture>(&kind);
     if (picture != nullptr && !picture->toolTip.empty()) {
         if (m_toolTips == nullptr) {
@@ -180,13 +232,12 @@ HWND WinDialogWindow::MakeControl(const DialogControl& control) {
 void WinDialogWindow::UpdateControl(HWND child, const DialogControl& control, bool fresh) {
     const DialogControl* before = fresh ? nullptr : ControlById(control.id);
     const bool etched = std::holds_alternative<Control::EtchedLine>(control.kind);
-    const TwipsRect& bounds = control.bounds;
-    int height = etched ? 2 : TwipsToPixels(bounds.height);
+    const PixelRect at = m_scale.ToPixels(control.bounds);
+    int height = etched ? 2 : at.height;
     // A drop-down list's height is its closed box and the open list below it together.
     if (const auto* list = std::get_if<Control::DropDown>(&control.kind))
-        height += static_cast<int>(list->items.size()) * kListItemPixels + 4;
-    SetWindowPos(child, nullptr, TwipsToPixels(bounds.left), TwipsToPixels(bounds.top),
-                 TwipsToPixels(bounds.width), height, SWP_NOZORDER | SWP_NOACTIVATE);
+        height += static_cast<int>(list->items.size()) * m_scale.FromDesign(kListItemPixels) + 4;
+    SetWindowPos(child, nullptr, at.left, at.top, at.width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     // What the user types or picks is the control's own; the form reads it back and sets it only at the
     // start.
     const bool typed = std::holds_alternative<Control::TextBox>(control.kind) ||
@@ -203,7 +254,11 @@ void WinDialogWindow::UpdateControl(HWND child, const DialogControl& control, bo
 }
 
 void WinDialogWindow::SyncControls() {
-    std::vector<DialogControl> controls = m_form.Controls();
+    // The form's layout was made for one font; its labels take the room their texts need in this one.
+    const TwipsRect frame = Frame();
+    std::vector<DialogControl> controls =
+        FitLabels(m_form.Controls(), LabelMeasurer(Hwnd(), m_scale), m_form.OuterWidth() - frame.width,
+                  m_form.OuterHeight() - frame.height);
     for (const DialogControl& control : controls) {
         auto found = m_children.find(control.id);
         if (found == m_children.end()) {
@@ -225,12 +280,12 @@ void WinDialogWindow::DrawPicture(const DRAWITEMSTRUCT& item) const {
     if (picture == nullptr) return;
     const int width = item.rcItem.right - item.rcItem.left;
     const int height = item.rcItem.bottom - item.rcItem.top;
-    if (m_pictures != nullptr) m_pictures->Draw(picture->source, item.hDC, 0, 0, width, height);
+    if (m_pictures != nullptr) m_pictures->Draw(picture->source, item.hDC, 0, 0, width, height, m_scale.Dpi());
     if (!picture->caption || picture->caption->text.empty()) return;
     const Control::Picture::Caption& caption = *picture->caption;
-    RECT text{TwipsToPixels(caption.left), TwipsToPixels(caption.top), width, height};
+    RECT text{m_scale.ToPixels(caption.left), m_scale.ToPixels(caption.top), width, height};
     const int saved = SaveDC(item.hDC);
-    SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+    SelectObject(item.hDC, UiFont(kDialogFontTenths, static_cast<UINT>(m_scale.Dpi())));
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC,
                  caption.colour ? static_cast<COLORREF>(*caption.colour) : GetSysColor(COLOR_BTNTEXT));
@@ -265,24 +320,29 @@ void WinDialogWindow::FocusFirstControl() const {
 }
 
 TwipsRect WinDialogWindow::Screen() const {
-    return {0, 0, PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)), PixelsToTwips(GetSystemMetrics(SM_CYSCREEN))};
+    return {0, 0, m_scale.ToTwips(GetSystemMetrics(SM_CXSCREEN)), m_scale.ToTwips(GetSystemMetrics(SM_CYSCREEN))};
 }
 
 TwipsRect WinDialogWindow::Frame() const {
     RECT rect{0, 0, 0, 0};
-    AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
-    return {0, 0, PixelsToTwips(rect.right - rect.left), PixelsToTwips(rect.bottom - rect.top)};
+    AdjustRectForDpi(rect, kStyle, kExStyle, static_cast<UINT>(m_scale.Dpi()));
+    return {0, 0, m_scale.ToTwips(rect.right - rect.left), m_scale.ToTwips(rect.bottom - rect.top)};
 }
 
 void WinDialogWindow::Place(const TwipsRect& bounds, Placing how) {
-    const int x = TwipsToPixels(bounds.left);
-    const int y = TwipsToPixels(bounds.top);
-    const int width = TwipsToPixels(bounds.width);
-    const int height = TwipsToPixels(bounds.height);
+    // A window the user dragged, or the system moved to another monitor, stays where it is when the form
+    // only changes its size.
+    const bool samePlace = m_placed && m_placed->left == bounds.left && m_placed->top == bounds.top;
+    m_placed = bounds;
+    const int x = m_scale.ToPixels(bounds.left);
+    const int y = m_scale.ToPixels(bounds.top);
+    const int width = m_scale.ToPixels(bounds.width);
+    const int height = m_scale.ToPixels(bounds.height);
+    const UINT keep = samePlace ? SWP_NOMOVE : 0;
     if (how == Placing::OnTop) {
-        SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE | keep);
     } else {
-        SetWindowPos(Hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | keep);
     }
 }
 
@@ -389,6 +449,9 @@ LRESULT WinDialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             m_form.CloseBox();
+            return 0;
+        case WM_DPICHANGED:
+            DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_SETCURSOR:
             // The busy mark of the mouse-pointer port: the hourglass over the whole dialog while it is set.

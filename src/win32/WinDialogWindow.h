@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <vector>
 
+#include "forms/Twips.h"
 #include "forms/Views.h"
 #include "win32/BaseWindow.h"
 
@@ -44,6 +46,11 @@ private:
     // A notification that the user typed into a text box or picked another item of a list.
     bool IsChange(int id, unsigned code) const;
     void DrawPicture(const DRAWITEMSTRUCT& item) const;
+    // The program icon of the title bar and of Icon controls, at the window's DPI.
+    void LoadIcons();
+    HFONT FontOf(const DialogControl& control) const;
+    // Moved to a monitor of another DPI: fonts, icons and every control's place follow it.
+    void DpiChanged(UINT dpi, const RECT& suggested);
     HBRUSH LabelColours(HDC dc, HWND child) const;
     enum class Role { Default, Cancel };
     // The form's button that Enter or Esc chooses; 0 when there is none.
@@ -54,7 +61,8 @@ private:
     std::vector<DialogControl> m_controls;
     std::map<int, HWND> m_children;
     WinPictures* m_pictures;
-    std::vector<HFONT> m_fonts;  // made for controls with a font of their own
+    TwipsScale m_scale;
+    std::optional<TwipsRect> m_placed;  // where the form last placed the window
     HICON m_icon = nullptr;
     HICON m_windowIcon = nullptr;
     HWND m_toolTips = nullptr;

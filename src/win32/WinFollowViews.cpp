@@ -19,15 +19,15 @@ void FillWith(HDC dc, const RECT& area, Colour colour) {
 
 // A label with a transparent background: only its text is drawn, in the largest of the small fonts that
 // lets it fit in its width (a skin's or a long caption is clipped at the label's edge).
-void DrawLabel(HDC dc, const ToolLabel& label) {
+void DrawLabel(HDC dc, const ToolLabel& label, const TwipsScale& scale) {
     const std::wstring text = Utf8ToWide(label.caption);
     const int length = static_cast<int>(text.size());
     const LabelWeight weight = label.weight == ToolLabel::Weight::Bold ? LabelWeight::Bold : LabelWeight::Normal;
-    const RECT clip{TwipsToPixels(label.left), TwipsToPixels(label.top),
-                    TwipsToPixels(label.left + label.width), TwipsToPixels(label.top + label.height)};
+    const RECT clip{scale.ToPixels(label.left), scale.ToPixels(label.top), scale.ToPixels(label.left + label.width),
+                    scale.ToPixels(label.top + label.height)};
     HGDIOBJ oldFont = nullptr;
     for (int height : {10, 9, 8}) {
-        HGDIOBJ previous = SelectObject(dc, LabelFont(height, weight));
+        HGDIOBJ previous = SelectObject(dc, LabelFont(scale.FromDesign(height), weight));
         if (oldFont == nullptr) oldFont = previous;
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), length, &size);
@@ -61,14 +61,14 @@ protected:
         FillWith(dc, client, m_form.BackColour());
         for (const ToolPicture& place : m_form.Pictures()) {
             // Cut to its own rectangle: a larger picture shows its top-left part and the layout stays.
-            m_pictures.Draw(place.picture.source, dc, TwipsToPixels(place.left), TwipsToPixels(place.top),
-                            TwipsToPixels(place.width), TwipsToPixels(place.height));
+            const PixelRect at = Scale().ToPixels(TwipsRect{place.left, place.top, place.width, place.height});
+            m_pictures.Draw(place.picture.source, dc, at.left, at.top, at.width, at.height, Scale().Dpi());
         }
-        for (const ToolLabel& label : m_form.Labels()) DrawLabel(dc, label);
+        for (const ToolLabel& label : m_form.Labels()) DrawLabel(dc, label, Scale());
     }
 
     void Click(int x, int y) override {
-        if (const std::optional<int> control = m_form.ControlAt(PixelsToTwips(x), PixelsToTwips(y)))
+        if (const std::optional<int> control = m_form.ControlAt(Scale().ToTwips(x), Scale().ToTwips(y)))
             m_form.Click(*control);  // may destroy this window
     }
 

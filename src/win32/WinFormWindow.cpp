@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "forms/Twips.h"
+#include "win32/WinDpi.h"
 
 namespace quillmar::win32 {
 
@@ -45,13 +46,15 @@ WinFormWindow::WinFormWindow(const wchar_t* title) {
     RegisterClassOnce(wc);
     Create(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, title, WS_POPUP, 0, 0, 1, 1,
            nullptr);
+    m_scale = WindowScale(Hwnd());
 }
 
 WinFormWindow::~WinFormWindow() = default;
 
 void WinFormWindow::Place(const TwipsRect& bounds, Placing how) {
-    m_bounds = {TwipsToPixels(bounds.left), TwipsToPixels(bounds.top), TwipsToPixels(bounds.width),
-                TwipsToPixels(bounds.height)};
+    m_twips = bounds;
+    const PixelRect pixels = m_scale.ToPixels(bounds);
+    m_bounds = {pixels.left, pixels.top, pixels.width, pixels.height};
     if (how == Placing::OnTop) {
         PlaceOnTop();
         return;
@@ -115,6 +118,16 @@ LRESULT WinFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
+        case WM_DPICHANGED: {
+            // On another monitor: the form's place and size in twips stay, its pixels follow the new DPI
+            // (the suggested rectangle is the system's stretch of the old one; the form's own is exact).
+            m_scale = TwipsScale(HIWORD(wParam));
+            const PixelRect pixels = m_scale.ToPixels(m_twips);
+            m_bounds = {pixels.left, pixels.top, pixels.width, pixels.height};
+            ApplyBounds();
+            Repaint();
+            return 0;
+        }
         case kApplyBoundsMessage:
             m_boundsPending = false;
             ApplyBounds();

@@ -20,6 +20,7 @@ public:
     // never flickers.
     void Place(const TwipsRect& bounds, Placing how) override;
     void Repaint() override;
+    TwipsScale Scale() const override { return m_scale; }
 
 protected:
     explicit WinFormWindow(const wchar_t* title);
@@ -43,14 +44,16 @@ private:
         int x = 0, y = 0, width = 0, height = 0;
     };
     Bounds m_bounds;  // where the form last placed it, pixels
+    TwipsRect m_twips;  // the same, as the form gave it
+    TwipsScale m_scale;
     bool m_pressed = false;
     bool m_boundsPending = false;
 };
 
 enum class LabelWeight { Normal, Bold };
 
-// The small fonts of the toolbar and status labels (at most 10 pixels high, to fit a 15-pixel strip);
-// each size is created once and kept.
+// The small fonts of the toolbar and status labels (at most 10 pixels high at 96 DPI, to fit a 15-pixel
+// strip; the caller scales the height to its window's DPI); each size is created once and kept.
 HFONT LabelFont(int pixelHeight, LabelWeight weight);
 
 }  // namespace quillmar::win32

@@ -1,5 +1,7 @@
 #include "win32/WinPictures.h"
 
+#include "forms/Twips.h"
+
 // GDI+ needs IStream and friends, which WIN32_LEAN_AND_MEAN leaves out of <windows.h>.
 #include <objidl.h>
 #include <shlwapi.h>
@@ -146,7 +148,7 @@ Picture WinPictures::LoadPicture(const std::string& source) {
     return picture;
 }
 
-bool WinPictures::Draw(const std::string& source, HDC dc, int x, int y, int maxWidth, int maxHeight) {
+bool WinPictures::Draw(const std::string& source, HDC dc, int x, int y, int maxWidth, int maxHeight, int dpi) {
     if (dc == nullptr) return false;
     auto found = m_pictures.find(source);
     if (found == m_pictures.end()) {
@@ -155,18 +157,26 @@ bool WinPictures::Draw(const std::string& source, HDC dc, int x, int y, int maxW
         found = m_pictures.emplace(source, std::move(bitmap)).first;
     }
     Gdiplus::Bitmap& bitmap = *found->second;
-    INT width = static_cast<INT>(bitmap.GetWidth());
-    INT height = static_cast<INT>(bitmap.GetHeight());
+    const TwipsScale scale(dpi);
+    const INT fullWidth = static_cast<INT>(bitmap.GetWidth());
+    const INT fullHeight = static_cast<INT>(bitmap.GetHeight());
+    INT width = scale.FromDesign(fullWidth);
+    INT height = scale.FromDesign(fullHeight);
     // A picture larger than its place shows its top-left part; the place keeps its size.
     if (maxWidth >= 0 && width > maxWidth) width = maxWidth;
     if (maxHeight >= 0 && height > maxHeight) height = maxHeight;
     if (width == 0 || height == 0) return true;
+    // The part of the picture that lands in the place, in the picture's own pixels.
+    const Gdiplus::REAL sourceWidth = static_cast<Gdiplus::REAL>(width) * fullWidth / scale.FromDesign(fullWidth);
+    const Gdiplus::REAL sourceHeight =
+        static_cast<Gdiplus::REAL>(height) * fullHeight / scale.FromDesign(fullHeight);
     Gdiplus::Graphics graphics(dc);
-    // One picture pixel to one screen pixel, never smoothed or shifted by half a pixel.
+    // Never smoothed or shifted by half a pixel: at 96 DPI one picture pixel is one screen pixel.
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    return graphics.DrawImage(&bitmap, Gdiplus::Rect(x, y, width, height), 0, 0, width, height,
-                              Gdiplus::UnitPixel) == Gdiplus::Ok;
+    return graphics.DrawImage(&bitmap, Gdiplus::RectF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y),
+                                                      static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height)),
+                              0, 0, sourceWidth, sourceHeight, Gdiplus::UnitPixel) == Gdiplus::Ok;
 }
 
 }  // namespace quillmar::win32

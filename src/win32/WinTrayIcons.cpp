@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "win32/WinDpi.h"
 #include "win32/WinText.h"
 #include "win32/resources/ResourceIds.h"
 
@@ -29,8 +30,10 @@ void CopyTip(const TrayIconData& data, NOTIFYICONDATAW& record) {
 }  // namespace
 
 WinTrayIcons::WinTrayIcons()
+    // The notification area shows small icons at the system's DPI; the icon file holds 16 to 48 pixels.
     : m_icon(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON,
-                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)) {}
+                        MetricForDpi(SM_CXSMICON, WindowDpi(nullptr)), MetricForDpi(SM_CYSMICON, WindowDpi(nullptr)),
+                        0)) {}
 
 WinTrayIcons::~WinTrayIcons() {
     if (m_icon != nullptr) DestroyIcon(static_cast<HICON>(m_icon));
