@@ -71,7 +71,7 @@ WinProgram::WinProgram(std::string serviceHost, CommonDialogs* commonDialogs)
             {m_windows, m_pictures, m_timers, m_connection, m_dialogs, m_menus, m_views, m_tray, m_settings,
              m_shell, m_exit, m_registry, m_files, m_info, m_profiles,
              commonDialogs != nullptr ? *commonDialogs : m_commonDialogs, m_pointer, m_stacking,
-             m_secrets, m_companion},  // both replaced by the companion branch at merge
+             m_secrets, m_companion},  // the companion replaced by the companion branch at merge
             std::move(serviceHost)) {
     m_mainWindow.Attach(m_app, m_tray);
     m_dialogs.SetOwner(m_mainWindow.Hwnd());

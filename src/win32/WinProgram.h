@@ -32,6 +32,7 @@
 #include "win32/WinFileSystem.h"
 #include "win32/WinProfileFiles.h"
 #include "win32/WinProgramInfo.h"
+#include "win32/WinSecretProtector.h"
 #include "win32/WinTimers.h"
 #include "win32/WinTrayIcons.h"
 
@@ -59,13 +60,6 @@ private:
     UINT m_taskbarCreated = 0;
     Application* m_app = nullptr;
     TrayIcons* m_tray = nullptr;
-};
-
-// replaced by the companion branch at merge: keys cannot be protected yet, so none is stored.
-class RefusingSecretProtector final : public SecretProtector {
-public:
-    std::optional<std::string> Protect(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> Unprotect(const std::string&) override { return std::nullopt; }
 };
 
 // replaced by the companion branch at merge: no companion to restart; a test answers, a moment later,
@@ -140,7 +134,7 @@ private:
     FollowMod m_focusModule;
     FocusedText m_focused;
     HotkeyTrigger m_hotkey;
-    RefusingSecretProtector m_secrets;           // replaced by the companion branch at merge
+    WinSecretProtector m_secrets;
     UnavailableCompanion m_companion{m_timers};  // replaced by the companion branch at merge
     Application m_app;  // last: its forms use everything above
 };
