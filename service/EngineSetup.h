@@ -11,22 +11,33 @@
 #include "service/EngineChain.h"
 #include "service/MyMemoryEngine.h"
 #include "service/Result.h"
+#include "translate/ServiceSettings.h"
 
 namespace quillmar::service {
 
-// The engine settings of the command line. Keys come from files or the environment, never from here.
+// A key read from the user's settings store: in memory only, never on a command line.
+struct StoredKey {
+    std::string value;        // empty: none is stored
+    bool unreadable = false;  // one is stored, but this user cannot open it
+};
+
+// The engine settings of the command line. Keys come from files, the user's settings store or the
+// environment, never from here.
 struct EngineSettings {
     std::string engines;  // "deepl,mymemory"; empty: apertium when it is installed, else phrasebook
     std::string libreTranslateUrl;
     std::string libreTranslateKeyFile;
+    std::optional<StoredKey> storedLibreTranslateKey;
     std::string legacyUpstreamKey;  // --upstream-key, kept for old set-ups
     std::string deeplKeyFile;
+    std::optional<StoredKey> storedDeeplKey;
     std::string deeplUrl;  // empty: chosen by the key
     std::string deeplEnglish = "EN-US";
     std::string deeplPortuguese = "PT-BR";
     std::string openaiUrl;
     std::string openaiModel;
     std::string openaiKeyFile;
+    std::optional<StoredKey> storedOpenaiKey;
     double openaiTimeoutSeconds = 60;
     std::string myMemoryUrl{kDefaultMyMemoryUrl};
     std::string myMemoryEmail;
@@ -58,10 +69,24 @@ std::variant<EngineSetup, SetupFailure> SetUpEngines(const EngineSettings& setti
                                                      const EnvironmentLookup& environment,
                                                      const ApertiumMaker& makeApertium);
 
-// A key: the file's content without surrounding blank space when a file is named, else the environment
-// variable's value (trimmed too); empty when neither is set. Fails on a file that cannot be read or holds
-// no key, and on a key with a line break or another control character inside (it goes into a header).
-Result<std::string> ReadKey(const std::string& file, const char* variable,
-                            const EnvironmentLookup& environment);
+// A key: the file's content without surrounding blank space when a file is named, else the stored key
+// when there is one, else the environment variable's value (trimmed too); empty when none is set. Fails on
+// a file that cannot be read or holds no key, and on a key with a line break or another control character
+// inside (it goes into a header). An unreadable stored key reads as empty here: SetUpEngines gives its
+// engine the reason.
+Result<std::string> ReadKey(const std::string& file, const std::optional<StoredKey>& stored,
+                            const char* variable, const EnvironmentLookup& environment);
+inline Result<std::string> ReadKey(const std::string& file, const char* variable,
+                                   const EnvironmentLookup& environment) {
+    return ReadKey(file, std::nullopt, variable, environment);
+}
+
+// Whether an option was given on the command line ("--engine").
+using OptionGiven = std::function<bool(const char* option)>;
+
+// Takes the engine values of the user's settings store (the program's "TRANSLATION SERVICE" choices) where
+// the command line gave none: an option given there wins over the stored value.
+void TakeStoredSettings(EngineSettings& settings, const quillmar::ServiceSettings& stored,
+                        const OptionGiven& given);
 
 }  // namespace quillmar::service

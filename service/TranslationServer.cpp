@@ -83,6 +83,8 @@ struct TranslationServer::Impl {
     // connections round to them.
     void Accept(std::size_t index);
     void Log(const std::string& line);
+    // Whether the accept filter lets this connection in; closes it when not.
+    bool Admitted(tcp::socket& socket);
     // Only on the thread of context index.
     void Register(std::size_t index, ClientSession* session);
     void Unregister(std::size_t index, ClientSession* session);
@@ -323,6 +325,7 @@ void TranslationServer::Impl::Accept(std::size_t index) {
                 }
                 return Accept(index);
             }
+            if (options.acceptFilter && !Admitted(socket)) return Accept(index);
             auto session = std::make_shared<ClientSession>(*this, serving, std::move(socket));
             if (serving == index)
                 session->Start();
@@ -330,6 +333,22 @@ void TranslationServer::Impl::Accept(std::size_t index) {
                 asio::post(*contexts[serving], [session] { session->Start(); });
             Accept(index);
         });
+}
+
+bool TranslationServer::Impl::Admitted(tcp::socket& socket) {
+    asio::error_code error;
+    const tcp::endpoint local = socket.local_endpoint(error);
+    const tcp::endpoint peer = error ? tcp::endpoint() : socket.remote_endpoint(error);
+    // Ends that cannot be told (the client is already gone) cannot be checked either.
+    const bool admitted =
+        !error && options.acceptFilter(ConnectionEnds{local.address().to_string(), local.port(),
+                                                      peer.address().to_string(), peer.port()});
+    if (admitted) return true;
+    socket.close(error);
+    Log("refused a connection from " + (peer.port() != 0
+                                            ? peer.address().to_string() + ":" + std::to_string(peer.port())
+                                            : std::string("an unknown end")));
+    return false;
 }
 
 void TranslationServer::Impl::Log(const std::string& line) {

@@ -10,6 +10,18 @@
 
 namespace quillmar::service {
 
+// The two ends of an accepted connection, as this side sees them.
+struct ConnectionEnds {
+    std::string localAddress;  // ours, such as "127.0.0.1" or "::1"
+    int localPort = 0;
+    std::string peerAddress;  // the client's
+    int peerPort = 0;
+};
+
+// Whether to serve a connection just accepted; a refused one is closed before anything is read. Called on
+// the thread that accepted it.
+using AcceptFilter = std::function<bool(const ConnectionEnds& ends)>;
+
 struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 80;      // 0 picks a free port
@@ -18,7 +30,8 @@ struct ServerOptions {
     std::chrono::milliseconds readTimeout{5000};      // a client that sends nothing for this long is dropped
     std::chrono::milliseconds requestTimeout{30000};  // and one whose request is not whole after this long
     int backlog = 1024;
-    std::string skinsDir;  // the skin gallery lists the skins in it; empty: none are listed
+    std::string skinsDir;       // the skin gallery lists the skins in it; empty: none are listed
+    AcceptFilter acceptFilter;  // empty: every connection is served
 };
 
 // Receives one line per request (without the line end); called from any thread, one at a time.

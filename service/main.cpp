@@ -22,6 +22,12 @@
 #endif
 #include "service/EngineSetup.h"
 #include "service/TranslationServer.h"
+#ifdef _WIN32
+#include "service/SameUserFilter.h"
+#include "translate/ServiceSettings.h"
+#include "win32/WinSecretProtector.h"
+#include "win32/WinSettingsStore.h"
+#endif
 
 namespace {
 
@@ -29,6 +35,8 @@ using namespace quillmar::service;
 
 constexpr int kExitUsage = 64;
 constexpr int kExitUnavailable = 69;
+// Where the translation program keeps its settings: HKCU\Software\VB and VBA Program Settings\QUILLMAR.
+constexpr const char* kSettingsApp = "QUILLMAR";
 
 // "HOST:PORT", "[v6]:PORT"; port 0-65535 (0 picks a free one).
 bool ParseListen(const std::string& text, std::string& host, int& port) {
@@ -121,7 +129,8 @@ int main(int argc, char** argv) {
         "the request to the next. Pairs none of them covers (with apertium: en_de, de_en, ru_en, fr_de, "
         "de_fr)\n"
         "go to the phrase book. Keys are read from files or the environment (QUILLMAR_LIBRETRANSLATE_KEY,\n"
-        "QUILLMAR_DEEPL_KEY, QUILLMAR_OPENAI_KEY), never from the command line.",
+        "QUILLMAR_DEEPL_KEY, QUILLMAR_OPENAI_KEY) or, on Windows, the user's settings (--user-settings),\n"
+        "never from the command line.",
         "quillmar-service"};
     std::string listen = "127.0.0.1:80";
     EngineSettings engines;
@@ -135,6 +144,8 @@ int main(int argc, char** argv) {
     double requestTimeout = 30.0;
     std::string skinsDir = DefaultSkinsDir();
     std::string warm = "all";
+    std::string userSettings;
+    bool sameUserOnly = false;
     app.add_option("--listen", listen,
                    "Address to listen on, HOST:PORT (loopback only unless you name another)")
         ->capture_default_str();
@@ -177,14 +188,15 @@ int main(int argc, char** argv) {
     app.add_option("--mymemory-url", engines.myMemoryUrl, "MyMemory API address")->capture_default_str();
     app.add_option("--mymemory-email", engines.myMemoryEmail,
                    "E-mail address sent to MyMemory (de=), for its larger daily allowance");
-    // The program names the section of its settings its companion translates with. Until the service reads
-    // engine values and keys from there, the program passes the open values on the command line as well.
-    std::string userSettings;
-    app.add_option("--user-settings", userSettings,
-                   "Section of the program's settings the engines come from (not read yet: give the engine "
-                   "options as well)");
     app.add_option("--ca-file", engines.caFile,
                    "PEM certificates trusted besides the system's, for an engine with a private authority");
+    app.add_option("--user-settings", userSettings,
+                   "Windows: take the engines and their keys from the program's settings section SECTION "
+                   "(HKCU\\Software\\VB and VBA Program Settings\\QUILLMAR\\SECTION; keys protected "
+                   "with DPAPI for this user); options given here win. Implies --same-user-only")
+        ->option_text("SECTION");
+    app.add_flag("--same-user-only", sameUserOnly,
+                 "Windows: serve only connections from processes of the user this service runs as");
     app.add_flag("--no-connection-reuse", noReuse,
                  "Open a new connection for every engine request (for comparison: each pays a handshake)");
     app.add_option("--cache", cache, "Recent answers kept in memory (0: none)")
@@ -226,6 +238,23 @@ int main(int argc, char** argv) {
     options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
     options.requestTimeout = std::chrono::milliseconds(static_cast<long long>(requestTimeout * 1000));
 
+#ifdef _WIN32
+    if (!userSettings.empty()) {
+        quillmar::win32::WinSettingsStore store;
+        quillmar::win32::WinSecretProtector protector;
+        const quillmar::ServiceSettings stored =
+            quillmar::LoadServiceSettings(store, protector, kSettingsApp, userSettings);
+        TakeStoredSettings(engines, stored, [&app](const char* option) { return app.count(option) > 0; });
+        sameUserOnly = true;
+    }
+    // Another user's process on this machine must not translate with this user's keys.
+    if (sameUserOnly) options.acceptFilter = &FromThisUser;
+#else
+    if (!userSettings.empty() || sameUserOnly) {
+        std::cerr << "quillmar-service: --user-settings and --same-user-only are Windows-only\n";
+        return kExitUsage;
+    }
+#endif
     if (engines.libreTranslateUrl.empty()) engines.libreTranslateUrl = upstreamUrl;
     if (!engines.legacyUpstreamKey.empty())
         std::cerr << "quillmar-service: --upstream-key puts the key where other users can see it; use "
@@ -301,6 +330,8 @@ int main(int argc, char** argv) {
     }
     std::cerr << "quillmar-service: listening on " << options.host << ":" << server.Port() << " with engine "
               << chainNames << std::endl;
+    if (options.acceptFilter)
+        std::cerr << "quillmar-service: serving this user's processes only" << std::endl;
 
     std::thread signalWaiter([&server] {
         WaitForStopRequest();

@@ -35,8 +35,11 @@ ServiceSettings LoadServiceSettings(SettingsStore& store, SecretProtector& prote
         std::string& value = settings.engines.*field.value;
         std::string stored = store.GetSetting(appName, section, field.key, value);
         if (field.secret && !stored.empty()) {
-            // A key this user cannot open (another user's, another machine's) is as good as none.
-            stored = protector.Unprotect(stored).value_or("");
+            // A key this user cannot open (another user's, another machine's) is as good as none; the
+            // service still says which one it was.
+            std::optional<std::string> clear = protector.Unprotect(stored);
+            if (!clear) settings.unreadableKeys.emplace_back(field.key);
+            stored = std::move(clear).value_or("");
         }
         value = std::move(stored);
     }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/SecretProtector.h"
 #include "platform/SettingsStore.h"
@@ -29,6 +30,9 @@ struct EngineSettings {
 struct ServiceSettings {
     std::string serviceAddress;  // "", "built-in" or HOST[:PORT]
     EngineSettings engines;
+    // Names of the keys stored but not openable by this user ("DeepLKey"); they read as empty. Only
+    // loading fills it: saving ignores it.
+    std::vector<std::string> unreadableKeys;
 
     bool operator==(const ServiceSettings&) const = default;
 };

@@ -34,6 +34,7 @@
 #include "win32/WinFileSystem.h"
 #include "win32/WinProfileFiles.h"
 #include "win32/WinProgramInfo.h"
+#include "win32/WinSecretProtector.h"
 #include "win32/WinTimers.h"
 #include "win32/WinTrayIcons.h"
 
@@ -61,13 +62,6 @@ private:
     UINT m_taskbarCreated = 0;
     Application* m_app = nullptr;
     TrayIcons* m_tray = nullptr;
-};
-
-// replaced by the companion branch at merge: keys cannot be protected yet, so none is stored.
-class RefusingSecretProtector final : public SecretProtector {
-public:
-    std::optional<std::string> Protect(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> Unprotect(const std::string&) override { return std::nullopt; }
 };
 
 // The program's pieces on Win32, wired together: the ports, the program-wide values and the
@@ -121,7 +115,7 @@ private:
     FollowMod m_focusModule;
     FocusedText m_focused;
     HotkeyTrigger m_hotkey;
-    RefusingSecretProtector m_secrets;  // replaced by the companion branch at merge
+    WinSecretProtector m_secrets;
     WinChildProcesses m_children;
     WinConnection m_testConnection;  // the translation-service dialog's Test
     CompanionService m_companion;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "service/EngineSetup.h"
 
@@ -91,6 +92,64 @@ TEST_F(EngineSetupTest, RefusesAChainItCannotBuild) {
     badUrl.engines = "mymemory";
     badUrl.myMemoryUrl = "api.mymemory.translated.net";
     EXPECT_TRUE(std::holds_alternative<SetupFailure>(SetUpEngines(badUrl, Environment(), &NoApertium)));
+}
+
+TEST_F(EngineSetupTest, TheUsersStoredSettingsFillWhatTheCommandLineLeftOpen) {
+    quillmar::ServiceSettings stored;
+    stored.engines = {"deepl,libretranslate",
+                      "https://lt.example",
+                      "lt-stored",
+                      "dl-stored:fx",
+                      "http://127.0.0.1:11434/v1",
+                      "qwen3",
+                      "sk-stored",
+                      "me@example.org"};
+    EngineSettings settings;
+    settings.engines = "openai";
+    settings.openaiModel = "llama3.2";
+    const std::set<std::string> given{"--engine", "--openai-model", "--deepl-key-file"};
+    TakeStoredSettings(settings, stored, [&](const char* option) { return given.count(option) > 0; });
+    EXPECT_EQ(settings.engines, "openai");
+    EXPECT_EQ(settings.openaiModel, "llama3.2");
+    EXPECT_EQ(settings.openaiUrl, "http://127.0.0.1:11434/v1");
+    EXPECT_EQ(settings.libreTranslateUrl, "https://lt.example");
+    EXPECT_EQ(settings.myMemoryEmail, "me@example.org");
+    EXPECT_FALSE(settings.storedDeeplKey);  // the key file named wins
+    ASSERT_TRUE(settings.storedOpenaiKey);
+
+    // A stored key comes before the environment and after a file named.
+    m_environment["QUILLMAR_OPENAI_KEY"] = "sk-env";
+    EXPECT_EQ(ReadKey("", settings.storedOpenaiKey, "QUILLMAR_OPENAI_KEY", Environment()).Value(),
+              "sk-stored");
+    EXPECT_EQ(ReadKey(File("key", "sk-file"), settings.storedOpenaiKey, "QUILLMAR_OPENAI_KEY", Environment())
+                  .Value(),
+              "sk-file");
+    EXPECT_EQ(ReadKey("", StoredKey{}, "QUILLMAR_OPENAI_KEY", Environment()).Value(), "sk-env");
+    Result<std::string> split =
+        ReadKey("", StoredKey{"sk-one\nX: sk-two"}, "QUILLMAR_OPENAI_KEY", Environment());
+    ASSERT_FALSE(split);
+    EXPECT_EQ(split.Reason().find("sk-"), std::string::npos) << split.Reason();
+}
+
+TEST_F(EngineSetupTest, AStoredKeyThatCannotBeUsedFailsItsEngineWithAPlainReasonAndTheChainGoesOn) {
+    quillmar::ServiceSettings stored;
+    stored.engines.engines = "deepl,libretranslate,openai,phrasebook";
+    stored.engines.libreTranslateUrl = "https://lt.example";
+    stored.engines.openAIUrl = "http://127.0.0.1:11434/v1";
+    stored.engines.openAIModel = "qwen3";
+    stored.unreadableKeys = {"LibreTranslateKey", "OpenAIKey"};
+    m_environment["QUILLMAR_OPENAI_KEY"] = "sk-env";  // not taken for a stored key that cannot be opened
+    EngineSettings settings;
+    TakeStoredSettings(settings, stored, [](const char*) { return false; });
+    auto made = SetUpEngines(settings, Environment(), &NoApertium);
+    ASSERT_TRUE(std::holds_alternative<EngineSetup>(made)) << std::get<SetupFailure>(made).message;
+    ChainAnswer answer = std::get<EngineSetup>(made).chain->Translate("en_fr", "hello");
+    EXPECT_EQ(answer.answeredBy, "phrasebook");
+    EXPECT_EQ(answer.failures,
+              (std::vector<std::string>{
+                  "deepl: no DeepL key is stored for this user; enter one",
+                  "libretranslate: the LibreTranslate key could not be read for this user; enter it again",
+                  "openai: the language model's key could not be read for this user; enter it again"}));
 }
 
 }  // namespace

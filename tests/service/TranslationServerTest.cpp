@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
 #include "ServiceTestSupport.h"
 #include "service/HttpRequestReader.h"
@@ -352,6 +353,46 @@ TEST(TranslationServer, ServesTheSkinGalleryInBothFormsAndHeadWithoutABody) {
     EXPECT_TRUE(BodyOf(head.bytes).empty());
     EXPECT_NE(HeadersOf(head.bytes).find("content-length: "), std::string::npos);
     std::filesystem::remove_all(dir);
+}
+
+TEST(TranslationServer, AnAcceptFilterSeesBothEndsAndWhatItRefusesIsClosedUnanswered) {
+    std::mutex seenMutex;
+    std::vector<ConnectionEnds> seen;
+    std::atomic<bool> admit{false};
+    ServerOptions options = RunningServer::TestOptions();
+    options.acceptFilter = [&](const ConnectionEnds& ends) {
+        std::lock_guard lock(seenMutex);
+        seen.push_back(ends);
+        return admit.load();
+    };
+    RunningServer server(nullptr, options);
+    ASSERT_TRUE(server.bound);
+
+    const int fd = testing::ConnectLoopback(server.Port());
+    ASSERT_GE(fd, 0);
+    sockaddr_in mine{};
+    socklen_t size = sizeof mine;
+    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&mine), &size), 0);
+    const int clientPort = ntohs(mine.sin_port);
+    testing::SendAll(fd, ClientRequest("/raging/translate.dyn?lp=en_es&urltext=hello"));
+    const testing::RawAnswer refused = testing::ReadUntilClosed(fd, 3000ms);
+    ::close(fd);
+    EXPECT_TRUE(refused.closed);
+    EXPECT_EQ(refused.bytes, "");
+    {
+        std::lock_guard lock(seenMutex);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].localAddress, "127.0.0.1");
+        EXPECT_EQ(seen[0].localPort, server.Port());
+        EXPECT_EQ(seen[0].peerAddress, "127.0.0.1");
+        EXPECT_EQ(seen[0].peerPort, clientPort);
+    }
+    EXPECT_EQ(server.Log(1).at(0), "refused a connection from 127.0.0.1:" + std::to_string(clientPort));
+
+    admit = true;
+    const testing::RawAnswer served =
+        Exchange(server.Port(), ClientRequest("/raging/translate.dyn?lp=en_es&urltext=hello"));
+    EXPECT_EQ(StatusOf(served.bytes), 200);
 }
 
 TEST(TranslationServer, RefusesToBindATakenPort) {

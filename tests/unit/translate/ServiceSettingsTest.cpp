@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "contracts/SecretProtectorContract.h"
 #include "fakes/FakeFiles.h"
 #include "fakes/FakeSecretProtector.h"
 #include "translate/ServiceSettings.h"
@@ -55,7 +56,23 @@ TEST(ServiceSettings, AKeyAnotherUserProtectedReadsAsNone) {
     const ServiceSettings loaded = LoadServiceSettings(store, mine, "QUILLMAR", "settings");
     EXPECT_EQ(loaded.engines.deepLKey, "");
     EXPECT_EQ(loaded.engines.engines, "deepl,mymemory");
+    EXPECT_EQ(loaded.unreadableKeys,
+              (std::vector<std::string>{"LibreTranslateKey", "DeepLKey", "OpenAIKey"}));
+    EXPECT_TRUE(LoadServiceSettings(store, theirs, "QUILLMAR", "settings").unreadableKeys.empty());
 }
+
+struct FakeProtectorMaker {
+    static std::unique_ptr<SecretProtector> Make() { return std::make_unique<fakes::FakeSecretProtector>(); }
+    static std::string Foreign(const std::string& clear) {
+        fakes::FakeSecretProtector theirs;
+        theirs.user = "them";
+        return theirs.Protect(clear).value_or("");
+    }
+};
 
 }  // namespace
 }  // namespace quillmar
+
+namespace quillmar::contracts {
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, SecretProtectorContract, FakeProtectorMaker);
+}  // namespace quillmar::contracts

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <string>
 
+#include "contracts/SecretProtectorContract.h"
 #include "contracts/SettingsStoreContract.h"
 #include "win32/WinProgramInfo.h"
 #include "win32/WinRegistry.h"
+#include "win32/WinSecretProtector.h"
 #include "win32/WinSettingsStore.h"
 #include "win32/WinShell.h"
 #include "win32/WinText.h"
@@ -28,11 +31,32 @@ struct WinSettingsMaker {
     static void Forget(const std::string& appName) { DeleteUserKey(kSettingsRoot + appName); }
 };
 
+struct WinSecretMaker {
+    static std::unique_ptr<SecretProtector> Make() { return std::make_unique<WinSecretProtector>(); }
+    // The same user's DPAPI blob of another program: sealed without this program's entropy.
+    static std::string Foreign(const std::string& clear) {
+        DATA_BLOB in{static_cast<DWORD>(clear.size()),
+                     reinterpret_cast<BYTE*>(const_cast<char*>(clear.data()))};
+        DATA_BLOB out{};
+        if (!CryptProtectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
+            return {};
+        constexpr DWORD kBase64 = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
+        DWORD length = 0;
+        CryptBinaryToStringA(out.pbData, out.cbData, kBase64, nullptr, &length);
+        std::string text(length, '\0');
+        CryptBinaryToStringA(out.pbData, out.cbData, kBase64, text.data(), &length);
+        LocalFree(out.pbData);
+        text.resize(length);
+        return "dpapi:" + text;
+    }
+};
+
 }  // namespace
 }  // namespace quillmar::win32
 
 namespace quillmar::contracts {
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SettingsStoreContract, win32::WinSettingsMaker);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SecretProtectorContract, win32::WinSecretMaker);
 }  // namespace quillmar::contracts
 
 namespace quillmar::win32 {
