@@ -37,6 +37,23 @@ int Limit(const std::vector<DialogControl>& controls, const DialogControl& label
     return limit;
 }
 
+// How far left a one-line label may start: the nearest visible control ending left of it in its row, the
+// inner edge of a frame around it, or the client edge.
+int LeftLimit(const std::vector<DialogControl>& controls, const DialogControl& label) {
+    int limit = 0;
+    const TwipsRect& own = label.bounds;
+    for (const DialogControl& other : controls) {
+        if (&other == &label || !other.visible) continue;
+        const TwipsRect& r = other.bounds;
+        if (std::holds_alternative<DialogControl::Frame>(other.kind) && Contains(r, own)) {
+            limit = std::max(limit, r.left + kFrameInset);
+        } else if (RowsOverlap(r, own) && Right(r) <= own.left) {
+            limit = std::max(limit, Right(r));
+        }
+    }
+    return limit;
+}
+
 }  // namespace
 
 std::vector<DialogControl> FitLabels(std::vector<DialogControl> controls, const TextMeasurer& measurer,
@@ -52,6 +69,14 @@ std::vector<DialogControl> FitLabels(std::vector<DialogControl> controls, const 
                 const int needed = measurer.Measure(label->caption, label->fontTenthsOfPoint, std::nullopt).width;
                 const int room = Limit(controls, control, true, clientWidth) - bounds.left;
                 bounds.width = std::max(bounds.width, std::min(needed, room));
+                // A label that meets the control it names (a picker right of it) starts further left
+                // instead, into what is free there, so its text is not cut.
+                if (bounds.width < needed) {
+                    const int shift = std::min(needed - bounds.width,
+                                               std::max(0, bounds.left - LeftLimit(controls, control)));
+                    bounds.left -= shift;
+                    bounds.width += shift;
+                }
             } else {
                 const int needed =
                     measurer.Measure(label->caption, label->fontTenthsOfPoint, bounds.width).height;

@@ -44,9 +44,28 @@ TEST_F(LabelFit, AOneLineLabelStopsAtItsRowNeighbourItsFrameAndTheClientEdge) {
     const auto fitted = Fit({LabelAt(100, "Translate Color", {210, 2085, 1065, 195}), picker, below, hidden,
                              LabelAt(101, "Main screen skin configuration", {225, 1900, 2250, 195}), frame,
                              LabelAt(102, std::string(80, 'x'), {4000, 100, 1000, 195})});
-    EXPECT_EQ(BoundsOf(fitted, 100).width, 1380 - 210);         // up to the picture beside it
-    EXPECT_EQ(BoundsOf(fitted, 101).width, 3100 - 90 - 225);    // up to the frame's inner edge
-    EXPECT_EQ(BoundsOf(fitted, 102).width, 6000 - 4000);        // up to the client edge
+    auto right = [&](int id) { return BoundsOf(fitted, id).left + BoundsOf(fitted, id).width; };
+    EXPECT_EQ(right(100), 1380);      // up to the picture beside it
+    EXPECT_EQ(right(101), 3100 - 90);  // up to the frame's inner edge
+    EXPECT_EQ(right(102), 6000);       // up to the client edge
+}
+
+TEST_F(LabelFit, AOneLineLabelStoppedOnItsRightStartsFurtherLeftIntoFreeRoomOnly) {
+    const Control frame{203, {100, 1800, 5000, 2500}, Control::Frame{"Skin Designer"}};
+    const Control picker{200, {1380, 2040, 255, 240}, Control::Picture{"builtin:palette"}};
+    const Control button{201, {210, 3330, 2385, 330}, Control::Button{"Save Skin File"}};
+    const Control statusPicker{202, {4980, 3390, 255, 240}, Control::Picture{"builtin:palette"}};
+    const Control lowButton{204, {1000, 3950, 800, 300}, Control::Button{"OK"}};
+    const auto fitted = Fit({frame, picker, button, statusPicker, lowButton,
+                             LabelAt(100, "Translate Color", {210, 2085, 1065, 195}),
+                             LabelAt(101, "Choose Status Color", {3360, 3420, 1440, 195}),
+                             LabelAt(102, std::string(40, 'x'), {3000, 4000, 500, 195})});
+    // Needs 1500: 1170 to the picker, then left only as far as the frame's inner edge.
+    EXPECT_EQ(BoundsOf(fitted, 100), (TwipsRect{190, 2085, 1380 - 190, 195}));
+    // Needs 1900: 1620 to the picker, the rest taken from the free room on its left.
+    EXPECT_EQ(BoundsOf(fitted, 101), (TwipsRect{3360 - 280, 3420, 1900, 195}));
+    // Far too long: from the frame's inner edge on the right back to the button ending left of it.
+    EXPECT_EQ(BoundsOf(fitted, 102), (TwipsRect{1800, 4000, 5100 - 90 - 1800, 195}));
 }
 
 TEST_F(LabelFit, AWrappingLabelGrowsDownToItsLinesButNotUnderTheControlBelow) {
