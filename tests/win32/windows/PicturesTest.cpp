@@ -18,7 +18,7 @@ TEST(WinPictures, EveryBuiltinPictureLoadsFromTheResourcesAtItsExactSize) {
 }
 
 // The icon group in the resources: a 16- and a 32-pixel image in 256 colours, each loadable.
-TEST(WinPictures, ProgramIconCarries16And32PixelImagesIn256Colours) {
+TEST(WinPictures, ProgramIconCarriesEverySmallAndLargeSizeWithAlpha) {
 #pragma pack(push, 2)
     struct GroupEntry {
         BYTE width, height, colourCount, reserved;
@@ -31,18 +31,19 @@ TEST(WinPictures, ProgramIconCarries16And32PixelImagesIn256Colours) {
         FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_QUILLMAR), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
     ASSERT_NE(group, nullptr);
     const auto* header = static_cast<const WORD*>(LockResource(LoadResource(nullptr, group)));
-    ASSERT_EQ(header[2], 2);  // reserved, type, count
+    ASSERT_EQ(header[2], 5);  // reserved, type, count
     const auto* entries = reinterpret_cast<const GroupEntry*>(header + 3);
     std::vector<int> widths;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(entries[i].width, entries[i].height);
-        EXPECT_EQ(entries[i].bitCount, 8);
+        EXPECT_EQ(entries[i].bitCount, 32);  // an alpha channel, for smooth edges on any taskbar
         widths.push_back(entries[i].width);
     }
     std::sort(widths.begin(), widths.end());
-    EXPECT_EQ(widths, (std::vector<int>{16, 32}));
+    // The small icon at 100, 125, 150 % and the large one at 100 and 150 %.
+    EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 48}));
 
-    for (const int size : {16, 32}) {
+    for (const int size : {16, 20, 24, 32, 48}) {
         HICON icon = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLMAR), IMAGE_ICON, size, size, 0));
         ASSERT_NE(icon, nullptr) << size;
