@@ -65,8 +65,15 @@ MessageResult WinDialogs::ShowMessage(const std::string& text, const std::string
     const std::wstring wideTitle = Utf8ToWide(title.empty() ? kAppTitle : title);
     // Without an owner (a test, a tool), task-modal as before, so the box still holds the program.
     const UINT modality = m_owner != nullptr ? MB_TOPMOST : MB_TASKMODAL | MB_TOPMOST;
+    const HWND before = GetForegroundWindow();
     const int answer = MessageBoxW(m_owner, wideText.c_str(), wideTitle.c_str(),
                                    IconFlag(icon) | ButtonsFlag(buttons) | modality | MB_SETFOREGROUND);
+    // Closing the box activates its owner, the hidden main window: the chat window the user was in would
+    // lose the foreground, and the toolbar with it. Give it back while this program may still do so.
+    const HWND after = GetForegroundWindow();
+    if (m_owner != nullptr && (after == nullptr || after == m_owner) && before != nullptr && before != m_owner &&
+        IsWindow(before))
+        SetForegroundWindow(before);
     return ToResult(answer, buttons);
 }
 

@@ -103,7 +103,7 @@ no_error_box() { ! error_box; }
 check "the message box's OK closes it" no_error_box
 
 # A sample skin from the options menu: the first row of "Select a Skin" (all rows are sample skins here).
-e2e_toolbar
+check "the toolbar is back on the chat window after the message box" e2e_toolbar
 e2e_shot "$out/toolbar-before-skin.png" "$e2e_tb_l" "$e2e_tb_t" "$e2e_tb_r" "$e2e_tb_b" 0
 e2e_open_options && e2e_choose_skin 1
 e2e_shot "$out/toolbar-after-skin.png" "$e2e_tb_l" "$e2e_tb_t" "$e2e_tb_r" "$e2e_tb_b" 0
@@ -122,7 +122,7 @@ scripts/wine.sh reg add "$reg_settings" /v ServiceAddress /d built-in /f >/dev/n
 scripts/wine.sh reg add "$reg_settings" /v Engines /d phrasebook /f >/dev/null 2>&1
 companion_exe="$(scripts/wine.sh winepath -w "$(dirname "$e2e_exe")" 2>/dev/null | tr -d '\r')\quillmar-service.exe"
 # Wine shows a Windows program's own path first on its command line.
-companions() { ps -eo args= | awk -v p="$companion_exe" 'index($0, p) == 1' | wc -l; }
+companions() { ps -eo args= | p="$companion_exe" awk 'index($0, ENVIRON["p"]) == 1' | wc -l; }
 e2e_probe start "$(scripts/wine.sh winepath -w "$e2e_exe" 2>/dev/null)" >/dev/null
 e2e_focus_desktop
 e2e_send
@@ -132,7 +132,8 @@ e2e_translate_wait
 translated=$(e2e_chat_text)
 echo "  companion: \"thank you very much, my friend!\" -> \"$translated\""
 check "through the companion the phrase book's translation replaces the chat text" \
-    test "$translated" = "merci beaucoup, mon ami!"
+    test "$translated" = "muchas gracias, mi amigo!"  # in English to Spanish, the pair chosen above
+check "a companion runs beside the program" test "$(companions)" -ge 1
 ended=$(e2e_exit)
 sleep 2
 check "Exit ends the program and its companion" test "${ended%% *}" = ended -a "$(companions)" = 0
