@@ -161,15 +161,7 @@ protected:
             << "the toolbar never showed";
     }
 
-    HWND Toolbar() const {
-        HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"QuillmarFormWindow", L"Quillmar toolbar")) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == m_program->Id()) return window;
-        }
-        return nullptr;
-    }
+    HWND Toolbar() const { return ToolbarOf(*m_program); }
 
     // TRANSLATE on the toolbar with the original text typed; true once `expected` is written back.
     bool TranslateTo(const std::wstring& expected) {

@@ -59,6 +59,17 @@ inline HWND MainWindowOf(const RunningProgram& program, std::chrono::millisecond
     return nullptr;
 }
 
+// The program's toolbar window (class "QuillmarFormWindow", title "Quillmar toolbar"), when it has one.
+inline HWND ToolbarOf(const RunningProgram& program) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"QuillmarFormWindow", L"Quillmar toolbar")) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == program.Id()) return window;
+    }
+    return nullptr;
+}
+
 // A pop-up menu on the screen, once one is there. Other programs keep hidden menu windows of their own,
 // so every menu window is looked at, not just the first.
 inline HWND OpenMenu(std::chrono::milliseconds limit) {

@@ -233,15 +233,7 @@ protected:
         return PumpUntil([&] { return Toolbar() != nullptr && IsWindowVisible(Toolbar()); }, 5000ms);
     }
 
-    HWND Toolbar() const {
-        HWND window = nullptr;
-        while ((window = FindWindowExW(nullptr, window, L"QuillmarFormWindow", L"Quillmar toolbar")) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == m_program->Id()) return window;
-        }
-        return nullptr;
-    }
+    HWND Toolbar() const { return ToolbarOf(*m_program); }
 
     Pixels ToolbarPixels() const {
         RECT area{};
