@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The 32-bit Windows tests where 32-bit programs are only emulated: the programs tests/win32/i686-smoke.txt
 # lists, narrowed as it says, one at a time (window tests share the desktop) within a time budget.
-# Usage: i686-smoke.sh BUILD_DIR   (inside a Wine session)
-#        i686-smoke.sh --targets   (prints the set's programs: the build targets it needs)
+# Usage: i686-smoke.sh BUILD_DIR           (inside a Wine session)
+#        i686-smoke.sh --whole BUILD_DIR   (each program whole, where 32-bit programs run natively)
+#        i686-smoke.sh --targets           (prints the set's programs: the build targets it needs)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,6 +21,11 @@ if [ "${1:-}" = --targets ]; then
     exit 0
 fi
 
+whole=""
+if [ "${1:-}" = --whole ]; then
+    whole=1
+    shift
+fi
 build=$(realpath "$1")
 budget=${QUILLMAR_SMOKE_SECONDS:-300}
 cap=${QUILLMAR_SMOKE_PROGRAM_SECONDS:-240}  # longer than any one of them should take, even emulated
@@ -39,6 +45,7 @@ for name in "${order[@]}"; do
     if [ "$remaining" -le 20 ]; then left+=("$name"); continue; fi
     limit=$((remaining < cap ? remaining : cap))
     args=(--gtest_brief=1)
+    [ -z "$whole" ] || filter[$name]=""
     [ -n "${filter[$name]}" ] && args+=("--gtest_filter=${filter[$name]}")
     t0=$SECONDS
     log=$(mktemp)
