@@ -4,14 +4,12 @@
 
 namespace quillmar {
 
-using std::chrono::milliseconds;
 
 frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers,
                      PictureLoader& pictures, FormViews& views)
     : ToolWindowForm(kWidth, kHeight), m_host(host), m_state(state), m_pictures(pictures) {
     m_picture = m_pictures.LoadPicture("builtin:status");
     CreateView(views);
-    m_timer1 = timers.CreateTimer(milliseconds(100), true, [this] { Timer1_Timer(); });
     m_timer2 = timers.CreateTimer(kCloseAfter, false, [this] { Timer2_Timer(); });
 }
 
@@ -29,7 +27,7 @@ void frmStatus::Form_Load() {
 }
 
 void frmStatus::Timer1_Timer() {
-    // Enabling a running timer leaves its count alone, so a repeated tick never postpones the close. An
+    // Enabling a running timer leaves its count alone, so a second outcome never postpones the close. An
     // error's longer wait is set before its first start.
     if (!m_outcome) return;
     if (*m_outcome == RequestOutcome::Error && !m_timer2->Enabled()) m_timer2->SetInterval(kErrorShownFor);
@@ -62,6 +60,10 @@ void frmStatus::SetOutcome(RequestOutcome outcome, const std::string& caption) {
     if (outcome != RequestOutcome::Error) EndErrorWait();
     m_label1 = caption;
     m_outcome = outcome;
+    // The watch is run when the outcome arrives, the only time it can find one, rather than polled ten
+    // times a second: the form is made hidden as soon as a chat window comes to the front, and that idle
+    // tick was much of an idle program's processor time. The close comes 700 ms after the outcome.
+    Timer1_Timer();
     Repaint();
 }
 

@@ -44,6 +44,7 @@ public:
     ~frmStatus() override;
 
     void Form_Load();
+    // The watch step: an outcome starts the close.
     void Timer1_Timer();
     void Timer2_Timer();
 
@@ -77,7 +78,6 @@ private:
     StatusWindowHost& m_host;
     ProgramState& m_state;
     PictureLoader& m_pictures;
-    std::unique_ptr<Timer> m_timer1;
     std::unique_ptr<Timer> m_timer2;
     std::string m_label1 = "Connecting";
     std::optional<RequestOutcome> m_outcome;

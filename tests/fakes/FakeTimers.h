@@ -42,6 +42,10 @@ public:
     }
 
     std::size_t LiveTimers() const { return m_timers.size(); }
+    std::size_t RunningTimers() const {
+        return static_cast<std::size_t>(std::count_if(m_timers.begin(), m_timers.end(),
+                                                      [](const FakeTimer* t) { return t->m_enabled; }));
+    }
 
 private:
     class FakeTimer final : public Timer {

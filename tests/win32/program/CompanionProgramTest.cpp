@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "TestChatWindow.h"
@@ -128,8 +129,8 @@ private:
 class CompanionProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedAddress = ReadSetting(L"ServiceAddress");
-        m_savedEngines = ReadSetting(L"Engines");
+        // A pair remembered for the test's chat by an earlier run would change the translation.
+        for (const wchar_t* name : kChangedSettings) m_saved.emplace_back(name, ReadSetting(name));
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
         m_folder = fs::path(temp) / ("quillmar-companion-" + std::to_string(GetCurrentProcessId()));
@@ -139,12 +140,12 @@ protected:
         fs::copy_file(WindowsPath(QUILLMAR_SERVICE_EXE_PATH), m_folder / "quillmar-service.exe");
         WriteSetting(L"Engines", L"phrasebook");
         WriteSetting(L"ServiceAddress", std::nullopt);
+        WriteSetting(L"ChatPairs", std::nullopt);
     }
     void TearDown() override {
         m_chat.reset();
         m_program.reset();
-        WriteSetting(L"ServiceAddress", m_savedAddress);
-        WriteSetting(L"Engines", m_savedEngines);
+        for (const auto& [name, value] : m_saved) WriteSetting(name, value);
         std::this_thread::sleep_for(300ms);  // the job's end lets go of the service's program file
         std::error_code ignored;
         fs::remove_all(m_folder, ignored);
@@ -188,8 +189,8 @@ protected:
     HWND m_main = nullptr;
 
 private:
-    std::optional<std::wstring> m_savedAddress;
-    std::optional<std::wstring> m_savedEngines;
+    static constexpr const wchar_t* kChangedSettings[] = {L"ServiceAddress", L"Engines", L"ChatPairs"};
+    std::vector<std::pair<const wchar_t*, std::optional<std::wstring>>> m_saved;
     fs::path m_folder;
 };
 
