@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The 32-bit Windows tests where 32-bit programs are only emulated: the programs tests/win32/i686-smoke.txt
-# lists, narrowed as it says, one at a time (window tests share the desktop) within a time budget.
+# The 32-bit Windows tests: the programs tests/win32/i686-smoke.txt lists, one at a time (window tests share
+# the desktop) within a time budget; narrowed as it says where 32-bit programs are only emulated.
 # Usage: i686-smoke.sh BUILD_DIR           (inside a Wine session)
 #        i686-smoke.sh --whole BUILD_DIR   (each program whole, where 32-bit programs run natively)
 #        i686-smoke.sh --targets           (prints the set's programs: the build targets it needs)

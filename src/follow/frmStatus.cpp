@@ -4,7 +4,6 @@
 
 namespace quillmar {
 
-
 frmStatus::frmStatus(StatusWindowHost& host, ProgramState& state, TimerFactory& timers,
                      PictureLoader& pictures, FormViews& views)
     : ToolWindowForm(kWidth, kHeight), m_host(host), m_state(state), m_pictures(pictures) {
